@@ -1,0 +1,569 @@
+#include "app/UMainBoard.h"
+
+#include "app/Elapsed.h"
+#include "runtime/Pictures.h"
+
+#include <QPixmap>
+
+#include <vector>
+
+namespace {
+
+const QColor kSilver(0xc0, 0xc0, 0xc0);
+
+// The hover hints of the button bar: text, width and where the box goes relative to the bar's
+// left edge L. A box that would leave the board on the left gets a fixed place instead.
+struct HintRow {
+    const char* text;
+    int width;
+    int offset;      // left edge = L + offset
+    int guardOffset; // when L + guardOffset < 0 ...
+    int fixedLeft;   // ... the left edge is this; guardOffset 1 means "no guard"
+};
+constexpr int kNoGuard = 1;
+const std::array<HintRow, 11> kHints{{
+    {"", 0, 0, kNoGuard, 0}, // kind 0: not a button
+    {" Atemübungen ", 106, -72, -74, 5},
+    {" Körperübungen ", 116, -50, -54, 35},
+    {" Augenübungen ", 114, -16, -24, 65},
+    {" Entspannungsübungen ", 168, -36, -50, 95},
+    {" Größe: Maxi/Midi/Mini ", 162, 2, kNoGuard, 0},
+    {" Zeitschaltuhr ", 100, 98, kNoGuard, 0},
+    {" Hilfe ", 44, 188, kNoGuard, 0},
+    {" Menü für Einstellungen ", 166, 96, kNoGuard, 0},
+    {" Impressum ", 86, 210, kNoGuard, 0},
+    {" Zurück/Beenden ", 125, 204, kNoGuard, 0},
+}};
+
+// The display states that start a sequence: caption, panel, which sequencer.
+struct SequenceKind {
+    const char* title;
+    SequencerIndex sequencer;
+};
+const std::array<SequenceKind, 4> kSequenceKinds{{
+    {"Atemübungen", SeqAtm},
+    {"Körperübungen", SeqYog},
+    {"Augenübungen", SeqAug},
+    {"Entspannungsübungen", SeqEnt},
+}};
+
+const std::array<const char*, 4> kNormalIcons{
+    "Pictures\\Icons\\lunge.bmp", "Pictures\\Icons\\yoga.bmp", "Pictures\\Icons\\augen.bmp",
+    "Pictures\\Icons\\entsp.bmp"};
+const std::array<const char*, 4> kSuggestedIcons{
+    "Pictures\\Icons\\lunge2.bmp", "Pictures\\Icons\\yoga2.bmp", "Pictures\\Icons\\augen2.bmp",
+    "Pictures\\Icons\\entsp2.bmp"};
+
+} // namespace
+
+TFMainBoard::TFMainBoard(BoardContext context) : ctx_(context) {
+    Q_INIT_RESOURCE(design); // the window's own pictures, linked in from a static library
+    CreateControls();
+    TimerStart.onTimer = [this] { TimerStartTimer(); };
+}
+
+TFMainBoard::~TFMainBoard() {
+    delete Form;
+}
+
+QString TFMainBoard::Caption(const char* title) const {
+    return QString::fromUtf8(title) + QStringLiteral("   /   ") + QLatin1String(kVersion);
+}
+
+void TFMainBoard::AttachSequencer(SequencerIndex index, Sequencer* sequencer) {
+    sequencers_[index] = sequencer;
+    SequencerReady[index] = sequencer != nullptr;
+}
+
+// ---------------------------------------------------------------- controls
+
+void TFMainBoard::CreateControls() {
+    Form = new rt::Form;
+    Form->setColor(Qt::black);
+    Form->setCaption(Caption("Quillet"));
+    Form->onGeometry = [this] { PlaceBar(); };
+
+    auto image = [](QWidget* parent) {
+        auto* i = new rt::Image(parent);
+        i->hide();
+        return i;
+    };
+    auto panel = [](QWidget* parent, const QColor& color) {
+        auto* p = new rt::Panel(parent, color);
+        p->hide();
+        return p;
+    };
+
+    // Created bottom to top: later controls lie above earlier ones.
+    for (int n = 1; n <= 12; ++n)
+        IStart[n] = image(Form);
+
+    PAtmen = panel(Form, Qt::black);
+    IAtmen = image(PAtmen);
+    IAtmen->show();
+    IAtmen->onMousePress = [] {}; // a press on the breathing picture does nothing
+    IAtmen1 = image(PAtmen);
+    IAtmen1->setTransparent(true);
+    PColors = panel(PAtmen, kSilver);
+    IColors = image(PColors);
+    IColors->show();
+    PBlende = panel(PColors, Qt::red);
+    PBlende->show();
+
+    PYoga = panel(Form, Qt::black);
+    IYoga = image(PYoga);
+    IYoga->show();
+    PAugen = panel(Form, Qt::black);
+    IAugen = image(PAugen);
+    IAugen->show();
+    PEntsp = panel(Form, Qt::black);
+    IEntsp = image(PEntsp);
+    IEntsp->show();
+    PEntsp1 = panel(PEntsp, Qt::black);
+    IEntsp1 = image(PEntsp1);
+    IEntsp1->show();
+
+    PKino = panel(Form, Qt::black);
+    PKino->setCaption(QStringLiteral("Loading ..."), Qt::red, rt::pixelFont(32, true));
+    for (int n = 1; n <= 11; ++n)
+        IKino[n] = image(PKino);
+
+    // Pictures that belong to the window itself.
+    ImageTrain = image(Form);
+    ImageTrain->setPicture(QImage(QStringLiteral(":/design/train.png")));
+    ImageDog = image(Form);
+    ImageDog->setPicture(QImage(QStringLiteral(":/design/dog.png")));
+
+    PText = panel(Form, kSilver);
+    PText->resize(334, 87);
+    MemoText = new rt::TextArea(PText);
+    rt::setBounds(MemoText, 2, 2, 329, 82);
+    MemoText->setFont(rt::pixelFont(11));
+    {
+        QPalette pal = MemoText->palette();
+        pal.setColor(QPalette::Base, kSilver);
+        pal.setColor(QPalette::Text, Qt::black);
+        MemoText->setPalette(pal);
+    }
+
+    Memo0 = new rt::HintBox(Form);
+    Memo0->hide();
+    Memo0->setFont(rt::pixelFont(13, true));
+    Memo0->setStyleSheet(QStringLiteral("QLabel { background: yellow; color: black; }"));
+    Memo0->resize(100, 20);
+    Memo0->setCursor(Qt::ForbiddenCursor);
+
+    CreateButtonBar();
+
+    LStart = new QLabel(QStringLiteral("Loading ..."), Form);
+    LStart->setFont(rt::pixelFont(32, true));
+    LStart->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+    LStart->adjustSize();
+
+    // Moving the pointer over a large picture hides the hint.
+    for (rt::Image* i : {IStart[11], IAtmen})
+        i->onMouseMove = [this] { HideHint(); };
+}
+
+void TFMainBoard::CreateButtonBar() {
+    PSButtons = new rt::Panel(Form, kSilver);
+    PSButtons->resize(kBarWidth, kBarHeight);
+    PSButtons->setCursor(Qt::PointingHandCursor);
+    PSButtons->onMouseMove = [this] { HideHint(); };
+    PSButtons->hide();
+
+    struct ButtonPlace {
+        rt::SpeedButton** button;
+        int left;
+        const char* designIcon; // glyph of the window design, or null
+    };
+    const std::array<ButtonPlace, 10> places{{
+        {&SBAtmen, 4, nullptr},
+        {&SBYoga, 37, nullptr},
+        {&SBAugen, 70, nullptr},
+        {&SBEntsp, 103, nullptr},
+        {&SBSize, 136, ":/design/size.png"},
+        {&SBWecker, 169, ":/design/uhr_design.png"},
+        {&SBHilfe, 202, ":/design/hilfe.png"},
+        {&SBMenue, 235, ":/design/menue.png"},
+        {&SBImpres, 268, ":/design/impres.png"},
+        {&SBClose, 301, nullptr},
+    }};
+    std::uint8_t kind = 1;
+    for (const ButtonPlace& p : places) {
+        auto* b = new rt::SpeedButton(PSButtons);
+        rt::setBounds(b, p.left, 5, 30, 30);
+        if (p.designIcon)
+            b->setGlyphPixmap(QPixmap(QString::fromLatin1(p.designIcon)));
+        b->onMouseMove = [this, kind] { HandleMemo(kind); };
+        *p.button = b;
+        ++kind;
+    }
+}
+
+// The bar keeps to the bottom right corner of the board's client area, two pixels from the
+// right edge; a window no wider than the bar shows the bar from its left end.
+void TFMainBoard::PlaceBar() {
+    if (!PSButtons)
+        return;
+    const int cw = Form->clientWidth();
+    const int ch = Form->clientHeight();
+    int left = cw - kBarWidth - 2;
+    if (left < 0)
+        left = std::min(0, cw - kBarWidth);
+    PSButtons->move(left, ch - kBarHeight);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void TFMainBoard::FormCreate() {
+    ctx_.daten.WindowsDir = UDaten::userConfigDir();
+
+    ScreenWidth = std::uint16_t(ctx_.screenWidth);
+    ScreenHeight = std::uint16_t(ctx_.screenHeight + 1);
+
+    Form->setBounds(0, 0, ScreenWidth, ScreenHeight);
+    SizeMode = Maxi;
+
+    LStart->move(RoundEven((WindowWidth() - LStart->width()) / 2.0),
+                 RoundEven((WindowHeight() - LStart->height()) / 2.0));
+
+    MiniTop = RoundEven((WindowHeight() - kBarHeight) / 2.0);
+    MiniLeft = RoundEven((WindowWidth() - kBarWidth) / 2.0);
+
+    // Every start picture is decoded now, on all cores, so that the animation only switches
+    // which picture is visible.
+    std::vector<QString> paths;
+    for (int n = 1; n <= 12; ++n)
+        paths.push_back(QStringLiteral("Pictures\\Start\\start%1.jpg").arg(n));
+    std::vector<rt::Picture> pictures = rt::loadPictures(ctx_.files, paths);
+    for (int n = 1; n <= 12; ++n) {
+        rt::Picture& p = pictures[size_t(n - 1)];
+        if (p.ok())
+            IStart[n]->setPicture(std::move(p.image));
+        else
+            ctx_.report.report(p.error);
+    }
+
+    ImageDog->move(0, 0);
+    ImageTrain->move(0, 0);
+
+    TimeSwitchOn = 0;
+    LastSequence = 0;
+    StartStep = 0;
+    SuggestionShown = 0;
+    TrainPromptShown = 0;
+    DogPromptShown = 0;
+    SoundPlaying = 0;
+    CloseQuits = 1;
+
+    SetSizes();
+
+    ctx_.daten.LocateSettingsFile();
+    Starten(13);
+}
+
+void TFMainBoard::Starten(std::uint8_t code) {
+    if (code == 13) {
+        Starten(14);
+        return;
+    }
+    if (code != 14)
+        return;
+
+    ctx_.daten.LoadSettings();
+    HandlePanels(0);
+
+    if (Settings().DSTimer) {
+        // Quick start: no intro, the time switch is on.
+        IStart[1]->hide();
+        LStart->hide();
+        LoadPicture(IStart[11], QStringLiteral("Pictures\\Start\\sunset.jpg"));
+        IStart[11]->show();
+        for (int n = 1; n <= 10; ++n)
+            IStart[n]->clear(); // the intro frames are never shown in this run
+        CentreOnScreen();
+        TimeSwitchOn = 1;
+        HandleButtons(8);
+        CentreOnScreen();
+        return;
+    }
+
+    Form->setBounds(0, 0, ScreenWidth, ScreenHeight);
+    PSButtons->hide();
+    Form->setBorder(rt::Form::Border::None);
+    Form->setStayOnTop(true);
+    StartStepBegin = NowSeconds();
+    StartStepSeconds = 2;
+    HandleSound(QStringLiteral("start\\noise.wav"));
+    TimerStart.setEnabled(true);
+}
+
+void TFMainBoard::TimerStartTimer() {
+    const std::int32_t elapsed = Elapsed(NowSeconds(), StartStepBegin, Settings().HoursPerDay);
+    if (elapsed < StartStepSeconds)
+        return;
+
+    ++StartStep;
+    if (StartStep == 1) {
+        IStart[1]->show();
+        LStart->hide();
+    } else if (StartStep >= 2 && StartStep <= 11) {
+        IStart[StartStep]->show();
+        IStart[StartStep - 1]->hide();
+        if (StartStep == 10)
+            HandleSound(QStringLiteral("start\\wave.wav"));
+    }
+
+    if (StartStep > 13) {
+        TimerStart.setEnabled(false);
+        SetSizes();
+        LoadPicture(IStart[11], QStringLiteral("Pictures\\Start\\sunset.jpg"));
+        PSButtons->show();
+        if (Settings().HelpFirst == 1)
+            IStart[12]->show();
+        // The first ten frames can never be shown again.
+        for (int n = 1; n <= 10; ++n)
+            IStart[n]->clear();
+    }
+    StartStepBegin = NowSeconds();
+}
+
+// ---------------------------------------------------------------- layout
+
+void TFMainBoard::CentreOnScreen() {
+    Form->centreOn(ScreenWidth, ScreenHeight - 1);
+}
+
+void TFMainBoard::HandleSize() {
+    switch (SizeMode) {
+    case Maxi:
+        Form->setBorder(rt::Form::Border::Dialog);
+        Form->setStayOnTop(false);
+        Form->setOuterSize(RoundEven(ScreenWidth * 0.85), RoundEven(ScreenHeight * 0.85));
+        CentreOnScreen();
+        SizeMode = Midi;
+        break;
+    case Midi:
+        Form->setBorder(rt::Form::Border::Dialog);
+        Form->setStayOnTop(false);
+        Form->setOuterSize(kBarWidth + 2, kBarHeight + 24);
+        TopHeightMini();
+        SizeMode = Mini;
+        break;
+    case Mini:
+        Form->setBorder(rt::Form::Border::None);
+        Form->setStayOnTop(true);
+        Form->setBounds(0, 0, ScreenWidth, ScreenHeight);
+        SizeMode = Maxi;
+        break;
+    default:
+        break;
+    }
+    SetSizes();
+}
+
+void TFMainBoard::TopHeightMini() {
+    int top, left;
+    if (TimeSwitchOn == 1) {
+        top = MiniTop;
+        left = MiniLeft;
+    } else {
+        CentreOnScreen();
+        top = Form->top();
+        left = Form->left();
+    }
+    if (ScreenHeight - WindowHeight() < top)
+        top = ScreenHeight - WindowHeight();
+    if (top < 0)
+        top = 0;
+    if (ScreenWidth - WindowWidth() < left)
+        left = ScreenWidth - WindowWidth();
+    if (left < 0)
+        left = 0;
+    Form->setBounds(left, top, WindowWidth(), WindowHeight());
+}
+
+void TFMainBoard::SetSizes() {
+    const int w = WindowWidth();
+    const int h = WindowHeight();
+    PText->move(PSButtons->x(), PSButtons->y() - PText->height());
+    for (int n = 1; n <= 11; ++n)
+        rt::setBounds(IStart[n], 0, 0, w, h);
+    rt::setBounds(IStart[12], 0, RoundEven(h * 0.4765625), w, RoundEven(h * 139.0 / 768.0));
+    rt::setBounds(PKino, 0, 0, w, h);
+    for (int n = 1; n <= 11; ++n)
+        rt::setBounds(IKino[n], 0, 0, w, h);
+    for (QWidget* c : std::initializer_list<QWidget*>{PAtmen, IAtmen, PAugen, IAugen, PYoga, IYoga,
+                                                      PEntsp, IEntsp})
+        rt::setBounds(c, 0, 0, w, h);
+    for (int i = SeqAtm; i <= SeqEnt; ++i)
+        if (SequencerReady[size_t(i)])
+            sequencers_[size_t(i)]->SetSizes();
+}
+
+void TFMainBoard::HandlePanels(std::uint8_t kind) {
+    Form->setCaption(Caption("Quillet"));
+    for (QWidget* c :
+         std::initializer_list<QWidget*>{PAtmen, PYoga, PAugen, PEntsp, PKino, PText, Memo0})
+        c->hide();
+    PSButtons->show();
+    HandleButtons(0);
+    ImageDog->hide();
+    ImageTrain->hide();
+    TrainPromptShown = 0;
+    DogPromptShown = 0;
+    TimerTrain.setEnabled(false);
+    TimerDog.setEnabled(false);
+    for (int i = SeqAtm; i <= SeqEnt; ++i)
+        if (SequencerReady[size_t(i)])
+            sequencers_[size_t(i)]->StopTimer();
+    HandleSound(QStringLiteral("stop"));
+
+    if (kind >= 2 && kind <= 5) {
+        const SequenceKind& k = kSequenceKinds[size_t(kind - 2)];
+        Form->setCaption(Caption(k.title));
+        rt::Panel* panels[] = {PAtmen, PYoga, PAugen, nullptr}; // relaxation shows its own
+        if (panels[kind - 2])
+            panels[kind - 2]->show();
+        HandleButtons(6);
+        LastSequence = std::uint8_t(kind - 1);
+        if (SequencerReady[k.sequencer])
+            sequencers_[k.sequencer]->SetUp();
+    } else if (kind == 6) {
+        const int w = kBarWidth - 2;
+        const int h = RoundEven(kBarWidth / 2.0);
+        Form->setBorder(rt::Form::Border::None);
+        Form->setOuterSize(w, h);
+        rt::setBounds(ImageTrain, 0, 0, w, h - 36);
+        TopHeightMini();
+        Form->setStayOnTop(true);
+        TrainPromptShown = 1;
+        ImageTrain->show();
+        HandleButtons(6);
+        HandleSound(QStringLiteral("gong.wav"));
+    } else if (kind == 7) {
+        const int w = kBarWidth;
+        const int h = RoundEven(kBarWidth / 2.0);
+        Form->setBorder(rt::Form::Border::None);
+        Form->setOuterSize(w, h);
+        rt::setBounds(ImageDog, 0, 0, w, h);
+        TopHeightMini();
+        Form->setStayOnTop(true);
+        DogPromptShown = 1;
+        ImageDog->show();
+        PSButtons->hide();
+        HandleSound(QStringLiteral("mantra.wav"));
+    }
+}
+
+void TFMainBoard::SetGlyph(rt::SpeedButton* button, const QString& programPath) {
+    auto it = icons_.constFind(programPath);
+    if (it == icons_.constEnd()) {
+        rt::Picture p = rt::loadPicture(ctx_.files, programPath);
+        if (!p.ok()) {
+            ctx_.report.report(p.error);
+            return;
+        }
+        it = icons_.insert(programPath, p.image);
+    }
+    button->setGlyph(*it);
+    button->setGlyphName(programPath);
+}
+
+void TFMainBoard::HandleButtons(std::uint8_t code) {
+    rt::SpeedButton* sequenceButtons[] = {SBAtmen, SBYoga, SBAugen, SBEntsp};
+    switch (code) {
+    case 0:
+        for (int i = 0; i < 4; ++i)
+            SetGlyph(sequenceButtons[i], QString::fromLatin1(kNormalIcons[size_t(i)]));
+        SBSize->setFlat(false);
+        SBSize->setEnabled(true);
+        SetGlyph(SBClose, QStringLiteral("Pictures\\Icons\\close.bmp"));
+        CloseQuits = 1;
+        break;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        if (SuggestionShown == 1)
+            SetGlyph(sequenceButtons[code - 1], QString::fromLatin1(kSuggestedIcons[code - 1]));
+        break;
+    case 5:
+        SBSize->setFlat(true);
+        SBSize->setEnabled(false);
+        break;
+    case 6:
+        SetGlyph(SBClose, QStringLiteral("Pictures\\Icons\\zuruck.bmp"));
+        CloseQuits = 0;
+        break;
+    case 7:
+        SetGlyph(SBClose, QStringLiteral("Pictures\\Icons\\close.bmp"));
+        CloseQuits = 1;
+        break;
+    case 8:
+        SetGlyph(SBWecker, QStringLiteral("Pictures\\Icons\\uhr2.bmp"));
+        SBWecker->setFlat(true);
+        break;
+    case 9:
+        SetGlyph(SBWecker, QStringLiteral("Pictures\\Icons\\uhr.bmp"));
+        SBWecker->setFlat(false);
+        break;
+    default:
+        break;
+    }
+}
+
+bool TFMainBoard::LoadPicture(rt::Image* image, const QString& programPath) {
+    rt::Picture p = rt::loadPicture(ctx_.files, programPath);
+    if (!p.ok()) {
+        image->clear();
+        ctx_.report.report(p.error);
+        return false;
+    }
+    image->setPicture(std::move(p.image));
+    return true;
+}
+
+// ---------------------------------------------------------------- narration and text
+
+void TFMainBoard::HandleSound(const QString& name) {
+    if (Settings().Sound == 0)
+        return;
+    if (name == QLatin1String("stop")) {
+        if (SoundPlaying == 1)
+            ctx_.player.stop();
+        SoundPlaying = 0;
+        return;
+    }
+    const QString programPath = QStringLiteral("Sound\\") + name;
+    const QString path = ctx_.files.resolve(programPath);
+    if (path.isEmpty()) {
+        // Counts as played: the caller goes on, silent.
+        ctx_.report.report(QStringLiteral("Die Tondatei „%1“ wurde nicht gefunden.")
+                               .arg(ctx_.files.describe(programPath)));
+        return;
+    }
+    if (ctx_.player.play(path))
+        SoundPlaying = 1;
+}
+
+void TFMainBoard::HandleMemo(std::uint8_t kind) {
+    Memo0->move(Memo0->x(), PSButtons->y() - 35);
+    if (Memo0->isHidden() && kind >= 1 && kind < kHints.size()) {
+        const HintRow& row = kHints[kind];
+        const int l = PSButtons->x();
+        int left = l + row.offset;
+        if (row.guardOffset != kNoGuard && l + row.guardOffset < 0)
+            left = row.fixedLeft;
+        Memo0->setText(QString::fromUtf8(row.text));
+        rt::setBounds(Memo0, left, PSButtons->y() - 35, row.width, 20);
+    }
+    Memo0->show();
+    Memo0->raise();
+    Memo0->setCursor(Qt::ForbiddenCursor);
+}
+
+void TFMainBoard::HideHint() {
+    Memo0->hide();
+}

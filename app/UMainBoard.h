@@ -1,0 +1,152 @@
+#pragma once
+
+#include "app/Sequencer.h"
+#include "runtime/Clock.h"
+#include "runtime/Controls.h"
+#include "runtime/DataFiles.h"
+#include "runtime/ErrorReport.h"
+#include "runtime/Form.h"
+#include "runtime/Timer.h"
+#include "runtime/audio/NarrationPlayer.h"
+#include "settings/UDaten.h"
+
+#include <QHash>
+#include <QLabel>
+
+#include <array>
+#include <cstdint>
+
+// Size modes of the board.
+enum : std::uint8_t { Maxi = 1, Midi = 2, Mini = 3 };
+
+// Which sequencer: the order of the board's buttons and of every loop over the sequencers.
+enum SequencerIndex { SeqAtm = 0, SeqYog = 1, SeqAug = 2, SeqEnt = 3 };
+
+// What the board is given: the clock, the narration player, the error report, where the data
+// lives, the settings and the screen.
+struct BoardContext {
+    rt::Clock& clock;
+    rt::NarrationPlayer& player;
+    rt::ErrorReport& report;
+    const rt::DataFiles& files;
+    UDaten& daten;
+    int screenWidth;
+    int screenHeight;
+};
+
+// The main window: the start animation, the picture areas the sequences fill, the instruction
+// text, the narration, the hint box, the button bar and the board's timers.
+class TFMainBoard {
+public:
+    static constexpr const char* kVersion = "Version 01-03-2009";
+    static constexpr int kBarWidth = 335;
+    static constexpr int kBarHeight = 39;
+
+    explicit TFMainBoard(BoardContext context);
+    ~TFMainBoard();
+    TFMainBoard(const TFMainBoard&) = delete;
+    TFMainBoard& operator=(const TFMainBoard&) = delete;
+
+    // A sequencer window exists: from now on the board reaches into it.
+    void AttachSequencer(SequencerIndex index, Sequencer* sequencer);
+
+    // ---- start-up
+    void FormCreate();
+    void Starten(std::uint8_t code);
+    void TimerStartTimer();
+
+    // ---- layout and display states
+    void HandleSize();
+    void TopHeightMini();
+    void SetSizes();
+    void HandlePanels(std::uint8_t kind);
+    void HandleButtons(std::uint8_t code);
+
+    // ---- narration and text
+    void HandleSound(const QString& name);
+    void HandleMemo(std::uint8_t kind);
+
+    // ---- helpers for the sequencers
+    // Loads a picture into an image control; on failure the control is left empty and the
+    // problem is reported once.
+    bool LoadPicture(rt::Image* image, const QString& programPath);
+    TSettings& Settings() { return ctx_.daten.Settings; }
+    rt::Clock& Clock() { return ctx_.clock; }
+    rt::ErrorReport& Report() { return ctx_.report; }
+    const rt::DataFiles& Files() { return ctx_.files; }
+    UDaten& Daten() { return ctx_.daten; }
+    int WindowWidth() const { return Form->outerWidth(); }
+    int WindowHeight() const { return Form->outerHeight(); }
+    QString Caption(const char* title) const;
+
+    // ---- the window and its controls
+    rt::Form* Form = nullptr;
+    QLabel* LStart = nullptr;
+    std::array<rt::Image*, 13> IStart{}; // IStart[1] .. IStart[12]
+    rt::Image* ImageTrain = nullptr;
+    rt::Image* ImageDog = nullptr;
+    rt::Panel* PAtmen = nullptr;
+    rt::Image* IAtmen = nullptr;
+    rt::Image* IAtmen1 = nullptr;
+    rt::Panel* PColors = nullptr;
+    rt::Image* IColors = nullptr;
+    rt::Panel* PBlende = nullptr;
+    rt::Panel* PYoga = nullptr;
+    rt::Image* IYoga = nullptr;
+    rt::Panel* PAugen = nullptr;
+    rt::Image* IAugen = nullptr;
+    rt::Panel* PEntsp = nullptr;
+    rt::Image* IEntsp = nullptr;
+    rt::Panel* PEntsp1 = nullptr;
+    rt::Image* IEntsp1 = nullptr;
+    rt::Panel* PKino = nullptr;
+    std::array<rt::Image*, 12> IKino{}; // IKino[1] .. IKino[11]
+    rt::Panel* PText = nullptr;
+    rt::TextArea* MemoText = nullptr;
+    rt::HintBox* Memo0 = nullptr;
+    rt::Panel* PSButtons = nullptr;
+    rt::SpeedButton* SBAtmen = nullptr;
+    rt::SpeedButton* SBYoga = nullptr;
+    rt::SpeedButton* SBAugen = nullptr;
+    rt::SpeedButton* SBEntsp = nullptr;
+    rt::SpeedButton* SBSize = nullptr;
+    rt::SpeedButton* SBWecker = nullptr;
+    rt::SpeedButton* SBHilfe = nullptr;
+    rt::SpeedButton* SBMenue = nullptr;
+    rt::SpeedButton* SBImpres = nullptr;
+    rt::SpeedButton* SBClose = nullptr;
+    rt::Timer TimerStart{1000};
+    rt::Timer TimerTrain{1000};
+    rt::Timer TimerDog{1000};
+
+    // ---- board state
+    std::uint16_t ScreenWidth = 0;
+    std::uint16_t ScreenHeight = 0; // the screen height plus one
+    std::uint8_t SizeMode = Maxi;
+    std::uint8_t TimeSwitchOn = 0;
+    std::uint8_t LastSequence = 0;
+    std::uint8_t SuggestionShown = 0;
+    std::uint8_t CloseQuits = 1;
+    std::uint8_t SoundPlaying = 0;
+    std::uint8_t TrainPromptShown = 0;
+    std::uint8_t DogPromptShown = 0;
+    std::uint8_t StartStep = 0;
+    std::int32_t StartStepBegin = 0;
+    std::int32_t StartStepSeconds = 2;
+    std::int32_t MiniTop = 0;
+    std::int32_t MiniLeft = 0;
+    std::array<std::uint8_t, 4> SequencerReady{};
+
+private:
+    void CreateControls();
+    void CreateButtonBar();
+    void PlaceBar();
+    void SetGlyph(rt::SpeedButton* button, const QString& programPath);
+    void CentreOnScreen();
+    void HideHint();
+    int NowSeconds() const { return ctx_.clock.secondsOfDay(); }
+
+    BoardContext ctx_;
+    std::array<Sequencer*, 4> sequencers_{};
+    QHash<QString, QImage> icons_; // button glyphs, read once
+};

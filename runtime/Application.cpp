@@ -1,0 +1,38 @@
+#include "runtime/Application.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdlib>
+
+namespace rt {
+
+void prepareDisplay() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* x11 = std::getenv("DISPLAY");
+    if ((!platform || !*platform) && wayland && *wayland && x11 && *x11)
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+void setupApplication(QApplication& app) {
+    app.setApplicationName(QStringLiteral("Quillet"));
+    app.setOrganizationName(QStringLiteral("Quillet"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(translator);
+
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+}
+
+} // namespace rt

@@ -1,0 +1,15 @@
+#pragma once
+
+class QApplication;
+
+namespace rt {
+
+// Before the QApplication exists: under Wayland a program can neither place its own windows nor
+// keep them on top, so the board runs through XWayland when it is there.
+void prepareDisplay();
+
+// After the QApplication exists: German texts for Qt's own dialogs and buttons, and one font
+// for every window, whatever fonts the machine happens to have.
+void setupApplication(QApplication& app);
+
+} // namespace rt

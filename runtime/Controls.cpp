@@ -1,0 +1,241 @@
+#include "runtime/Controls.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+
+namespace rt {
+
+void setBounds(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(left, top, std::max(0, width), std::max(0, height));
+}
+
+QFont pixelFont(int pixelSize, bool bold) {
+    QFont f = QWidget().font();
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+// ---- Panel
+
+Panel::Panel(QWidget* parent, const QColor& color) : QWidget(parent), color_(color) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Panel::setColor(const QColor& color) {
+    color_ = color;
+    update();
+}
+
+void Panel::setCaption(const QString& caption, const QColor& textColor, const QFont& font) {
+    caption_ = caption;
+    textColor_ = textColor;
+    captionFont_ = font;
+    update();
+}
+
+void Panel::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    p.fillRect(event->rect(), color_);
+    if (!caption_.isEmpty()) {
+        p.setPen(textColor_);
+        p.setFont(captionFont_);
+        p.drawText(rect(), Qt::AlignCenter, caption_);
+    }
+}
+
+void Panel::mouseMoveEvent(QMouseEvent*) {
+    if (onMouseMove)
+        onMouseMove();
+}
+
+// ---- Image
+
+Image::Image(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+}
+
+void Image::setPicture(QImage image) {
+    bitmap_ = std::move(image);
+    bitmapChanged();
+}
+
+void Image::clear() {
+    bitmap_ = QImage();
+    bitmapChanged();
+}
+
+void Image::bitmapChanged() {
+    scaled_ = QPixmap();
+    setAttribute(Qt::WA_OpaquePaintEvent, !transparent_ && !bitmap_.isNull());
+    update();
+}
+
+void Image::setTransparent(bool transparent) {
+    transparent_ = transparent;
+    bitmapChanged();
+}
+
+QImage keyOutBottomLeft(const QImage& bitmap) {
+    if (bitmap.isNull())
+        return bitmap;
+    QImage out = bitmap.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = out.pixel(0, out.height() - 1) | 0xff000000u;
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((row[x] | 0xff000000u) == key)
+                row[x] = 0;
+    }
+    return out;
+}
+
+void Image::paintEvent(QPaintEvent* event) {
+    if (bitmap_.isNull() || width() <= 0 || height() <= 0)
+        return;
+    if (scaled_.isNull() || scaled_.size() != size()) {
+        const QImage source = transparent_ ? keyOutBottomLeft(bitmap_) : bitmap_;
+        scaled_ = QPixmap::fromImage(
+            source.size() == size()
+                ? source
+                : source.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    QPainter p(this);
+    p.drawPixmap(event->rect(), scaled_, event->rect());
+}
+
+void Image::mouseMoveEvent(QMouseEvent*) {
+    if (onMouseMove)
+        onMouseMove();
+}
+
+void Image::mousePressEvent(QMouseEvent*) {
+    if (onMousePress)
+        onMousePress();
+}
+
+// A hidden picture needs no copy at screen size.
+void Image::hideEvent(QHideEvent*) {
+    scaled_ = QPixmap();
+}
+
+void Image::resizeEvent(QResizeEvent*) {
+    scaled_ = QPixmap();
+}
+
+// ---- TextArea
+
+TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    setFocusPolicy(Qt::NoFocus);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+QStringList TextArea::lines() const {
+    const QString text = toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+// ---- HintBox
+
+HintBox::HintBox(QWidget* parent) : QLabel(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setAutoFillBackground(true);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+// ---- SpeedButton
+
+SpeedButton::SpeedButton(QWidget* parent) : QAbstractButton(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (onClick)
+            onClick();
+    });
+}
+
+void SpeedButton::setGlyph(const QImage& bitmap) {
+    glyph_ = QPixmap::fromImage(keyOutBottomLeft(bitmap));
+    update();
+}
+
+void SpeedButton::setGlyphPixmap(const QPixmap& pixmap) {
+    glyph_ = pixmap;
+    update();
+}
+
+void SpeedButton::setFlat(bool flat) {
+    flat_ = flat;
+    update();
+}
+
+void SpeedButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect r = rect();
+    const QColor face = palette().color(QPalette::Button);
+    p.fillRect(r, face);
+    const bool sunken = isDown() || (flat_ && isChecked());
+    const bool bevel = !flat_ || (hover_ && isEnabled()) || isDown();
+    if (bevel) {
+        const QColor light = sunken ? face.darker(160) : face.lighter(150);
+        const QColor dark = sunken ? face.lighter(150) : face.darker(160);
+        p.setPen(light);
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(dark);
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+    }
+    if (!glyph_.isNull()) {
+        QPixmap g = glyph_;
+        if (!isEnabled())
+            g = style()->generatedIconPixmap(QIcon::Disabled, glyph_, nullptr);
+        QSize s = g.size().boundedTo(r.size() - QSize(4, 4));
+        QRect target(QPoint(0, 0), s);
+        target.moveCenter(r.center() + (isDown() ? QPoint(1, 1) : QPoint(0, 0)));
+        p.drawPixmap(target, g);
+    }
+}
+
+void SpeedButton::mouseMoveEvent(QMouseEvent* event) {
+    QAbstractButton::mouseMoveEvent(event);
+    if (onMouseMove)
+        onMouseMove();
+}
+
+void SpeedButton::enterEvent(QEnterEvent* event) {
+    hover_ = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void SpeedButton::leaveEvent(QEvent* event) {
+    hover_ = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+// ---- SpinEdit, CheckBox
+
+SpinEdit::SpinEdit(QWidget* parent) : QSpinBox(parent) {
+    connect(this, &QSpinBox::valueChanged, this, [this](int) {
+        if (onChange)
+            onChange();
+    });
+}
+
+CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {
+    connect(this, &QCheckBox::clicked, this, [this](bool) {
+        if (onClick)
+            onClick();
+    });
+}
+
+} // namespace rt

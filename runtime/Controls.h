@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QWidget>
+
+#include <functional>
+
+namespace rt {
+
+// Every control can tell when the pointer moves over it; the board uses that to hide its hints.
+using Handler = std::function<void()>;
+
+void setBounds(QWidget* w, int left, int top, int width, int height);
+QFont pixelFont(int pixelSize, bool bold = false);
+
+// A rectangle with a background colour and an optional caption centred in it.
+class Panel : public QWidget {
+public:
+    explicit Panel(QWidget* parent, const QColor& color = Qt::black);
+    void setColor(const QColor& color);
+    QColor color() const { return color_; }
+    void setCaption(const QString& caption, const QColor& textColor = Qt::black,
+                    const QFont& font = QFont());
+    QString caption() const { return caption_; }
+
+    Handler onMouseMove;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+
+private:
+    QColor color_;
+    QString caption_;
+    QColor textColor_;
+    QFont captionFont_;
+};
+
+// Shows a bitmap stretched to its own size. The bitmap stays in memory as it was loaded, so the
+// program can read and set its pixels and draw on it; call bitmapChanged() afterwards.
+class Image : public QWidget {
+public:
+    explicit Image(QWidget* parent);
+
+    void setPicture(QImage image);
+    void clear();
+    bool isEmpty() const { return bitmap_.isNull(); }
+    // Direct access to the loaded bitmap.
+    QImage& bitmap() { return bitmap_; }
+    const QImage& bitmap() const { return bitmap_; }
+    void bitmapChanged();
+
+    // With transparency on, the colour of the bitmap's bottom-left pixel shows what lies behind.
+    void setTransparent(bool transparent);
+    bool transparent() const { return transparent_; }
+
+    // Repaints only the given rows of the control (after a change of the bitmap there).
+    void updateRows(int top, int height) { update(0, top, width(), height); }
+
+    Handler onMouseMove;
+    Handler onMousePress;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void hideEvent(QHideEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    QImage bitmap_;
+    QPixmap scaled_; // the bitmap at the control's size, made when first painted
+    bool transparent_ = false;
+};
+
+// Read-only text of several lines that wraps within its width.
+class TextArea : public QPlainTextEdit {
+public:
+    explicit TextArea(QWidget* parent);
+    void clearLines() { clear(); }
+    void addLine(const QString& line) { appendPlainText(line); }
+    QStringList lines() const;
+};
+
+// A one-line text box that cannot be edited or focused.
+class HintBox : public QLabel {
+public:
+    explicit HintBox(QWidget* parent);
+};
+
+// A flat-or-raised button with a glyph and no focus, as in a tool bar.
+class SpeedButton : public QAbstractButton {
+public:
+    explicit SpeedButton(QWidget* parent);
+
+    // A glyph from a bitmap: the colour of its bottom-left pixel is transparent.
+    void setGlyph(const QImage& bitmap);
+    // A glyph that already carries transparency (design icons).
+    void setGlyphPixmap(const QPixmap& pixmap);
+    QPixmap glyph() const { return glyph_; }
+    // Remembers which file the glyph came from (for the board's own bookkeeping and tests).
+    void setGlyphName(const QString& name) { glyphName_ = name; }
+    QString glyphName() const { return glyphName_; }
+
+    void setFlat(bool flat);
+    bool isFlat() const { return flat_; }
+
+    Handler onClick;
+    Handler onMouseMove;
+
+    QSize sizeHint() const override { return {30, 30}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void enterEvent(QEnterEvent*) override;
+    void leaveEvent(QEvent*) override;
+
+private:
+    QPixmap glyph_;
+    QString glyphName_;
+    bool flat_ = false;
+    bool hover_ = false;
+};
+
+// Makes the colour of a bitmap's bottom-left pixel transparent.
+QImage keyOutBottomLeft(const QImage& bitmap);
+
+class SpinEdit : public QSpinBox {
+public:
+    explicit SpinEdit(QWidget* parent);
+    Handler onChange;
+};
+
+class CheckBox : public QCheckBox {
+public:
+    CheckBox(const QString& caption, QWidget* parent);
+    Handler onClick;
+};
+
+} // namespace rt

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QEventLoop;
+
+namespace rt {
+
+// A top-level window whose size and position are given as the outer rectangle, frame included,
+// the way the board computes them. Two borders: none, or a fixed dialog frame with a caption.
+class Form : public QWidget {
+public:
+    enum class Border { None, Dialog };
+
+    // The outer frame the program reckons with: one pixel at each side, the caption line plus one
+    // pixel on top. A window manager may draw a different frame; the client area stays this size.
+    static constexpr int kFrameWidth = 2;
+    static constexpr int kFrameHeight = 24;
+
+    explicit Form(QWidget* parent = nullptr);
+
+    void setBorder(Border border);
+    Border border() const { return border_; }
+    void setStayOnTop(bool onTop);
+    bool stayOnTop() const { return onTop_; }
+
+    // Outer rectangle.
+    void setBounds(int left, int top, int width, int height);
+    void setLeft(int left) { setBounds(left, top(), width_, height_); }
+    void setTop(int top) { setBounds(left(), top, width_, height_); }
+    void setOuterSize(int width, int height) { setBounds(left(), top(), width, height); }
+    int left() const;
+    int top() const;
+    int outerWidth() const { return width_; }
+    int outerHeight() const { return height_; }
+    int clientWidth() const;
+    int clientHeight() const;
+    void centreOn(int screenWidth, int screenHeight);
+
+    // Shows the window modal to the whole program and returns when it closes.
+    void showModal();
+
+    void setCaption(const QString& caption) { setWindowTitle(caption); }
+    QString caption() const { return windowTitle(); }
+
+    // The background of the form itself (where no control lies).
+    void setColor(const QColor& color);
+
+    std::function<void()> onClose;
+    // After every change of the window's size or frame.
+    std::function<void()> onGeometry;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void applyFlags();
+    void applyGeometry();
+
+    Border border_ = Border::Dialog;
+    bool onTop_ = false;
+    QEventLoop* modalLoop_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 640, height_ = 480;
+};
+
+} // namespace rt

@@ -1,0 +1,150 @@
+#include "runtime/Pictures.h"
+
+#include "runtime/DataFiles.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace rt {
+
+namespace {
+
+struct JpegError {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void jpegFail(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<JpegError*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// Warnings are ignored, except the ones that mean the picture is incomplete: a truncated file
+// would otherwise decode into a half-grey picture without a word.
+void jpegMessage(j_common_ptr cinfo, int level) {
+    if (level < 0 &&
+        (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER))
+        jpegFail(cinfo);
+}
+
+// Kept free of C++ objects with destructors between setjmp and the calls that may jump.
+bool decodeJpegFile(std::FILE* f, QImage* out, JpegError* err) {
+    jpeg_decompress_struct cinfo;
+    cinfo.err = jpeg_std_error(&err->mgr);
+    err->mgr.error_exit = jpegFail;
+    err->mgr.emit_message = jpegMessage;
+    err->message[0] = '\0';
+    if (setjmp(err->jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, f);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_EXT_BGRX; // the bytes of Format_RGB32 on little-endian machines
+    jpeg_start_decompress(&cinfo);
+    *out = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
+    if (out->isNull()) {
+        std::snprintf(err->message, sizeof err->message, "Out of memory for %ux%u pixels",
+                      cinfo.output_width, cinfo.output_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        // Several rows per call, straight into the picture's own rows.
+        JSAMPROW rows[16];
+        const JDIMENSION first = cinfo.output_scanline;
+        const JDIMENSION count = std::min<JDIMENSION>(16, cinfo.output_height - first);
+        for (JDIMENSION i = 0; i < count; ++i)
+            rows[i] = out->scanLine(int(first + i));
+        jpeg_read_scanlines(&cinfo, rows, count);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
+              "JCS_EXT_BGRX matches Format_RGB32 only on little-endian");
+
+} // namespace
+
+Picture decodeJpeg(const QString& absolutePath) {
+    Picture result;
+    std::FILE* f = std::fopen(QFile::encodeName(absolutePath).constData(), "rb");
+    if (!f) {
+        result.error = QString::fromLocal8Bit(std::strerror(errno));
+        return result;
+    }
+    JpegError err;
+    QImage image;
+    const bool ok = decodeJpegFile(f, &image, &err);
+    std::fclose(f);
+    if (ok)
+        result.image = std::move(image);
+    else
+        result.error = QString::fromLocal8Bit(err.message);
+    return result;
+}
+
+Picture decodePictureFile(const QString& absolutePath) {
+    const QString lower = absolutePath.toLower();
+    if (lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg")))
+        return decodeJpeg(absolutePath);
+    Picture result;
+    QImageReader reader(absolutePath);
+    if (!reader.read(&result.image))
+        result.error = reader.errorString();
+    return result;
+}
+
+Picture loadPicture(const DataFiles& files, const QString& programPath) {
+    const QString path = files.resolve(programPath);
+    Picture result;
+    if (path.isEmpty()) {
+        result.error =
+            QStringLiteral("Das Bild „%1“ wurde nicht gefunden.").arg(files.describe(programPath));
+        return result;
+    }
+    result = decodePictureFile(path);
+    if (!result.ok())
+        result.error =
+            QStringLiteral("Das Bild „%1“ kann nicht geladen werden:\n%2").arg(path, result.error);
+    return result;
+}
+
+std::vector<Picture> loadPictures(const DataFiles& files,
+                                  const std::vector<QString>& programPaths) {
+    std::vector<Picture> results(programPaths.size());
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i = next++; i < programPaths.size(); i = next++)
+            results[i] = loadPicture(files, programPaths[i]);
+    };
+    const unsigned helpers =
+        std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()) - 1,
+                           unsigned(programPaths.size() > 1 ? programPaths.size() - 1 : 0));
+    std::vector<std::thread> threads;
+    threads.reserve(helpers);
+    for (unsigned i = 0; i < helpers; ++i)
+        threads.emplace_back(work);
+    work();
+    for (auto& t : threads)
+        t.join();
+    return results;
+}
+
+} // namespace rt

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+namespace rt {
+
+class DataFiles;
+
+// A decoded picture, or the loader's reason why there is none.
+struct Picture {
+    QImage image;
+    QString error; // empty on success
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Decodes a JPEG with libjpeg-turbo straight into the rows of a Format_RGB32 image. A damaged
+// or truncated file gives libjpeg's own message; it never ends the process.
+Picture decodeJpeg(const QString& absolutePath);
+
+// Decodes a file by its extension: JPEG through decodeJpeg, everything else (BMP) through Qt.
+Picture decodePictureFile(const QString& absolutePath);
+
+// Resolves a program path ("Pictures\Start\start1.jpg") and decodes it; a missing file or a
+// decoding error becomes a German text that names the path.
+Picture loadPicture(const DataFiles& files, const QString& programPath);
+
+// Loads several pictures at once, spread over the processor's cores.
+std::vector<Picture> loadPictures(const DataFiles& files, const std::vector<QString>& programPaths);
+
+} // namespace rt

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace rt {
+
+// One narration channel: a new narration cuts off the one still playing, stop() cuts off the
+// current one. Nothing here ever waits for a narration to end.
+class NarrationPlayer {
+public:
+    virtual ~NarrationPlayer() = default;
+    // Starts the WAV file at `path` (an absolute path). Returns false when it could not be
+    // started; the player has then reported why through its ErrorReport.
+    virtual bool play(const QString& path) = 0;
+    // Cuts off the narration at once.
+    virtual void stop() = 0;
+};
+
+// Remembers every call instead of playing; for tests. Paths in `failing` fail like a missing
+// file would.
+class RecordingPlayer final : public NarrationPlayer {
+public:
+    bool play(const QString& path) override {
+        calls.append(QStringLiteral("play ") + path);
+        return !failing.contains(path);
+    }
+    void stop() override { calls.append(QStringLiteral("stop")); }
+
+    QStringList calls;
+    QStringList failing;
+};
+
+} // namespace rt

@@ -1,0 +1,450 @@
+#include "runtime/audio/PulsePlayer.h"
+
+#include "runtime/ErrorReport.h"
+#include "runtime/audio/WavFile.h"
+
+#include <QMetaObject>
+#include <QObject>
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace rt {
+
+namespace {
+
+// The server asks for about this much sound ahead of what is heard. Little, so that a narration
+// starts and stops at once; the whole file is in memory, so refilling never has to wait.
+constexpr pa_usec_t kTargetLengthUsec = 60'000;
+constexpr pa_usec_t kMinRequestUsec = 10'000;
+// Playback starts once this much is buffered; shorter sounds are started by hand.
+constexpr pa_usec_t kPrebufferUsec = 10'000;
+
+QString outputError(int error) {
+    return QStringLiteral("Die Tonausgabe ist nicht möglich: %1")
+        .arg(QString::fromUtf8(pa_strerror(error)));
+}
+
+void release(pa_operation* operation) {
+    if (operation)
+        pa_operation_unref(operation);
+}
+
+class LoopLock {
+public:
+    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+    ~LoopLock() { pa_threaded_mainloop_unlock(loop_); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* loop_;
+};
+
+} // namespace
+
+// Everything below the loop pointer is shared with the mainloop thread and only touched with the
+// mainloop lock held (or while that thread is not running). libpulse calls the static callbacks
+// on that thread with the lock held.
+class PulsePlayer::Impl {
+public:
+    explicit Impl(ErrorReport& report);
+    ~Impl();
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    bool play(const QString& path);
+    void stop();
+
+private:
+    void connectContext();
+    void dropContext();
+    void dropStream();
+    int startSound();
+    int createStream();
+    void feed();
+    void cancelDrain();
+    void setCorked(bool corked);
+    void forget();
+    void postFailure(int error);
+    void deliverFailure();
+
+    static void onContextState(pa_context* context, void* self);
+    static void onStreamState(pa_stream* stream, void* self);
+    static void onStaleStreamState(pa_stream* stream, void*);
+    static void onWrite(pa_stream* stream, std::size_t bytes, void* self);
+    static void onDrained(pa_stream* stream, int success, void* self);
+
+    ErrorReport& report_;
+    QObject gui_; // lives on the GUI thread; failures found by the loop are delivered through it
+    pa_threaded_mainloop* loop_ = nullptr;
+
+    pa_context* context_ = nullptr;
+    int contextError_ = PA_ERR_INTERNAL; // why the context failed, once it has
+
+    pa_stream* stream_ = nullptr;
+    pa_sample_spec streamSpec_{};
+    bool corked_ = false;
+    pa_operation* drain_ = nullptr; // tells when the last sample of the sound has been played
+
+    // The sound that waits for the server or plays.
+    std::vector<std::int16_t> samples_;
+    pa_sample_spec spec_{};
+    std::size_t written_ = 0; // bytes of samples_ handed to the stream
+    // A sound waits or plays, so losing the server now means the user misses it.
+    bool busy_ = false;
+
+    QString failure_; // the latest failure found by the loop, not yet reported
+    bool failureQueued_ = false;
+};
+
+PulsePlayer::Impl::Impl(ErrorReport& report) : report_(report) {
+    loop_ = pa_threaded_mainloop_new();
+    if (!loop_)
+        return;
+    // The loop thread is not running yet, so no lock is needed here.
+    connectContext();
+    pa_threaded_mainloop_set_name(loop_, "quillet-sound");
+    if (pa_threaded_mainloop_start(loop_) < 0) {
+        dropContext();
+        pa_threaded_mainloop_free(loop_);
+        loop_ = nullptr;
+    }
+}
+
+PulsePlayer::Impl::~Impl() {
+    if (!loop_)
+        return;
+    // Once the thread has stopped, nothing else touches the state or posts to gui_.
+    pa_threaded_mainloop_stop(loop_);
+    dropStream();
+    dropContext();
+    pa_threaded_mainloop_free(loop_);
+}
+
+bool PulsePlayer::Impl::play(const QString& path) {
+    WavFile sound;
+    QString error;
+    if (!WavFile::read(path, sound, error)) {
+        stop();
+        report_.report(error);
+        return false;
+    }
+    const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(sound.sampleRate),
+                              static_cast<std::uint8_t>(std::min(sound.channels, 255))};
+    if (sound.channels > static_cast<int>(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&spec)) {
+        stop();
+        report_.report(QStringLiteral("Die Tondatei „%1“ kann nicht abgespielt werden: %2")
+                           .arg(path, QString::fromUtf8(pa_strerror(PA_ERR_NOTSUPPORTED))));
+        return false;
+    }
+    if (!loop_) {
+        report_.report(outputError(PA_ERR_INTERNAL));
+        return false;
+    }
+
+    int failure = 0;
+    {
+        LoopLock lock(loop_);
+        if (!context_ || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
+            // The server may have come up since; a failure now shows synchronously below.
+            dropStream();
+            dropContext();
+            connectContext();
+        }
+        cancelDrain();
+        samples_ = std::move(sound.samples);
+        spec_ = spec;
+        written_ = 0;
+        busy_ = false;
+        const pa_context_state_t state =
+            context_ ? pa_context_get_state(context_) : PA_CONTEXT_FAILED;
+        if (state == PA_CONTEXT_READY) {
+            busy_ = !samples_.empty();
+            failure = startSound();
+        } else if (PA_CONTEXT_IS_GOOD(state)) {
+            busy_ = !samples_.empty(); // started by onContextState once connected
+        } else {
+            failure = contextError_;
+        }
+        if (failure)
+            forget();
+    }
+    if (failure) {
+        report_.report(outputError(failure));
+        return false;
+    }
+    return true;
+}
+
+void PulsePlayer::Impl::stop() {
+    if (!loop_)
+        return;
+    LoopLock lock(loop_);
+    forget();
+    if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
+        release(pa_stream_flush(stream_, nullptr, nullptr));
+        setCorked(true);
+    }
+}
+
+void PulsePlayer::Impl::connectContext() {
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Quillet");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "quillet");
+    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "event");
+    context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Quillet", props);
+    pa_proplist_free(props);
+    if (!context_) {
+        contextError_ = PA_ERR_INTERNAL;
+        return;
+    }
+    pa_context_set_state_callback(context_, &Impl::onContextState, this);
+    // No autospawn: it would fork this process and wait for the new server on the GUI thread.
+    // A local server that is not there fails at once, inside this call (see onContextState).
+    pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+}
+
+void PulsePlayer::Impl::dropContext() {
+    if (!context_)
+        return;
+    pa_context_set_state_callback(context_, nullptr, nullptr);
+    pa_context_disconnect(context_);
+    pa_context_unref(context_);
+    context_ = nullptr;
+}
+
+void PulsePlayer::Impl::dropStream() {
+    cancelDrain();
+    if (!stream_)
+        return;
+    pa_stream* stream = std::exchange(stream_, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    if (pa_stream_get_state(stream) == PA_STREAM_CREATING) {
+        // It cannot be disconnected before the server has answered; our reference goes then.
+        pa_stream_set_state_callback(stream, &Impl::onStaleStreamState, nullptr);
+        return;
+    }
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    if (pa_stream_get_state(stream) == PA_STREAM_READY)
+        pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
+
+// Hands samples_ to the stream, reusing the stream when it has the right format. Needs a ready
+// context. Returns 0 or a libpulse error code.
+int PulsePlayer::Impl::startSound() {
+    if (stream_) {
+        const bool usable = PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) &&
+                            (samples_.empty() || pa_sample_spec_equal(&streamSpec_, &spec_));
+        if (!usable)
+            dropStream();
+    }
+    if (!stream_)
+        return samples_.empty() ? 0 : createStream();
+    if (pa_stream_get_state(stream_) != PA_STREAM_READY)
+        return 0; // onStreamState feeds it once the server has set it up
+    // Cut off what is still buffered; new data goes in from the same index on.
+    release(pa_stream_flush(stream_, nullptr, nullptr));
+    if (samples_.empty()) {
+        setCorked(true);
+        return 0;
+    }
+    feed();
+    setCorked(false);
+    return 0;
+}
+
+int PulsePlayer::Impl::createStream() {
+    pa_channel_map map;
+    pa_channel_map_init_extend(&map, spec_.channels, PA_CHANNEL_MAP_DEFAULT);
+    stream_ = pa_stream_new(context_, "Ansage", &spec_, &map);
+    if (!stream_)
+        return pa_context_errno(context_);
+    streamSpec_ = spec_;
+    corked_ = false;
+    pa_stream_set_state_callback(stream_, &Impl::onStreamState, this);
+    pa_stream_set_write_callback(stream_, &Impl::onWrite, this);
+
+    pa_buffer_attr attr;
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLengthUsec, &spec_));
+    attr.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &spec_));
+    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kMinRequestUsec, &spec_));
+    attr.fragsize = static_cast<std::uint32_t>(-1);
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
+                                   nullptr) < 0) {
+        const int error = pa_context_errno(context_);
+        dropStream();
+        return error;
+    }
+    return 0;
+}
+
+// Writes as much of the sound as the server asks for. After the last piece the stream is started
+// even when less than the prebuffer came together, and drained so that it can be corked.
+void PulsePlayer::Impl::feed() {
+    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY)
+        return;
+    const std::size_t total = samples_.size() * sizeof(std::int16_t);
+    if (written_ >= total)
+        return;
+    const std::size_t writable = pa_stream_writable_size(stream_);
+    if (writable == static_cast<std::size_t>(-1))
+        return;
+    std::size_t bytes = std::min(writable, total - written_);
+    bytes -= bytes % pa_frame_size(&spec_);
+    if (bytes == 0)
+        return;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(samples_.data()) + written_;
+    if (pa_stream_write(stream_, data, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+        return; // the stream is failing; onStreamState hears of it
+    written_ += bytes;
+    if (written_ == total) {
+        release(pa_stream_trigger(stream_, nullptr, nullptr));
+        drain_ = pa_stream_drain(stream_, &Impl::onDrained, this);
+    }
+}
+
+void PulsePlayer::Impl::cancelDrain() {
+    if (!drain_)
+        return;
+    // A cancelled operation never calls back, so a late answer cannot cork the next sound.
+    pa_operation_cancel(drain_);
+    pa_operation_unref(drain_);
+    drain_ = nullptr;
+}
+
+void PulsePlayer::Impl::setCorked(bool corked) {
+    if (corked == corked_ || !stream_)
+        return;
+    if (pa_operation* operation = pa_stream_cork(stream_, corked ? 1 : 0, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+        corked_ = corked;
+    }
+}
+
+// Drops the sound that waits or plays, without touching the stream.
+void PulsePlayer::Impl::forget() {
+    cancelDrain();
+    samples_.clear();
+    samples_.shrink_to_fit();
+    written_ = 0;
+    busy_ = false;
+}
+
+void PulsePlayer::Impl::postFailure(int error) {
+    failure_ = outputError(error);
+    if (failureQueued_)
+        return;
+    failureQueued_ = true;
+    QMetaObject::invokeMethod(&gui_, [this] { deliverFailure(); }, Qt::QueuedConnection);
+}
+
+void PulsePlayer::Impl::deliverFailure() {
+    QString text;
+    {
+        LoopLock lock(loop_);
+        text = std::exchange(failure_, QString());
+        failureQueued_ = false;
+    }
+    // Never with the lock held: the report may open a modal box and run the event loop.
+    if (!text.isEmpty())
+        report_.report(text);
+}
+
+void PulsePlayer::Impl::onContextState(pa_context* context, void* self) {
+    auto* impl = static_cast<Impl*>(self);
+    if (context != impl->context_)
+        return;
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
+        if (impl->busy_) {
+            if (const int error = impl->startSound()) {
+                impl->forget();
+                impl->postFailure(error);
+            }
+        }
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        impl->contextError_ = pa_context_errno(context);
+        if (impl->contextError_ == PA_OK)
+            impl->contextError_ = PA_ERR_CONNECTIONTERMINATED;
+        if (impl->busy_) {
+            impl->forget();
+            impl->postFailure(impl->contextError_);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void PulsePlayer::Impl::onStreamState(pa_stream* stream, void* self) {
+    auto* impl = static_cast<Impl*>(self);
+    if (stream != impl->stream_)
+        return;
+    switch (pa_stream_get_state(stream)) {
+    case PA_STREAM_READY:
+        if (impl->samples_.empty())
+            impl->setCorked(true); // stopped while the server set the stream up
+        else
+            impl->feed();
+        break;
+    case PA_STREAM_FAILED:
+        // With the context gone as well, onContextState tells the user.
+        if (impl->busy_ && pa_context_get_state(impl->context_) == PA_CONTEXT_READY) {
+            impl->forget();
+            impl->postFailure(pa_context_errno(impl->context_));
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void PulsePlayer::Impl::onStaleStreamState(pa_stream* stream, void*) {
+    switch (pa_stream_get_state(stream)) {
+    case PA_STREAM_READY:
+        pa_stream_disconnect(stream); // comes back here as terminated
+        break;
+    case PA_STREAM_FAILED:
+    case PA_STREAM_TERMINATED:
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_unref(stream);
+        break;
+    default:
+        break;
+    }
+}
+
+void PulsePlayer::Impl::onWrite(pa_stream* stream, std::size_t, void* self) {
+    auto* impl = static_cast<Impl*>(self);
+    if (stream == impl->stream_)
+        impl->feed();
+}
+
+void PulsePlayer::Impl::onDrained(pa_stream* stream, int, void* self) {
+    auto* impl = static_cast<Impl*>(self);
+    // Only the drain of the current sound is still registered; see cancelDrain().
+    release(std::exchange(impl->drain_, nullptr));
+    if (stream != impl->stream_)
+        return;
+    impl->forget();
+    impl->setCorked(true); // an idle stream costs neither the server nor us any wakeups
+}
+
+PulsePlayer::PulsePlayer(ErrorReport& report) : impl_(std::make_unique<Impl>(report)) {}
+
+PulsePlayer::~PulsePlayer() = default;
+
+bool PulsePlayer::play(const QString& path) { return impl_->play(path); }
+
+void PulsePlayer::stop() { impl_->stop(); }
+
+} // namespace rt

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "runtime/audio/NarrationPlayer.h"
+
+#include <memory>
+
+namespace rt {
+
+class ErrorReport;
+
+// Plays narrations through the PulseAudio server (or PipeWire's stand-in for it).
+//
+// The connection to the server is made in the background and never waited for: a narration asked
+// for while it is still being made starts as soon as it stands. When there is no server, play()
+// reports why and tries again on the next call, since a server may come up later. Losing the
+// server while a narration waits or plays is reported once the event loop runs again.
+//
+// Create, use and destroy on the GUI thread; `report` is only ever called there and must outlive
+// the player.
+class PulsePlayer final : public NarrationPlayer {
+public:
+    explicit PulsePlayer(ErrorReport& report);
+    ~PulsePlayer() override;
+    PulsePlayer(const PulsePlayer&) = delete;
+    PulsePlayer& operator=(const PulsePlayer&) = delete;
+
+    // Decodes the file on the calling thread, then cuts off whatever plays and starts it. When
+    // the file cannot be read, the narration still playing is cut off as well.
+    bool play(const QString& path) override;
+    void stop() override;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace rt

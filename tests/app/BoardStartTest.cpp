@@ -1,0 +1,158 @@
+#include "support/BoardFixture.h"
+
+// ---- the start animation
+
+class BoardStart : public BoardFixture {};
+
+TEST_F(BoardStart, FirstStartShowsLoadingAndCreatesTheSettingsFile) {
+    create();
+    EXPECT_TRUE(QFileInfo::exists(settingsPath()));
+    EXPECT_FALSE(board->LStart->isHidden());
+    EXPECT_TRUE(board->PSButtons->isHidden());
+    EXPECT_TRUE(board->TimerStart.enabled());
+    EXPECT_EQ(board->Form->border(), rt::Form::Border::None);
+    EXPECT_TRUE(board->Form->stayOnTop());
+    EXPECT_EQ(board->Form->outerWidth(), 1024);
+    EXPECT_EQ(board->Form->outerHeight(), 769);
+    EXPECT_EQ(board->Form->caption(), QStringLiteral("Quillet   /   Version 01-03-2009"));
+    EXPECT_EQ(played(), QStringList{QStringLiteral("start/noise.wav")});
+    EXPECT_TRUE(report.texts.isEmpty()) << report.texts.join('\n').toStdString();
+    // Every start picture is decoded before the window shows.
+    for (int n = 1; n <= 12; ++n)
+        EXPECT_FALSE(board->IStart[n]->isEmpty()) << n;
+}
+
+TEST_F(BoardStart, FourteenStepsOfTwoSecondsThenTheIdleBoard) {
+    create();
+    const auto visibleFrames = [this] {
+        QList<int> v;
+        for (int n = 1; n <= 12; ++n)
+            if (!board->IStart[n]->isHidden())
+                v << n;
+        return v;
+    };
+    startTick(1);
+    EXPECT_EQ(board->StartStep, 0) << "a step lasts two seconds";
+    EXPECT_TRUE(visibleFrames().isEmpty());
+    startTick(1);
+    EXPECT_EQ(board->StartStep, 1);
+    EXPECT_EQ(visibleFrames(), QList<int>{1});
+    EXPECT_TRUE(board->LStart->isHidden());
+
+    for (int step = 2; step <= 11; ++step) {
+        startTick(1);
+        EXPECT_EQ(board->StartStep, step - 1) << "no change after one second";
+        startTick(1);
+        EXPECT_EQ(board->StartStep, step);
+        EXPECT_EQ(visibleFrames(), QList<int>{step}) << "step " << step;
+    }
+    EXPECT_EQ(played(), (QStringList{"start/noise.wav", "start/wave.wav"}));
+
+    startTick(2); // 12: frame 11 stays
+    startTick(2); // 13
+    EXPECT_EQ(visibleFrames(), QList<int>{11});
+    EXPECT_TRUE(board->TimerStart.enabled());
+    EXPECT_TRUE(board->PSButtons->isHidden());
+
+    startTick(2); // 14: the end
+    EXPECT_EQ(board->StartStep, 14);
+    EXPECT_FALSE(board->TimerStart.enabled());
+    EXPECT_FALSE(board->PSButtons->isHidden());
+    EXPECT_EQ(visibleFrames(), QList<int>{11}) << "sunset, and no help banner by default";
+    // The frames that can never be shown again are not kept.
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_TRUE(board->IStart[n]->isEmpty()) << n;
+    EXPECT_FALSE(board->IStart[11]->isEmpty());
+    EXPECT_TRUE(report.texts.isEmpty());
+}
+
+TEST_F(BoardStart, IntroRunsOnAcrossMidnight) {
+    clock.set(23, 59, 59);
+    create();
+    startTick(1); // 00:00:00 -> one second since 23:59:59
+    EXPECT_EQ(board->StartStep, 0);
+    startTick(1); // 00:00:01 -> two seconds
+    EXPECT_EQ(board->StartStep, 1);
+    startTick(2);
+    EXPECT_EQ(board->StartStep, 2);
+}
+
+TEST_F(BoardStart, IntroAcrossMidnightOnATwelveHourClockKeepsItsStepLength) {
+    TSettings s;
+    s.HoursPerDay = 12;
+    writeSettings(s);
+    clock.set(23, 59, 59);
+    create();
+    startTick(1);
+    EXPECT_EQ(board->StartStep, 0);
+    startTick(1);
+    EXPECT_EQ(board->StartStep, 1);
+}
+
+TEST_F(BoardStart, HelpBannerComesAtTheEndOfTheIntroWhenHelpIsStillToBeRead) {
+    TSettings s;
+    s.HelpFirst = 1;
+    writeSettings(s);
+    create();
+    for (int i = 0; i < 13; ++i)
+        startTick(2);
+    EXPECT_TRUE(board->IStart[12]->isHidden());
+    startTick(2);
+    EXPECT_FALSE(board->IStart[12]->isHidden());
+    EXPECT_EQ(board->IStart[12]->y(), 366);
+}
+
+TEST_F(BoardStart, QuickStartSkipsTheIntro) {
+    TSettings s;
+    s.DSTimer = 1;
+    s.HelpFirst = 1;
+    writeSettings(s);
+    create();
+    EXPECT_FALSE(board->TimerStart.enabled());
+    EXPECT_TRUE(board->LStart->isHidden());
+    EXPECT_FALSE(board->IStart[11]->isHidden());
+    EXPECT_FALSE(board->IStart[11]->isEmpty());
+    EXPECT_TRUE(board->IStart[12]->isHidden()) << "the help banner only ends an intro";
+    EXPECT_FALSE(board->PSButtons->isHidden());
+    EXPECT_EQ(board->TimeSwitchOn, 1);
+    EXPECT_EQ(board->SBWecker->glyphName(), QStringLiteral("Pictures\\Icons\\uhr2.bmp"));
+    EXPECT_TRUE(board->SBWecker->isFlat());
+    EXPECT_TRUE(played().isEmpty()) << "no start sounds";
+}
+
+TEST_F(BoardStart, MissingStartPicturesAreReportedOnceAndTheBoardStillStarts) {
+    QTemporaryDir data;
+    QDir(data.path()).mkpath(QStringLiteral("Pictures/Start"));
+    // Only frame 1 is there.
+    QFile::copy(QStringLiteral(QUILLET_SOURCE_DATA_DIR "/Pictures/Start/start1.jpg"),
+                data.path() + QStringLiteral("/Pictures/Start/start1.jpg"));
+    files = rt::DataFiles(QStringList{data.path()});
+    create();
+    // Each missing picture is named, the start goes on and the intro runs.
+    EXPECT_TRUE(report.texts.filter(QStringLiteral("start2.jpg")).size() == 1);
+    EXPECT_FALSE(board->IStart[1]->isEmpty());
+    EXPECT_TRUE(board->IStart[2]->isEmpty());
+    EXPECT_TRUE(board->TimerStart.enabled());
+    for (int i = 0; i < 14; ++i)
+        startTick(2);
+    EXPECT_EQ(board->StartStep, 14);
+    EXPECT_FALSE(board->PSButtons->isHidden());
+}
+
+TEST_F(BoardStart, MissingStartSoundNeitherStallsNorRepeatsASteps) {
+    QTemporaryDir data;
+    files = rt::DataFiles(QStringList{data.path(), QStringLiteral(QUILLET_SOURCE_DATA_DIR)});
+    player.failing << files.resolve(QStringLiteral("Sound\\start\\wave.wav"));
+    create();
+    for (int i = 0; i < 9; ++i)
+        startTick(2);
+    EXPECT_EQ(board->StartStep, 9);
+    const std::uint8_t playing = board->SoundPlaying;
+    startTick(2); // step 10 plays the failing wave sound
+    EXPECT_EQ(board->StartStep, 10);
+    EXPECT_EQ(board->SoundPlaying, playing);
+    startTick(1); // the step began anew: one second is not enough
+    EXPECT_EQ(board->StartStep, 10);
+    startTick(1);
+    EXPECT_EQ(board->StartStep, 11);
+}

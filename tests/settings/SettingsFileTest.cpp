@@ -1,0 +1,245 @@
+#include "settings/UDaten.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+std::uint16_t wordAt(const QByteArray& b, int offset) {
+    return std::uint16_t(std::uint8_t(b[offset]) | (std::uint8_t(b[offset + 1]) << 8));
+}
+
+} // namespace
+
+// ---- the record's bytes
+
+TEST(SettingsRecord, FieldsCoverEveryByteOnceInFileOrder) {
+    std::set<int> used;
+    for (int i = 0; i < 9; ++i)
+        used.insert(kPasswortOffset + i);
+    int expected = 9;
+    for (const ByteField& f : kByteFields) {
+        EXPECT_EQ(f.offset, expected) << f.name;
+        EXPECT_TRUE(used.insert(f.offset).second) << f.name;
+        ++expected;
+    }
+    for (const WordField& f : kWordFields) {
+        EXPECT_EQ(f.offset, expected) << f.name;
+        EXPECT_TRUE(used.insert(f.offset).second && used.insert(f.offset + 1).second) << f.name;
+        expected += 2;
+    }
+    EXPECT_EQ(expected, kSettingsSize);
+    EXPECT_EQ(int(used.size()), kSettingsSize);
+}
+
+TEST(SettingsRecord, DefaultsEncodeToTheDocumentedBytes) {
+    TSettings s;
+    const SettingsBytes b = encodeSettings(s);
+    const QByteArray bytes(reinterpret_cast<const char*>(b.data()), kSettingsSize);
+    // Switches and the clock.
+    EXPECT_EQ(bytes[9], 0);   // HelpFirst
+    EXPECT_EQ(bytes[10], 1);  // Sound
+    EXPECT_EQ(bytes[11], 1);  // Text
+    EXPECT_EQ(bytes[12], 0);  // DSTimer
+    EXPECT_EQ(bytes[13], 24); // HoursPerDay
+    EXPECT_EQ(bytes[14], 1);  // T1On
+    EXPECT_EQ(bytes[15], 1);  // T2On
+    // Word fields, little-endian, offset -> default.
+    const std::pair<int, int> words[] = {
+        {16, 0},   {18, 45}, {20, 0},   {22, 0},  {24, 10},  {26, 0},  {28, 0},   {30, 0},
+        {32, 7},   {34, 0},  {36, 0},   {38, 7},  {40, 5},   {42, 6},  {44, 5},   {46, 0},
+        {48, 5},   {50, 0},  {52, 1},   {54, 0},  {56, 4},   {58, 0},  {60, 1},   {62, 8},
+        {64, 0},   {66, 7},  {68, 0},   {70, 6},  {72, 8},   {74, 4},  {76, 1},   {78, 4},
+        {80, 1},   {82, 4},  {84, 1},   {86, 2},  {88, 2},   {90, 1},  {92, 2},   {94, 1},
+        {96, 2},   {98, 2},  {100, 2},  {102, 4}, {104, 2},  {106, 4}, {108, 4},  {110, 4},
+        {112, 2},  {114, 5}, {116, 2},  {118, 5}, {120, 2},  {122, 5}, {124, 2},  {126, 1},
+        {128, 0},  {130, 0}, {132, 20}, {134, 0}, {136, 20}, {138, 0}, {140, 20}, {142, 0},
+        {144, 20}, {146, 0}, {148, 20}, {150, 0}, {152, 20}, {154, 0}, {156, 20}, {158, 0},
+        {160, 20}, {162, 0}, {164, 20}, {166, 0}, {168, 35}};
+    for (auto [offset, value] : words)
+        EXPECT_EQ(wordAt(bytes, offset), value) << "offset " << offset;
+}
+
+TEST(SettingsRecord, EveryFieldSurvivesARoundTrip) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 50; ++round) {
+        SettingsBytes b;
+        for (auto& x : b)
+            x = std::uint8_t(rng());
+        // Decoding and encoding any 170 bytes gives the same bytes back, so nothing a file
+        // holds is lost by a load and a save.
+        EXPECT_EQ(encodeSettings(decodeSettings(b)), b);
+    }
+    TSettings s;
+    s.m1 = 0x1234;
+    s.Ent10s = 0xfffe;
+    s.HoursPerDay = 12;
+    const SettingsBytes b = encodeSettings(s);
+    EXPECT_EQ(b[18], 0x34);
+    EXPECT_EQ(b[19], 0x12);
+    EXPECT_EQ(decodeSettings(b), s);
+}
+
+// ---- the file
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        daten.WindowsDir = dir.path();
+        daten.onProblem = [this](const QString& t) { problems << t; };
+    }
+    QString path() const { return dir.path() + QStringLiteral("/User.dat"); }
+
+    QTemporaryDir dir;
+    UDaten daten;
+    QStringList problems;
+};
+
+TEST_F(SettingsFile, LocatesTheFileByTheFoldersThatExist) {
+    daten.LocateSettingsFile();
+    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/User.dat"));
+
+    QDir(dir.path()).mkdir(QStringLiteral("system"));
+    daten.LocateSettingsFile();
+    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/system/User.dat"));
+
+    QDir(dir.path()).mkdir(QStringLiteral("system32"));
+    daten.LocateSettingsFile();
+    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/system32/User.dat"));
+
+    daten.WindowsDir = dir.path() + QStringLiteral("/missing");
+    daten.LocateSettingsFile();
+    EXPECT_EQ(daten.SettingsPath, QStringLiteral("../User.dat"));
+}
+
+TEST_F(SettingsFile, UserConfigFolderFollowsXdgAndIsCreated) {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/cfg")));
+    const QString folder = UDaten::userConfigDir();
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(folder, dir.path() + QStringLiteral("/cfg/quillet"));
+    EXPECT_TRUE(QDir(folder).exists());
+}
+
+TEST_F(SettingsFile, MissingFileIsCreatedWithTheDefaults) {
+    daten.LocateSettingsFile();
+    daten.Settings.m1 = 3; // whatever was in memory
+    daten.LoadSettings();
+    EXPECT_TRUE(problems.isEmpty());
+    const QByteArray bytes = readAll(path());
+    ASSERT_EQ(bytes.size(), kSettingsSize);
+    TSettings expected;
+    expected.Passwort[0] = 1;
+    expected.Passwort[1] = UDaten::kPasswortPlaceholder;
+    EXPECT_EQ(daten.Settings, expected);
+    const SettingsBytes b = encodeSettings(expected);
+    EXPECT_EQ(bytes, QByteArray(reinterpret_cast<const char*>(b.data()), kSettingsSize));
+}
+
+TEST_F(SettingsFile, ReadsWhatWasSaved) {
+    daten.LocateSettingsFile();
+    daten.Settings.Aug4m = 3;
+    daten.Settings.DSTimer = 1;
+    ASSERT_TRUE(daten.SaveSettings());
+    UDaten other;
+    other.WindowsDir = dir.path();
+    other.LocateSettingsFile();
+    other.LoadSettings();
+    EXPECT_EQ(other.Settings, daten.Settings);
+}
+
+TEST_F(SettingsFile, LongerFileIsReadFromItsFirstRecordAndSavedAtRecordSize) {
+    daten.LocateSettingsFile();
+    TSettings s;
+    s.m2 = 33;
+    const SettingsBytes b = encodeSettings(s);
+    writeBytes(path(), QByteArray(reinterpret_cast<const char*>(b.data()), kSettingsSize) +
+                           QByteArray(30, 'x'));
+    daten.LoadSettings();
+    EXPECT_EQ(daten.Settings.m2, 33);
+    EXPECT_TRUE(daten.SaveSettings());
+    EXPECT_EQ(readAll(path()).size(), kSettingsSize);
+}
+
+TEST_F(SettingsFile, DamagedFileIsKeptBesideTheNewDefaults) {
+    daten.LocateSettingsFile();
+    const QByteArray damaged("only a few bytes");
+    writeBytes(path(), damaged);
+    daten.LoadSettings();
+
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("beschädigt")));
+    // The damaged bytes are still there under another name, named in the message.
+    const QStringList kept =
+        QDir(dir.path()).entryList({QStringLiteral("User.dat.beschaedigt-*")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(readAll(dir.path() + QLatin1Char('/') + kept[0]), damaged);
+    EXPECT_TRUE(problems[0].contains(kept[0]));
+    // And the program goes on with a good file.
+    EXPECT_EQ(readAll(path()).size(), kSettingsSize);
+    EXPECT_EQ(daten.Settings.HoursPerDay, 24);
+}
+
+TEST_F(SettingsFile, UnreadableFileIsReportedAndLeftAlone) {
+    daten.LocateSettingsFile();
+    // A folder where the file should be: it cannot be opened as a file, even by root.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("User.dat")));
+    daten.Settings.m1 = 44;
+    daten.LoadSettings();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(path())) << problems[0].toStdString();
+    EXPECT_EQ(daten.Settings.m1, 44);
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+}
+
+TEST_F(SettingsFile, FailedSaveIsReportedAndKeepsTheOldFile) {
+    daten.LocateSettingsFile();
+    daten.Settings.m1 = 12;
+    ASSERT_TRUE(daten.SaveSettings());
+    const QByteArray before = readAll(path());
+
+    // A save into a folder that cannot hold files: the path's parent is a plain file.
+    writeBytes(dir.path() + QStringLiteral("/plain"), "x");
+    daten.SettingsPath = dir.path() + QStringLiteral("/plain/User.dat");
+    daten.Settings.m1 = 13;
+    EXPECT_FALSE(daten.SaveSettings());
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("/plain/User.dat")));
+    EXPECT_EQ(readAll(path()), before);
+}
+
+TEST_F(SettingsFile, SaveLeavesNoTemporaryFilesBehind) {
+    daten.LocateSettingsFile();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(daten.SaveSettings());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("User.dat")});
+}
+
+TEST_F(SettingsFile, DefaultsKeepThePasswordBytesBeyondItsLength) {
+    daten.LocateSettingsFile();
+    daten.Settings.Passwort = {3, 'a', 'b', 'c', 'd', 0, 0, 0, 0};
+    daten.Settings.m1 = 1;
+    daten.DefaultSettings();
+    EXPECT_EQ(daten.Settings.Passwort[0], 1);
+    EXPECT_EQ(daten.Settings.Passwort[1], UDaten::kPasswortPlaceholder);
+    EXPECT_EQ(daten.Settings.Passwort[2], 'b');
+    EXPECT_EQ(daten.Settings.m1, 45);
+}
