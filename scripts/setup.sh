@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what Quillet needs to build, run and be tested, from Debian's packages. Only what is
+# missing is installed; with sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    # build
+    g++ cmake ninja-build pkg-config clang-format
+    qt6-base-dev libjpeg62-turbo-dev libsndfile1-dev libpulse-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # run: German texts in Qt's own dialogs, the one font every window uses, the X11 platform
+    qt6-translations-l10n fonts-dejavu-core libqt6gui6
+    # tests and measurements: a private sound server, a virtual X server, screenshots
+    pulseaudio pulseaudio-utils xvfb xauth x11-utils imagemagick
+    # the generators of pictures and narration
+    sox libsox-fmt-base espeak-ng
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}" >&2
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2

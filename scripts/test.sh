@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine, builds Quillet warning-free and runs every test twice: once
+# as built, once under AddressSanitizer and UndefinedBehaviorSanitizer. The sound tests play
+# through a private PulseAudio server with a null sink; widgets draw off screen.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export QUILLET_PULSE_TESTS=1
+
+eval "$(bash scripts/pulse-test-server.sh)"
+trap 'bash scripts/pulse-test-server.sh stop' EXIT
+
+status=0
+run_suite() {
+    local dir=$1
+    shift
+    echo "== $dir: configure and build"
+    cmake -S . -B "$dir" -G Ninja -DQUILLET_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+    echo "== $dir: tests"
+    if ! ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300; then
+        status=1
+    fi
+}
+
+run_suite build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON -DQUILLET_BENCHMARKS=OFF
+
+if ((status != 0)); then
+    echo "== some tests failed" >&2
+fi
+exit $status
