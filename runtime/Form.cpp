@@ -44,8 +44,11 @@ void Form::applyFlags() {
     left_ = l;
     top_ = t;
     applyGeometry();
-    if (wasVisible)
+    if (wasVisible) {
         show();
+        // The frame changed: place the window again now that the new frame is known.
+        move(left_, top_);
+    }
 }
 
 int Form::left() const {

@@ -45,6 +45,9 @@ private=(env -u PULSE_SERVER -u PULSE_SINK -u PULSE_SOURCE -u PULSE_COOKIE
     HOME="$dir/home" XDG_RUNTIME_DIR="$dir" XDG_CONFIG_HOME="$dir/home/.config"
     PULSE_STATE_PATH="$dir/state" PULSE_RUNTIME_PATH="$dir/pulse")
 
+# The null sink must not rewind: when a stream starts it would render the time just past again,
+# but its monitor has delivered that time already and drops the new version, so recordings would
+# miss the start of a sound (or all of a short one).
 # As root pulseaudio only warns that it should run with --system; the per-user mode is what we
 # want, since the system mode ignores most of the options below.
 # The server's output goes to the log, never to our stdout: `eval "$(...)"` would otherwise wait
@@ -52,7 +55,7 @@ private=(env -u PULSE_SERVER -u PULSE_SINK -u PULSE_SOURCE -u PULSE_COOKIE
 "${private[@]}" setsid pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
     --use-pid-file=no --system=no --high-priority=no --realtime=no \
     --disallow-module-loading=no --log-target=stderr \
-    -L "module-null-sink sink_name=nul" \
+    -L "module-null-sink sink_name=nul norewinds=1" \
     -L "module-native-protocol-unix auth-anonymous=1" \
     </dev/null >"$log" 2>&1 &
 pid=$!

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,6 +24,10 @@ constexpr pa_usec_t kTargetLengthUsec = 60'000;
 constexpr pa_usec_t kMinRequestUsec = 10'000;
 // Playback starts once this much is buffered; shorter sounds are started by hand.
 constexpr pa_usec_t kPrebufferUsec = 10'000;
+// After the end of a sound the stream is corked once the sink has played what it holds, and a
+// little later for good measure.
+constexpr pa_usec_t kCorkMarginUsec = 50'000;
+constexpr pa_usec_t kUnknownSinkLatencyUsec = 500'000;
 
 QString outputError(int error) {
     return QStringLiteral("Die Tonausgabe ist nicht möglich: %1")
@@ -67,7 +72,7 @@ private:
     int startSound();
     int createStream();
     void feed();
-    void cancelDrain();
+    void cancelEnd();
     void setCorked(bool corked);
     void forget();
     void postFailure(int error);
@@ -78,6 +83,9 @@ private:
     static void onStaleStreamState(pa_stream* stream, void*);
     static void onWrite(pa_stream* stream, std::size_t bytes, void* self);
     static void onDrained(pa_stream* stream, int success, void* self);
+    static void onTiming(pa_stream* stream, int success, void* self);
+    static void onCorkTime(pa_mainloop_api* api, pa_time_event* event, const struct timeval*,
+                           void* self);
 
     ErrorReport& report_;
     QObject gui_; // lives on the GUI thread; failures found by the loop are delivered through it
@@ -89,7 +97,11 @@ private:
     pa_stream* stream_ = nullptr;
     pa_sample_spec streamSpec_{};
     bool corked_ = false;
-    pa_operation* drain_ = nullptr; // tells when the last sample of the sound has been played
+    // The end of a sound: the drain tells when the server has taken the last sample, the timing
+    // how long the sink still needs to play it, and the timer then corks the stream.
+    pa_operation* drain_ = nullptr;
+    pa_operation* timing_ = nullptr;
+    pa_time_event* corkTimer_ = nullptr;
 
     // The sound that waits for the server or plays.
     std::vector<std::int16_t> samples_;
@@ -156,7 +168,7 @@ bool PulsePlayer::Impl::play(const QString& path) {
             dropContext();
             connectContext();
         }
-        cancelDrain();
+        cancelEnd();
         samples_ = std::move(sound.samples);
         spec_ = spec;
         written_ = 0;
@@ -219,7 +231,7 @@ void PulsePlayer::Impl::dropContext() {
 }
 
 void PulsePlayer::Impl::dropStream() {
-    cancelDrain();
+    cancelEnd();
     if (!stream_)
         return;
     pa_stream* stream = std::exchange(stream_, nullptr);
@@ -310,13 +322,16 @@ void PulsePlayer::Impl::feed() {
     }
 }
 
-void PulsePlayer::Impl::cancelDrain() {
-    if (!drain_)
-        return;
+void PulsePlayer::Impl::cancelEnd() {
     // A cancelled operation never calls back, so a late answer cannot cork the next sound.
-    pa_operation_cancel(drain_);
-    pa_operation_unref(drain_);
-    drain_ = nullptr;
+    for (pa_operation** operation : {&drain_, &timing_}) {
+        if (*operation) {
+            pa_operation_cancel(*operation);
+            pa_operation_unref(std::exchange(*operation, nullptr));
+        }
+    }
+    if (corkTimer_)
+        pa_threaded_mainloop_get_api(loop_)->time_free(std::exchange(corkTimer_, nullptr));
 }
 
 void PulsePlayer::Impl::setCorked(bool corked) {
@@ -330,7 +345,7 @@ void PulsePlayer::Impl::setCorked(bool corked) {
 
 // Drops the sound that waits or plays, without touching the stream.
 void PulsePlayer::Impl::forget() {
-    cancelDrain();
+    cancelEnd();
     samples_.clear();
     samples_.shrink_to_fit();
     written_ = 0;
@@ -429,13 +444,38 @@ void PulsePlayer::Impl::onWrite(pa_stream* stream, std::size_t, void* self) {
         impl->feed();
 }
 
+// The server has taken the last sample, but the sink may not have played it yet: corking now
+// would take back what the sink holds and leave the end of the sound unheard.
 void PulsePlayer::Impl::onDrained(pa_stream* stream, int, void* self) {
     auto* impl = static_cast<Impl*>(self);
-    // Only the drain of the current sound is still registered; see cancelDrain().
+    // Only the operations of the current sound are still registered; see cancelEnd().
     release(std::exchange(impl->drain_, nullptr));
     if (stream != impl->stream_)
         return;
     impl->forget();
+    impl->timing_ = pa_stream_update_timing_info(stream, &Impl::onTiming, impl);
+    if (!impl->timing_)
+        impl->setCorked(true);
+}
+
+void PulsePlayer::Impl::onTiming(pa_stream* stream, int success, void* self) {
+    auto* impl = static_cast<Impl*>(self);
+    release(std::exchange(impl->timing_, nullptr));
+    if (stream != impl->stream_)
+        return;
+    const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream) : nullptr;
+    const pa_usec_t rest = timing ? timing->sink_usec : kUnknownSinkLatencyUsec;
+    impl->corkTimer_ = pa_context_rttime_new(impl->context_, pa_rtclock_now() + rest + kCorkMarginUsec,
+                                             &Impl::onCorkTime, impl);
+    if (!impl->corkTimer_)
+        impl->setCorked(true);
+}
+
+void PulsePlayer::Impl::onCorkTime(pa_mainloop_api* api, pa_time_event* event, const timeval*,
+                                   void* self) {
+    auto* impl = static_cast<Impl*>(self);
+    api->time_free(event);
+    impl->corkTimer_ = nullptr;
     impl->setCorked(true); // an idle stream costs neither the server nor us any wakeups
 }
 

@@ -1,0 +1,96 @@
+#include "runtime/Controls.h"
+#include "runtime/ErrorReport.h"
+#include "runtime/Form.h"
+#include "runtime/Timer.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+TEST(Glyphs, TheBottomLeftColourIsTransparent) {
+    QImage bmp(4, 3, QImage::Format_RGB32);
+    bmp.fill(qRgb(128, 128, 0));
+    bmp.setPixel(1, 1, qRgb(10, 20, 30));
+    bmp.setPixel(3, 0, qRgb(128, 128, 1)); // close, but not the key
+    const QImage out = rt::keyOutBottomLeft(bmp);
+    EXPECT_EQ(qAlpha(out.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(out.pixel(0, 2)), 0);
+    EXPECT_EQ(out.pixel(1, 1), qRgb(10, 20, 30));
+    EXPECT_EQ(qAlpha(out.pixel(3, 0)), 255);
+}
+
+TEST(ImageControl, PaintsItsBitmapStretchedAndSeesChangesToIt) {
+    QWidget host;
+    host.resize(40, 20);
+    rt::Image image(&host);
+    image.setGeometry(0, 0, 40, 20);
+    QImage bmp(4, 2, QImage::Format_RGB32);
+    bmp.fill(Qt::blue);
+    image.setPicture(bmp);
+    EXPECT_EQ(image.grab().toImage().pixel(30, 15), QColor(Qt::blue).rgb());
+
+    // Direct pixel access on the loaded bitmap, then a drawing on it.
+    image.bitmap().setPixel(3, 1, qRgb(255, 0, 0));
+    {
+        QPainter p(&image.bitmap());
+        p.fillRect(0, 0, 1, 1, Qt::green);
+    }
+    image.bitmapChanged();
+    const QImage shown = image.grab().toImage();
+    EXPECT_EQ(shown.pixel(35, 15), qRgb(255, 0, 0));
+    EXPECT_EQ(shown.pixel(2, 2), QColor(Qt::green).rgb());
+    EXPECT_EQ(image.bitmap().size(), QSize(4, 2)) << "the bitmap keeps its own size";
+}
+
+TEST(FormShapes, OuterSizeIncludesTheDialogFrame) {
+    rt::Form form;
+    form.setBounds(10, 20, 337, 63);
+    EXPECT_EQ(form.clientWidth(), 335);
+    EXPECT_EQ(form.clientHeight(), 39);
+    form.setBorder(rt::Form::Border::None);
+    EXPECT_EQ(form.clientWidth(), 337);
+    EXPECT_EQ(form.clientHeight(), 63);
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    form.setStayOnTop(true);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    form.centreOn(1024, 768);
+    EXPECT_EQ(form.left(), (1024 - 337) / 2);
+    EXPECT_EQ(form.top(), (768 - 63) / 2);
+}
+
+TEST(FormShapes, ChangingTheFrameOfAShownWindowKeepsItShownAndInPlace) {
+    rt::Form form;
+    form.setBounds(50, 60, 300, 200);
+    form.show();
+    form.setBorder(rt::Form::Border::None);
+    form.setStayOnTop(true);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.left(), 50);
+    EXPECT_EQ(form.top(), 60);
+}
+
+TEST(Timers, EnabledAndIntervalBehaveLikeProperties) {
+    rt::Timer t(500);
+    EXPECT_FALSE(t.enabled());
+    t.setEnabled(true);
+    t.setInterval(2);
+    EXPECT_TRUE(t.enabled());
+    EXPECT_EQ(t.interval(), 2);
+    t.setEnabled(false);
+    EXPECT_FALSE(t.enabled());
+}
+
+// ---- the error report
+
+TEST(ErrorReport, EachTextOnceAndNeverABoxOnTopOfABox) {
+    rt::MessageBoxReport report;
+    QStringList shown;
+    report.show = [&](QWidget*, const QString& text) {
+        shown << text;
+        // A timer firing while the box is open reports again: that must not open a second box.
+        report.report(QStringLiteral("während der Box"));
+    };
+    report.report(QStringLiteral("Bild fehlt"));
+    report.report(QStringLiteral("Bild fehlt"));
+    report.report(QStringLiteral("Ton fehlt"));
+    EXPECT_EQ(shown, (QStringList{"Bild fehlt", "Ton fehlt"}));
+}

@@ -1,0 +1,137 @@
+#include "runtime/Pictures.h"
+#include "runtime/DataFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+const QString kData = QStringLiteral(QUILLET_SOURCE_DATA_DIR);
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+// ---- JPEG through libjpeg-turbo
+
+TEST(JpegLoader, DecodesToTheSamePixelsAsQt) {
+    const QString path = kData + QStringLiteral("/Pictures/Start/sunset.jpg");
+    const rt::Picture ours = rt::decodeJpeg(path);
+    ASSERT_TRUE(ours.ok()) << ours.error.toStdString();
+    EXPECT_EQ(ours.image.format(), QImage::Format_RGB32);
+    const QImage qt(path);
+    ASSERT_FALSE(qt.isNull());
+    ASSERT_EQ(ours.image.size(), qt.size());
+    // Both use libjpeg; allow for a different upsampling or IDCT choice.
+    int worst = 0;
+    for (int y = 0; y < qt.height(); y += 7)
+        for (int x = 0; x < qt.width(); x += 5) {
+            const QRgb a = ours.image.pixel(x, y), b = qt.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b))});
+            ASSERT_EQ(qAlpha(a), 255);
+        }
+    EXPECT_LE(worst, 4);
+}
+
+TEST(JpegLoader, DamagedFilesGiveLibjpegsMessage) {
+    QTemporaryDir dir;
+    const QByteArray good = fileBytes(kData + QStringLiteral("/Pictures/Start/sunset.jpg"));
+    ASSERT_GT(good.size(), 2000);
+
+    const QString truncated = dir.path() + QStringLiteral("/truncated.jpg");
+    writeFile(truncated, good.left(good.size() / 2));
+    rt::Picture p = rt::decodeJpeg(truncated);
+    EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.contains(QStringLiteral("Premature end"))) << p.error.toStdString();
+
+    const QString text = dir.path() + QStringLiteral("/text.jpg");
+    writeFile(text, "this is not a picture at all");
+    p = rt::decodeJpeg(text);
+    EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.contains(QStringLiteral("Not a JPEG file"))) << p.error.toStdString();
+
+    const QString headerOnly = dir.path() + QStringLiteral("/header.jpg");
+    writeFile(headerOnly, good.left(300));
+    EXPECT_FALSE(rt::decodeJpeg(headerOnly).ok());
+
+    EXPECT_FALSE(rt::decodeJpeg(dir.path() + QStringLiteral("/none.jpg")).ok());
+}
+
+// ---- finding and loading by the program's paths
+
+TEST(ProgramPaths, ResolvedWhateverTheLetterCaseAndSeparator) {
+    const rt::DataFiles files(QStringList{kData});
+    const QString expected = kData + QStringLiteral("/Pictures/Start/start1.jpg");
+    EXPECT_EQ(files.resolve(QStringLiteral("Pictures\\Start\\start1.jpg")), expected);
+    EXPECT_EQ(files.resolve(QStringLiteral("pictures\\START\\Start1.JPG")), expected);
+    EXPECT_EQ(files.resolve(QStringLiteral("Pictures/Start/start1.jpg")), expected);
+    EXPECT_TRUE(files.resolve(QStringLiteral("Pictures\\Start\\nothing.jpg")).isEmpty());
+    EXPECT_TRUE(files.resolve(QStringLiteral("Pictures\\Start")).isEmpty()) << "not a file";
+}
+
+TEST(ProgramPaths, TheFirstFolderWithTheTopFolderWins) {
+    QTemporaryDir work;
+    writeFile(work.path() + QStringLiteral("/Sound/gong.wav"), "x");
+    const rt::DataFiles files(QStringList{work.path(), kData});
+    EXPECT_EQ(files.resolve(QStringLiteral("Sound\\gong.wav")),
+              work.path() + QStringLiteral("/Sound/gong.wav"));
+    // The working folder has no Pictures folder: pictures come from the data folder.
+    EXPECT_EQ(files.resolve(QStringLiteral("Pictures\\Start\\sunset.jpg")),
+              kData + QStringLiteral("/Pictures/Start/sunset.jpg"));
+    // A sound missing from the working folder's Sound folder is missing.
+    EXPECT_TRUE(files.resolve(QStringLiteral("Sound\\mantra.wav")).isEmpty());
+    EXPECT_EQ(files.describe(QStringLiteral("Sound\\mantra.wav")),
+              work.path() + QStringLiteral("/Sound/mantra.wav"));
+}
+
+TEST(ProgramPaths, LoadErrorsAreGermanAndNameTheFile) {
+    QTemporaryDir work;
+    writeFile(work.path() + QStringLiteral("/Pictures/broken.jpg"), "not a jpeg");
+    const rt::DataFiles files(QStringList{work.path()});
+    rt::Picture p = rt::loadPicture(files, QStringLiteral("Pictures\\missing.jpg"));
+    EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.contains(QStringLiteral("wurde nicht gefunden")));
+    EXPECT_TRUE(p.error.contains(QStringLiteral("Pictures/missing.jpg")));
+    p = rt::loadPicture(files, QStringLiteral("Pictures\\broken.jpg"));
+    EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.contains(QStringLiteral("kann nicht geladen werden")));
+    EXPECT_TRUE(p.error.contains(QStringLiteral("Not a JPEG file")));
+}
+
+TEST(ProgramPaths, ManyPicturesAtOnceKeepTheirOrder) {
+    const rt::DataFiles files(QStringList{kData});
+    std::vector<QString> paths;
+    for (int n = 1; n <= 12; ++n)
+        paths.push_back(QStringLiteral("Pictures\\Start\\start%1.jpg").arg(n));
+    paths.push_back(QStringLiteral("Pictures\\Start\\none.jpg"));
+    const std::vector<rt::Picture> pictures = rt::loadPictures(files, paths);
+    ASSERT_EQ(pictures.size(), paths.size());
+    for (int n = 1; n <= 12; ++n) {
+        const rt::Picture single = rt::loadPicture(files, paths[size_t(n - 1)]);
+        EXPECT_EQ(pictures[size_t(n - 1)].image, single.image) << n;
+    }
+    EXPECT_FALSE(pictures.back().ok());
+}
+
+TEST(ProgramPaths, BitmapsLoadThroughQt) {
+    const rt::DataFiles files(QStringList{kData});
+    const rt::Picture p = rt::loadPicture(files, QStringLiteral("Pictures\\Icons\\uhr.bmp"));
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    EXPECT_FALSE(p.image.isNull());
+}
