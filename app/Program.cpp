@@ -18,6 +18,44 @@
 #include <QApplication>
 #include <QScreen>
 
+namespace {
+
+// The real modal windows. Each comes up centred, and above the board even when the board stays
+// on top of everything.
+class ProgramWindows final : public BoardWindows {
+public:
+    ProgramWindows(TFMainBoard& board, TFHilfe& hilfe, TFImpressum& impressum, TFMenue& menue)
+        : board_(board), hilfe_(hilfe), impressum_(impressum), menue_(menue) {}
+
+    void ShowHilfe() override {
+        prepare(hilfe_.Form);
+        hilfe_.ShowModal();
+    }
+    void ShowImpressum() override {
+        prepare(impressum_.Form);
+        impressum_.ShowModal();
+    }
+    void ShowMenue() override {
+        prepare(menue_.Form);
+        menue_.ShowModal();
+    }
+    bool ResetDone() const override { return menue_.ResetDone == 1; }
+    void Inform(const QString& text) override { rt::showMessage(board_.Form, text); }
+
+private:
+    void prepare(rt::Form* form) {
+        form->setStayOnTop(board_.Form->stayOnTop());
+        form->centreOn(board_.ScreenWidth, board_.ScreenHeight - 1);
+    }
+
+    TFMainBoard& board_;
+    TFHilfe& hilfe_;
+    TFImpressum& impressum_;
+    TFMenue& menue_;
+};
+
+} // namespace
+
 int RunQuillet(int argc, char** argv, const std::function<void(TFMainBoard&)>& shown) {
     rt::prepareDisplay();
     QApplication app(argc, argv);
@@ -41,6 +79,8 @@ int RunQuillet(int argc, char** argv, const std::function<void(TFMainBoard&)>& s
     TFImpressum impressum;
     TFHilfe hilfe;
     TFMenue menue;
+    ProgramWindows windows(board, hilfe, impressum, menue);
+    board.AttachWindows(&windows);
 
     TFProcAtm atm(board);
     board.AttachSequencer(SeqAtm, &atm);
@@ -58,5 +98,6 @@ int RunQuillet(int argc, char** argv, const std::function<void(TFMainBoard&)>& s
     // The sequencers go before the board they point into.
     for (int i = SeqAtm; i <= SeqEnt; ++i)
         board.AttachSequencer(SequencerIndex(i), nullptr);
+    board.AttachWindows(nullptr);
     return result;
 }

@@ -60,6 +60,8 @@ TFMainBoard::TFMainBoard(BoardContext context) : ctx_(context) {
     Q_INIT_RESOURCE(design); // the window's own pictures, linked in from a static library
     CreateControls();
     TimerStart.onTimer = [this] { TimerStartTimer(); };
+    TimerTrain.onTimer = [this] { TimerTrainTimer(); };
+    TimerDog.onTimer = [this] { TimerDogTimer(); };
 }
 
 TFMainBoard::~TFMainBoard() {
@@ -161,8 +163,19 @@ void TFMainBoard::CreateControls() {
     LStart->adjustSize();
 
     // Moving the pointer over a large picture hides the hint.
-    for (rt::Image* i : {IStart[11], IAtmen})
+    for (rt::Image* i : {IStart[11], IAtmen, IYoga, IAugen, IEntsp})
         i->onMouseMove = [this] { HideHint(); };
+
+    SBAtmen->onClick = [this] { SBAtmenClick(); };
+    SBYoga->onClick = [this] { SBYogaClick(); };
+    SBAugen->onClick = [this] { SBAugenClick(); };
+    SBEntsp->onClick = [this] { SBEntspClick(); };
+    SBSize->onClick = [this] { SBSizeClick(); };
+    SBWecker->onClick = [this] { SBWeckerClick(); };
+    SBHilfe->onClick = [this] { SBHilfeClick(); };
+    SBMenue->onClick = [this] { SBMenueClick(); };
+    SBImpres->onClick = [this] { SBImpresClick(); };
+    SBClose->onClick = [this] { SBCloseClick(); };
 }
 
 void TFMainBoard::CreateButtonBar() {
@@ -286,6 +299,8 @@ void TFMainBoard::Starten(std::uint8_t code) {
         TimeSwitchOn = 1;
         HandleButtons(8);
         CentreOnScreen();
+        T1SetUp();
+        T2SetUp();
         return;
     }
 
@@ -566,4 +581,190 @@ void TFMainBoard::HandleMemo(std::uint8_t kind) {
 
 void TFMainBoard::HideHint() {
     Memo0->hide();
+}
+
+// ---------------------------------------------------------------- training reminder and watchdog
+
+void TFMainBoard::T1SetUp() {
+    const TSettings& s = Settings();
+    TrainLabel = QStringLiteral("Training: Inaktiv");
+    TrainBegin = NowSeconds();
+    TrainSpan = TrainPromptShown == 1 ? s.mSTr * 60 + s.sSTr : s.h1 * 3600 + s.m1 * 60 + s.s1;
+    if (s.T1On != 1)
+        return;
+    if (TrainPromptShown == 0) {
+        SizeMode = Midi;
+        HandleSize();
+    }
+    HandleButtons(5);
+    TimerTrain.setEnabled(true);
+}
+
+void TFMainBoard::T2SetUp() {
+    const TSettings& s = Settings();
+    DogLabel = QStringLiteral("     Wachhund: Inaktiv");
+    DogBegin = NowSeconds();
+    DogSpan = DogPromptShown == 1 ? s.mS * 60 + s.sS : s.h2 * 3600 + s.m2 * 60 + s.s2;
+    if (s.T2On != 1)
+        return;
+    if (DogPromptShown == 0) {
+        SizeMode = Midi;
+        HandleSize();
+    }
+    HandleButtons(5);
+    TimerDog.setEnabled(true);
+}
+
+void TFMainBoard::RememberSmallWindowPlace() {
+    MiniTop = Form->top();
+    MiniLeft = Form->left();
+}
+
+// Hours, minutes and seconds, truncated toward zero, without leading zeros: "0:9:5", and a
+// negative last field when a tick came late ("0:0:-1").
+QString TFMainBoard::CountdownText(std::int32_t r) const {
+    const std::int32_t hours = r / 3600;
+    const std::int32_t minutes = (r - hours * 3600) / 60;
+    const std::int32_t seconds = r - hours * 3600 - minutes * 60;
+    return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes).arg(seconds);
+}
+
+void TFMainBoard::TimerTrainTimer() {
+    RememberSmallWindowPlace();
+    TrainElapsed = Elapsed(NowSeconds(), TrainBegin, Settings().HoursPerDay);
+    TrainLabel = QStringLiteral("Training: ") + CountdownText(TrainSpan - TrainElapsed);
+    Form->setCaption(TrainLabel + DogLabel);
+    if (TrainElapsed < TrainSpan)
+        return;
+
+    TimerDog.setEnabled(false);
+    if (TrainPromptShown == 1) {
+        // The prompt's time is over: back to the small window, both countdowns from zero.
+        SizeMode = Midi;
+        HandleSize();
+        HandleButtons(7);
+        TrainPromptShown = 0;
+        DogPromptShown = 0;
+        T1SetUp();
+        T2SetUp();
+    } else {
+        HandlePanels(6);
+        LastSequence = LastSequence + 1 > 4 ? 1 : std::uint8_t(LastSequence + 1);
+        SuggestionShown = 1;
+        HandleButtons(LastSequence);
+        T1SetUp();
+    }
+}
+
+void TFMainBoard::TimerDogTimer() {
+    RememberSmallWindowPlace();
+    DogElapsed = Elapsed(NowSeconds(), DogBegin, Settings().HoursPerDay);
+    DogLabel = QStringLiteral("     Wachhund: ") + CountdownText(DogSpan - DogElapsed);
+    Form->setCaption(TrainLabel + DogLabel);
+    if (DogElapsed < DogSpan)
+        return;
+
+    TimerTrain.setEnabled(false);
+    if (DogPromptShown == 1) {
+        // The pause is over; the training countdown goes on from where it was.
+        SizeMode = Midi;
+        HandlePanels(0);
+        HandleSize();
+        HandleButtons(7);
+        if (Settings().T1On == 1) {
+            HandleButtons(LastSequence);
+            TrainPromptShown = 0;
+            TimerTrain.setEnabled(true);
+        }
+        DogPromptShown = 0;
+    } else {
+        HideHint();
+        HandlePanels(7);
+    }
+    T2SetUp();
+}
+
+// ---------------------------------------------------------------- commands
+
+void TFMainBoard::SequenceButtonClick(std::uint8_t kind) {
+    if (SizeMode == Mini)
+        HandleSize();
+    SuggestionShown = 0;
+    HandlePanels(kind);
+}
+
+void TFMainBoard::SBCloseClick() {
+    SuggestionShown = 0;
+    if (CloseQuits == 1) {
+        Form->close();
+        return;
+    }
+    HandlePanels(0);
+    if (TimeSwitchOn == 1) {
+        SizeMode = Midi;
+        HandleSize();
+        T1SetUp();
+        T2SetUp();
+    }
+    HandleSound(QStringLiteral("stop"));
+}
+
+void TFMainBoard::SBWeckerClick() {
+    if (Settings().T1On != 1 && Settings().T2On != 1) {
+        HandleButtons(9);
+        TimeSwitchOn = 0;
+        return;
+    }
+    LastSequence = 0;
+    HandleSound(QStringLiteral("stop"));
+    HandlePanels(0);
+    if (TimeSwitchOn == 1) {
+        HandleButtons(9);
+        TimeSwitchOn = 0;
+        HandleSize();
+    } else {
+        HandleButtons(8);
+        TimeSwitchOn = 1;
+        T1SetUp();
+        T2SetUp();
+    }
+}
+
+void TFMainBoard::SBHilfeClick() {
+    IStart[12]->hide();
+    Settings().HelpFirst = 0;
+    ctx_.daten.SaveSettings();
+    HideHint();
+    if (windows_)
+        windows_->ShowHilfe();
+}
+
+void TFMainBoard::SBMenueClick() {
+    if (Settings().HelpFirst == 1) {
+        if (windows_)
+            windows_->Inform(QStringLiteral("Bitte lesen Sie zuerst die Hinweise unter HILFE"));
+    } else {
+        HandlePanels(0);
+        HideHint();
+        if (windows_)
+            windows_->ShowMenue();
+        ctx_.daten.LoadSettings();
+        if (Settings().T1On != 1 && Settings().T2On != 1) {
+            HandleButtons(9);
+            TimeSwitchOn = 0;
+        }
+        if (TimeSwitchOn == 1) {
+            LastSequence = 0;
+            T1SetUp();
+            T2SetUp();
+        }
+    }
+    if (windows_ && windows_->ResetDone())
+        windows_->ShowMenue();
+}
+
+void TFMainBoard::SBImpresClick() {
+    HideHint();
+    if (windows_)
+        windows_->ShowImpressum();
 }

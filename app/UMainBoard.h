@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BoardWindows.h"
 #include "app/Sequencer.h"
 #include "runtime/Clock.h"
 #include "runtime/Controls.h"
@@ -50,6 +51,9 @@ public:
     // A sequencer window exists: from now on the board reaches into it.
     void AttachSequencer(SequencerIndex index, Sequencer* sequencer);
 
+    // The help, settings and imprint windows exist.
+    void AttachWindows(BoardWindows* windows) { windows_ = windows; }
+
     // ---- start-up
     void FormCreate();
     void Starten(std::uint8_t code);
@@ -61,6 +65,24 @@ public:
     void SetSizes();
     void HandlePanels(std::uint8_t kind);
     void HandleButtons(std::uint8_t code);
+
+    // ---- training reminder and watchdog
+    void T1SetUp();
+    void T2SetUp();
+    void TimerTrainTimer();
+    void TimerDogTimer();
+
+    // ---- commands of the button bar
+    void SBAtmenClick() { SequenceButtonClick(2); }
+    void SBYogaClick() { SequenceButtonClick(3); }
+    void SBAugenClick() { SequenceButtonClick(4); }
+    void SBEntspClick() { SequenceButtonClick(5); }
+    void SBSizeClick() { HandleSize(); }
+    void SBWeckerClick();
+    void SBHilfeClick();
+    void SBMenueClick();
+    void SBImpresClick();
+    void SBCloseClick();
 
     // ---- narration and text
     void HandleSound(const QString& name);
@@ -136,6 +158,14 @@ public:
     std::int32_t MiniTop = 0;
     std::int32_t MiniLeft = 0;
     std::array<std::uint8_t, 4> SequencerReady{};
+    std::int32_t TrainBegin = 0;
+    std::int32_t TrainSpan = 0;
+    std::int32_t TrainElapsed = 0;
+    QString TrainLabel = QStringLiteral("Training: Inaktiv");
+    std::int32_t DogBegin = 0;
+    std::int32_t DogSpan = 0;
+    std::int32_t DogElapsed = 0;
+    QString DogLabel = QStringLiteral("     Wachhund: Inaktiv");
 
 private:
     void CreateControls();
@@ -144,9 +174,13 @@ private:
     void SetGlyph(rt::SpeedButton* button, const QString& programPath);
     void CentreOnScreen();
     void HideHint();
+    void SequenceButtonClick(std::uint8_t kind);
+    void RememberSmallWindowPlace();
+    QString CountdownText(std::int32_t remaining) const;
     int NowSeconds() const { return ctx_.clock.secondsOfDay(); }
 
     BoardContext ctx_;
     std::array<Sequencer*, 4> sequencers_{};
+    BoardWindows* windows_ = nullptr;
     QHash<QString, QImage> icons_; // button glyphs, read once
 };

@@ -2,6 +2,8 @@
 
 #include "runtime/Form.h"
 
+#include <cstdint>
+
 // The settings window: modal.
 class TFMenue {
 public:
@@ -10,7 +12,12 @@ public:
     TFMenue(const TFMenue&) = delete;
     TFMenue& operator=(const TFMenue&) = delete;
 
-    void ShowModal() { Form->showModal(); }
+    void ShowModal() {
+        ResetDone = 0;
+        Form->showModal();
+    }
 
     rt::Form* Form = nullptr;
+    // 1 after the user confirmed a reset to the defaults in the last showing.
+    std::uint8_t ResetDone = 0;
 };

@@ -41,7 +41,9 @@ void release(pa_operation* operation) {
 
 class LoopLock {
 public:
-    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) {
+        pa_threaded_mainloop_lock(loop_);
+    }
     ~LoopLock() { pa_threaded_mainloop_unlock(loop_); }
     LoopLock(const LoopLock&) = delete;
     LoopLock& operator=(const LoopLock&) = delete;
@@ -218,7 +220,8 @@ void PulsePlayer::Impl::connectContext() {
     pa_context_set_state_callback(context_, &Impl::onContextState, this);
     // No autospawn: it would fork this process and wait for the new server on the GUI thread.
     // A local server that is not there fails at once, inside this call (see onContextState).
-    pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        contextError_ = pa_context_errno(context_); // also when it never left "unconnected"
 }
 
 void PulsePlayer::Impl::dropContext() {
@@ -357,7 +360,8 @@ void PulsePlayer::Impl::postFailure(int error) {
     if (failureQueued_)
         return;
     failureQueued_ = true;
-    QMetaObject::invokeMethod(&gui_, [this] { deliverFailure(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &gui_, [this] { deliverFailure(); }, Qt::QueuedConnection);
 }
 
 void PulsePlayer::Impl::deliverFailure() {
@@ -465,8 +469,8 @@ void PulsePlayer::Impl::onTiming(pa_stream* stream, int success, void* self) {
         return;
     const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream) : nullptr;
     const pa_usec_t rest = timing ? timing->sink_usec : kUnknownSinkLatencyUsec;
-    impl->corkTimer_ = pa_context_rttime_new(impl->context_, pa_rtclock_now() + rest + kCorkMarginUsec,
-                                             &Impl::onCorkTime, impl);
+    impl->corkTimer_ = pa_context_rttime_new(
+        impl->context_, pa_rtclock_now() + rest + kCorkMarginUsec, &Impl::onCorkTime, impl);
     if (!impl->corkTimer_)
         impl->setCorked(true);
 }
@@ -483,8 +487,12 @@ PulsePlayer::PulsePlayer(ErrorReport& report) : impl_(std::make_unique<Impl>(rep
 
 PulsePlayer::~PulsePlayer() = default;
 
-bool PulsePlayer::play(const QString& path) { return impl_->play(path); }
+bool PulsePlayer::play(const QString& path) {
+    return impl_->play(path);
+}
 
-void PulsePlayer::stop() { impl_->stop(); }
+void PulsePlayer::stop() {
+    impl_->stop();
+}
 
 } // namespace rt

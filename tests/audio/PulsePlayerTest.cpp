@@ -21,8 +21,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <spawn.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -30,9 +32,10 @@
 
 extern char** environ;
 
-// These tests play into a real PulseAudio server and listen to what comes out. They need a null
+// The live tests play into a real PulseAudio server and listen to what comes out. They need a null
 // sink called "nul" (scripts/pulse-test-server.sh starts such a server) and never play anywhere
-// else. Without one they are skipped, unless QUILLET_PULSE_TESTS=1 demands them.
+// else. Without one they are skipped, unless QUILLET_PULSE_TESTS=1 demands them. The tests of a
+// lost server start a pulseaudio of their own.
 
 namespace {
 
@@ -184,6 +187,27 @@ private:
     std::string output_;
 };
 
+// Keeps the other test processes (ctest runs them side by side) off the sink "nul" while one of
+// them records it.
+class SinkLock {
+public:
+    SinkLock() {
+        const QByteArray path = QFile::encodeName(QDir::tempPath() + "/quillet-pulse-tests.lock");
+        fd_ = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            flock(fd_, LOCK_EX);
+    }
+    ~SinkLock() {
+        if (fd_ >= 0)
+            close(fd_); // releases the lock
+    }
+    SinkLock(const SinkLock&) = delete;
+    SinkLock& operator=(const SinkLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 // Waits until `done` holds, letting queued calls of this thread run meanwhile.
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -332,10 +356,12 @@ std::vector<double> pitches(const std::vector<std::int16_t>& samples) {
     std::vector<double> result;
     for (std::size_t start = 0; start + kWindow <= samples.size(); start += kWindow) {
         bool loud = true;
-        for (std::size_t part = start; part < start + kWindow; part += kWindow / 4) {
-            const auto peak = std::max_element(
-                samples.begin() + long(part), samples.begin() + long(part + kWindow / 4),
-                [](auto a, auto b) { return std::abs(a) < std::abs(b); });
+        constexpr std::size_t kQuarter = kWindow / 4;
+        for (std::size_t part = start; part < start + 4 * kQuarter; part += kQuarter) {
+            const auto first = samples.begin() + long(part);
+            const auto peak = std::max_element(first, first + long(kQuarter), [](auto a, auto b) {
+                return std::abs(int(a)) < std::abs(int(b));
+            });
             loud = loud && std::abs(int(*peak)) > kLoud;
         }
         int crossings = 0;
@@ -385,6 +411,7 @@ protected:
             if (!usable)
                 GTEST_SKIP() << "no PulseAudio server with a sink \"nul\"";
         }
+        lock_ = std::make_unique<SinkLock>();
         // The monitor only delivers while something plays into the sink.
         silence_ = std::make_unique<Child>(
             std::vector<std::string>{"pacat", "--playback", "--raw", "--format=s16ne",
@@ -402,6 +429,7 @@ protected:
     void TearDown() override {
         recorder_.reset();
         silence_.reset();
+        lock_.reset();
     }
 
     std::vector<std::int16_t> recording() const { return recorder_->samples(); }
@@ -411,6 +439,7 @@ protected:
         return waitFor([&] { return loudStretch(recording(), from).found(); });
     }
 
+    std::unique_ptr<SinkLock> lock_;
     std::unique_ptr<Child> silence_;
     std::unique_ptr<Child> recorder_;
     // Never the user's speakers, even if the server has other sinks.
@@ -569,36 +598,58 @@ TEST_F(PulsePlayerTest, WithoutServerPlayReportsLibpulsesReason) {
     EXPECT_FALSE(report.offThread());
 }
 
-// A private server that is killed while the narration plays.
-TEST_F(PulsePlayerTest, LosingTheServerIsReportedOnceOnTheGuiThread) {
-    const QString socket = file("native");
-    const QByteArray server = QFile::encodeName("unix:" + socket);
-    ASSERT_TRUE(QDir().mkpath(file("home")));
-    const auto path = [&](const char* name) { return QFile::encodeName(file(name)).toStdString(); };
-    Child pulse({"env", "HOME=" + path("home"), "XDG_RUNTIME_DIR=" + path(""),
-                 "XDG_CONFIG_HOME=" + path("home"), "PULSE_STATE_PATH=" + path("state"),
-                 "PULSE_RUNTIME_PATH=" + path("runtime"), "pulseaudio", "-n", "--daemonize=no",
-                 "--exit-idle-time=-1", "--use-pid-file=no", "--system=no", "--realtime=no",
-                 "--high-priority=no", "-L", "module-null-sink sink_name=nul", "-L",
-                 "module-native-protocol-unix auth-anonymous=1 socket=" + path("native")},
-                "/dev/null", false);
-    bool up = pulse.started() && waitFor([&] { return Probe(server.constData()).ready(); });
-    if (!up && pulseTestsDemanded())
-        FAIL() << "could not start a private pulseaudio";
-    if (!up)
-        GTEST_SKIP() << "could not start a private pulseaudio";
+// A server of the test's own, which the test can kill; the player finds it through PULSE_SERVER.
+class PrivateServerTest : public PulsePlayerTest {
+protected:
+    void SetUp() override {
+        PulsePlayerTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(QDir().mkpath(file("home")));
+        const auto path = [&](const char* name) {
+            return QFile::encodeName(file(name)).toStdString();
+        };
+        server_ = QFile::encodeName("unix:" + file("native"));
+        pulse_ = std::make_unique<Child>(
+            std::vector<std::string>{
+                "env", "HOME=" + path("home"), "XDG_RUNTIME_DIR=" + path(""),
+                "XDG_CONFIG_HOME=" + path("home"), "PULSE_STATE_PATH=" + path("state"),
+                "PULSE_RUNTIME_PATH=" + path("runtime"), "pulseaudio", "-n", "--daemonize=no",
+                "--exit-idle-time=-1", "--use-pid-file=no", "--system=no", "--realtime=no",
+                "--high-priority=no", "-L", "module-null-sink sink_name=nul", "-L",
+                "module-native-protocol-unix auth-anonymous=1 socket=" + path("native")},
+            "/dev/null", false);
+        const bool up =
+            pulse_->started() && waitFor([&] { return Probe(server_.constData()).ready(); });
+        if (!up && pulseTestsDemanded())
+            FAIL() << "could not start a private pulseaudio";
+        if (!up)
+            GTEST_SKIP() << "could not start a private pulseaudio";
+        serverEnv_.emplace("PULSE_SERVER", server_);
+    }
 
+    void TearDown() override {
+        serverEnv_.reset();
+        pulse_.reset();
+    }
+
+    QByteArray server_;
+    std::unique_ptr<Child> pulse_;
+    std::optional<ScopedEnv> serverEnv_;
+};
+
+// The narration is playing when the server dies.
+TEST_F(PrivateServerTest, LosingTheServerIsReportedOnceOnTheGuiThread) {
     const QString tone = writeTone(file("a.wav"), kToneA, 3.0);
-    ScopedEnv serverEnv("PULSE_SERVER", server);
     ThreadCheckingReport report;
     rt::PulsePlayer player(report);
     ASSERT_TRUE(player.play(tone)) << report.texts().join('\n').toStdString();
     {
-        Probe probe(server.constData());
+        Probe probe(server_.constData());
         ASSERT_TRUE(waitFor([&] { return probe.narrationsCorked() == std::vector<bool>{false}; }))
             << "the narration never started";
     }
-    pulse.end(SIGKILL);
+    pulse_->end(SIGKILL);
 
     ASSERT_TRUE(waitFor([&] { return !report.texts().isEmpty(); }))
         << "losing the server while playing went unreported";
