@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOption>
 
 namespace rt {
 
@@ -195,8 +196,11 @@ void SpeedButton::paintEvent(QPaintEvent*) {
     }
     if (!glyph_.isNull()) {
         QPixmap g = glyph_;
-        if (!isEnabled())
-            g = style()->generatedIconPixmap(QIcon::Disabled, glyph_, nullptr);
+        if (!isEnabled()) {
+            QStyleOption option;
+            option.initFrom(this);
+            g = style()->generatedIconPixmap(QIcon::Disabled, glyph_, &option);
+        }
         QSize s = g.size().boundedTo(r.size() - QSize(4, 4));
         QRect target(QPoint(0, 0), s);
         target.moveCenter(r.center() + (isDown() ? QPoint(1, 1) : QPoint(0, 0)));

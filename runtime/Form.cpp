@@ -2,9 +2,50 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
+#include <qguiapplication_platform.h>
+
+#include <cstdlib>
+#include <cstring>
+
 #include <QPalette>
+#include <QTimer>
+#include <xcb/xcb.h>
 
 namespace rt {
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+} // namespace
+
+// A caption that changes every second (the countdowns) is set as the one property window
+// managers read, in one request: Qt's own path sets two properties in two writes, and each
+// comes back to the program as events that wake it once more.
+bool Form::setX11Title(const QString& title) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !testAttribute(Qt::WA_WState_Created))
+        return false;
+    xcb_connection_t* c = x11->connection();
+    if (netWmName_ == 0) {
+        netWmName_ = internAtom(c, "_NET_WM_NAME");
+        utf8String_ = internAtom(c, "UTF8_STRING");
+    }
+    if (netWmName_ == XCB_ATOM_NONE || utf8String_ == XCB_ATOM_NONE)
+        return false;
+    const QByteArray utf8 = title.toUtf8();
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(winId()), netWmName_, utf8String_, 8,
+                        std::uint32_t(utf8.size()), utf8.constData());
+    xcb_flush(c);
+    return true;
+}
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
     applyFlags();
@@ -41,6 +82,9 @@ void Form::applyFlags() {
     // Changing the flags of a shown window hides it; the window must come back where it was.
     const int l = left(), t = top();
     setWindowFlags(flags);
+    // The window is made anew when it shows again, with Qt's idea of the caption.
+    sentCaption_ = caption_;
+    setWindowTitle(caption_);
     left_ = l;
     top_ = t;
     applyGeometry();
@@ -90,6 +134,26 @@ void Form::setColor(const QColor& color) {
     pal.setColor(QPalette::Window, color);
     setPalette(pal);
     setAutoFillBackground(true);
+}
+
+void Form::setCaption(const QString& caption) {
+    caption_ = caption;
+    if (!isVisible()) {
+        sentCaption_ = caption_;
+        setWindowTitle(caption_);
+        return;
+    }
+    if (captionPending_)
+        return;
+    captionPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        captionPending_ = false;
+        if (sentCaption_ == caption_)
+            return;
+        sentCaption_ = caption_;
+        if (!setX11Title(caption_))
+            setWindowTitle(caption_);
+    });
 }
 
 void Form::showModal() {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 
 class QEventLoop;
@@ -43,8 +44,10 @@ public:
     // Shows the window modal to the whole program and returns when it closes.
     void showModal();
 
-    void setCaption(const QString& caption) { setWindowTitle(caption); }
-    QString caption() const { return windowTitle(); }
+    // The caption reaches the window system once per pass of the event loop, however often it
+    // changed in that pass (the two countdowns both write it in the same second).
+    void setCaption(const QString& caption);
+    QString caption() const { return caption_; }
 
     // The background of the form itself (where no control lies).
     void setColor(const QColor& color);
@@ -58,6 +61,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    bool setX11Title(const QString& title);
     void applyFlags();
     void applyGeometry();
 
@@ -65,6 +69,10 @@ private:
     bool onTop_ = false;
     QEventLoop* modalLoop_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 640, height_ = 480;
+    QString caption_;
+    QString sentCaption_;
+    bool captionPending_ = false;
+    std::uint32_t netWmName_ = 0, utf8String_ = 0;
 };
 
 } // namespace rt

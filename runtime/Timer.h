@@ -8,7 +8,10 @@
 namespace rt {
 
 // A message timer on the user-interface thread with the two properties the program uses.
-// Precise, because a coarse timer drifts by several milliseconds on every period.
+// Precise, because a coarse timer drifts by several milliseconds on every period. Periods of a
+// tenth of a second or more keep in step with each other: the first tick comes at the next
+// multiple of the period on the monotonic clock, so timers of equal (or dividing) periods
+// expire in the same wake-up of the program instead of one wake-up each.
 class Timer {
 public:
     explicit Timer(int intervalMs = 1000);
@@ -21,10 +24,17 @@ public:
 
     std::function<void()> onTimer;
 
+    // Milliseconds from `nowMs` (monotonic) to the first tick of a timer started then.
+    static int firstDelay(qint64 nowMs, int intervalMs);
+
 private:
+    void start();
+    void fired();
+
     QTimer timer_;
     int interval_;
     bool enabled_ = false;
+    bool aligning_ = false;
 };
 
 } // namespace rt

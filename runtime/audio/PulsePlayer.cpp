@@ -97,7 +97,7 @@ private:
     int contextError_ = PA_ERR_INTERNAL; // why the context failed, once it has
 
     pa_stream* stream_ = nullptr;
-    pa_sample_spec streamSpec_{};
+    pa_sample_spec streamFormat_{};
     bool corked_ = false;
     // The end of a sound: the drain tells when the server has taken the last sample, the timing
     // how long the sink still needs to play it, and the timer then corks the stream.
@@ -107,7 +107,7 @@ private:
 
     // The sound that waits for the server or plays.
     std::vector<std::int16_t> samples_;
-    pa_sample_spec spec_{};
+    pa_sample_spec format_{};
     std::size_t written_ = 0; // bytes of samples_ handed to the stream
     // A sound waits or plays, so losing the server now means the user misses it.
     bool busy_ = false;
@@ -148,9 +148,9 @@ bool PulsePlayer::Impl::play(const QString& path) {
         report_.report(error);
         return false;
     }
-    const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(sound.sampleRate),
-                              static_cast<std::uint8_t>(std::min(sound.channels, 255))};
-    if (sound.channels > static_cast<int>(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&spec)) {
+    const pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(sound.sampleRate),
+                                static_cast<std::uint8_t>(std::min(sound.channels, 255))};
+    if (sound.channels > static_cast<int>(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&format)) {
         stop();
         report_.report(QStringLiteral("Die Tondatei „%1“ kann nicht abgespielt werden: %2")
                            .arg(path, QString::fromUtf8(pa_strerror(PA_ERR_NOTSUPPORTED))));
@@ -172,7 +172,7 @@ bool PulsePlayer::Impl::play(const QString& path) {
         }
         cancelEnd();
         samples_ = std::move(sound.samples);
-        spec_ = spec;
+        format_ = format;
         written_ = 0;
         busy_ = false;
         const pa_context_state_t state =
@@ -210,7 +210,6 @@ void PulsePlayer::Impl::connectContext() {
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Quillet");
     pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "quillet");
-    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "event");
     context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Quillet", props);
     pa_proplist_free(props);
     if (!context_) {
@@ -255,7 +254,7 @@ void PulsePlayer::Impl::dropStream() {
 int PulsePlayer::Impl::startSound() {
     if (stream_) {
         const bool usable = PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) &&
-                            (samples_.empty() || pa_sample_spec_equal(&streamSpec_, &spec_));
+                            (samples_.empty() || pa_sample_spec_equal(&streamFormat_, &format_));
         if (!usable)
             dropStream();
     }
@@ -276,20 +275,20 @@ int PulsePlayer::Impl::startSound() {
 
 int PulsePlayer::Impl::createStream() {
     pa_channel_map map;
-    pa_channel_map_init_extend(&map, spec_.channels, PA_CHANNEL_MAP_DEFAULT);
-    stream_ = pa_stream_new(context_, "Ansage", &spec_, &map);
+    pa_channel_map_init_extend(&map, format_.channels, PA_CHANNEL_MAP_DEFAULT);
+    stream_ = pa_stream_new(context_, "Ansage", &format_, &map);
     if (!stream_)
         return pa_context_errno(context_);
-    streamSpec_ = spec_;
+    streamFormat_ = format_;
     corked_ = false;
     pa_stream_set_state_callback(stream_, &Impl::onStreamState, this);
     pa_stream_set_write_callback(stream_, &Impl::onWrite, this);
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLengthUsec, &spec_));
-    attr.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &spec_));
-    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kMinRequestUsec, &spec_));
+    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLengthUsec, &format_));
+    attr.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &format_));
+    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kMinRequestUsec, &format_));
     attr.fragsize = static_cast<std::uint32_t>(-1);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
                                    nullptr) < 0) {
@@ -312,7 +311,7 @@ void PulsePlayer::Impl::feed() {
     if (writable == static_cast<std::size_t>(-1))
         return;
     std::size_t bytes = std::min(writable, total - written_);
-    bytes -= bytes % pa_frame_size(&spec_);
+    bytes -= bytes % pa_frame_size(&format_);
     if (bytes == 0)
         return;
     const auto* data = reinterpret_cast<const std::uint8_t*>(samples_.data()) + written_;

@@ -18,6 +18,26 @@ TEST(Glyphs, TheBottomLeftColourIsTransparent) {
     EXPECT_EQ(qAlpha(out.pixel(3, 0)), 255);
 }
 
+TEST(SpeedButtons, PaintInEveryState) {
+    QWidget bar;
+    rt::SpeedButton button(&bar);
+    button.setGeometry(0, 0, 30, 30);
+    QImage glyph(26, 26, QImage::Format_RGB32);
+    glyph.fill(qRgb(128, 128, 0));
+    glyph.setPixel(13, 13, qRgb(0, 0, 255));
+    button.setGlyph(glyph);
+    for (bool flat : {false, true})
+        for (bool enabled : {true, false}) {
+            button.setFlat(flat);
+            button.setEnabled(enabled);
+            const QImage shown = button.grab().toImage();
+            ASSERT_EQ(shown.size(), QSize(30, 30));
+            // The key colour never shows; the glyph does (greyed when disabled).
+            EXPECT_NE(shown.pixel(3, 3) & 0xffffff, 0x808000u);
+            EXPECT_NE(shown.pixel(15, 15), shown.pixel(3, 3)) << flat << enabled;
+        }
+}
+
 TEST(ImageControl, PaintsItsBitmapStretchedAndSeesChangesToIt) {
     QWidget host;
     host.resize(40, 20);

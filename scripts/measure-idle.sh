@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# What waiting costs: Quillet as the small window with both countdowns running (quick start),
+# under a virtual X server at 1920x1080 with a private sound server, measured over a minute
+# after it settled; optionally next to another program measured the same way.
+#   bash scripts/measure-idle.sh [seconds] [build-dir] [-- other command to compare]
+# Prints CPU share of one core, voluntary context switches per second (all threads), RSS and
+# private dirty memory (smaps_rollup).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+build=${2:-build}
+shift $(( $# < 2 ? $# : 2 ))
+[[ ${1:-} == -- ]] && shift
+other=("$@")
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    bash scripts/pulse-test-server.sh stop >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+display=:$((80 + RANDOM % 9))
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+eval "$(bash scripts/pulse-test-server.sh)"
+
+# Settings with the quick start on, everything else at its defaults.
+mkdir -p "$work/config/quillet"
+bytes=(1 42 0 0 0 0 0 0 0  0 1 1 1 24 1 1
+       0 0 45 0 0 0 0 0 10 0 0 0 0 0 0 0 7 0 0 0 0 0 7 0 5 0 6 0 5 0
+       0 0 5 0 0 0 1 0 0 0 4 0 0 0 1 0 8 0 0 0 7 0 0 0 6 0 8 0
+       4 0 1 0 4 0 1 0 4 0 1 0 2 0 2 0 1 0 2 0 1 0 2 0 2 0 2 0 4 0 2 0 4 0 4 0 4 0 2 0
+       5 0 2 0 5 0 2 0 5 0 2 0 1 0 0 0
+       0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 35 0)
+((${#bytes[@]} == 170)) || { echo "settings record is ${#bytes[@]} bytes" >&2; exit 1; }
+for b in "${bytes[@]}"; do printf "\\$(printf %03o "$b")"; done >"$work/config/quillet/User.dat"
+
+ticks=$(getconf CLK_TCK)
+cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+switches_of() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
+
+measure() { # name pid
+    local name=$1 pid=$2
+    sleep 10 # settle
+    local c0 s0 t0 c1 s1 t1
+    c0=$(cpu_of "$pid"); s0=$(switches_of "$pid"); t0=$(date +%s.%N)
+    sleep "$seconds"
+    c1=$(cpu_of "$pid"); s1=$(switches_of "$pid"); t1=$(date +%s.%N)
+    local rss dirty
+    rss=$(awk '/^Rss:/ {print $2}' "/proc/$pid/smaps_rollup")
+    dirty=$(awk '/^Private_Dirty:/ {print $2}' "/proc/$pid/smaps_rollup")
+    awk -v n="$name" -v c=$((c1 - c0)) -v s=$((s1 - s0)) -v t0="$t0" -v t1="$t1" -v hz="$ticks" \
+        -v rss="$rss" -v dirty="$dirty" 'BEGIN {
+            d = t1 - t0
+            printf "%-10s CPU %.3f %% of a core, %.2f voluntary switches/s, RSS %.1f MiB, private dirty %.1f MiB (%d s)\n",
+                n, 100 * c / hz / d, s / d, rss / 1024, dirty / 1024, d }'
+}
+
+XDG_CONFIG_HOME=$work/config "$build/quillet" >"$work/quillet.log" 2>&1 &
+qpid=$!
+pids+=($qpid)
+if ((${#other[@]})); then
+    HOME=$work/home XDG_CONFIG_HOME=$work/home/.config "${other[@]}" >"$work/other.log" 2>&1 &
+    opid=$!
+    pids+=($opid)
+    measure quillet "$qpid" &
+    m1=$!
+    measure "$(basename "${other[0]}")" "$opid" &
+    m2=$!
+    wait $m1 $m2
+else
+    measure quillet "$qpid"
+fi
