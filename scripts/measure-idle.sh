@@ -65,7 +65,12 @@ XDG_CONFIG_HOME=$work/config "$build/quillet" >"$work/quillet.log" 2>&1 &
 qpid=$!
 pids+=($qpid)
 if ((${#other[@]})); then
-    HOME=$work/home XDG_CONFIG_HOME=$work/home/.config "${other[@]}" >"$work/other.log" 2>&1 &
+    # Desktop programs want a session bus; each gets a private one.
+    mkdir -p "$work/home"
+    { read -r bus_address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    pids+=("$bus_pid")
+    HOME=$work/home XDG_CONFIG_HOME=$work/home/.config DBUS_SESSION_BUS_ADDRESS="$bus_address" \
+        "${other[@]}" >"$work/other.log" 2>&1 &
     opid=$!
     pids+=($opid)
     measure quillet "$qpid" &

@@ -11,7 +11,7 @@ packages=(
     # run: German texts in Qt's own dialogs, the one font every window uses, the X11 platform
     qt6-translations-l10n fonts-dejavu-core libqt6gui6
     # tests and measurements: a private sound server, a virtual X server, screenshots
-    pulseaudio pulseaudio-utils xvfb xauth x11-utils imagemagick
+    pulseaudio pulseaudio-utils xvfb xauth x11-utils imagemagick dbus
     # the generators of pictures and narration
     sox libsox-fmt-base espeak-ng
 )
