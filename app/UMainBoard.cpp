@@ -540,6 +540,22 @@ bool TFMainBoard::LoadPicture(rt::Image* image, const QString& programPath) {
     return true;
 }
 
+void TFMainBoard::LoadPictures(const std::vector<std::pair<rt::Image*, QString>>& pictures) {
+    std::vector<QString> paths;
+    paths.reserve(pictures.size());
+    for (const auto& p : pictures)
+        paths.push_back(p.second);
+    std::vector<rt::Picture> loaded = rt::loadPictures(ctx_.files, paths);
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        if (loaded[i].ok()) {
+            pictures[i].first->setPicture(std::move(loaded[i].image));
+        } else {
+            pictures[i].first->clear();
+            ctx_.report.report(loaded[i].error);
+        }
+    }
+}
+
 // ---------------------------------------------------------------- narration and text
 
 void TFMainBoard::HandleSound(const QString& name) {

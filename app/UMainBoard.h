@@ -16,6 +16,8 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 // Size modes of the board.
 enum : std::uint8_t { Maxi = 1, Midi = 2, Mini = 3 };
@@ -92,6 +94,8 @@ public:
     // Loads a picture into an image control; on failure the control is left empty and the
     // problem is reported once.
     bool LoadPicture(rt::Image* image, const QString& programPath);
+    // Loads several pictures at once, on all cores; each failure is reported.
+    void LoadPictures(const std::vector<std::pair<rt::Image*, QString>>& pictures);
     TSettings& Settings() { return ctx_.daten.Settings; }
     rt::Clock& Clock() { return ctx_.clock; }
     rt::ErrorReport& Report() { return ctx_.report; }

@@ -37,6 +37,48 @@ void Panel::setCaption(const QString& caption, const QColor& textColor, const QF
     update();
 }
 
+namespace {
+constexpr int kFrameMs = 16; // one frame of a 60 Hz screen
+}
+
+void Panel::setHeightNow(int height) {
+    pendingHeight_ = -1;
+    if (frameTimer_)
+        frameTimer_->stop();
+    if (height != this->height())
+        resize(width(), height);
+    lastFrame_.start();
+}
+
+void Panel::setHeightPaced(int height) {
+    pendingHeight_ = height;
+    if (frameTimer_ && frameTimer_->isActive())
+        return; // the frame timer applies the latest height
+    if (height == this->height()) {
+        pendingHeight_ = -1;
+        return;
+    }
+    const qint64 since = lastFrame_.isValid() ? lastFrame_.elapsed() : kFrameMs;
+    if (since >= kFrameMs) {
+        applyPendingHeight();
+        return;
+    }
+    if (!frameTimer_) {
+        frameTimer_ = new QTimer(this);
+        frameTimer_->setSingleShot(true);
+        frameTimer_->setTimerType(Qt::PreciseTimer);
+        connect(frameTimer_, &QTimer::timeout, this, [this] { applyPendingHeight(); });
+    }
+    frameTimer_->start(int(kFrameMs - since));
+}
+
+void Panel::applyPendingHeight() {
+    if (pendingHeight_ >= 0 && pendingHeight_ != height())
+        resize(width(), pendingHeight_);
+    pendingHeight_ = -1;
+    lastFrame_.start();
+}
+
 void Panel::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(event->rect(), color_);

@@ -2,11 +2,13 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -29,6 +31,12 @@ public:
                     const QFont& font = QFont());
     QString caption() const { return caption_; }
 
+    // A new height at once.
+    void setHeightNow(int height);
+    // A new height for a panel that moves continuously: applied at most once per screen frame,
+    // and only when it changed; the last height asked for is always applied in the end.
+    void setHeightPaced(int height);
+
     Handler onMouseMove;
 
 protected:
@@ -36,7 +44,12 @@ protected:
     void mouseMoveEvent(QMouseEvent*) override;
 
 private:
+    void applyPendingHeight();
+
     QColor color_;
+    int pendingHeight_ = -1;
+    QElapsedTimer lastFrame_;
+    QTimer* frameTimer_ = nullptr;
     QString caption_;
     QColor textColor_;
     QFont captionFont_;

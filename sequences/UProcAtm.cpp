@@ -1,13 +1,278 @@
 #include "sequences/UProcAtm.h"
 
+#include "app/Elapsed.h"
 #include "app/UMainBoard.h"
+#include "sequences/Countdown.h"
+
+#include <algorithm>
+
+namespace {
+
+// The steps that speak once and then wait: length, when they speak, what they say.
+struct TimedStepRow {
+    std::uint16_t step;
+    int seconds;    // the step is left once this much time has passed
+    int speakAfter; // the narration comes this many seconds into the step
+    const char* narration;
+    const char* text;
+};
+const std::array<TimedStepRow, 5> kTimedSteps{{
+    {1, 12, 0, "atmen\\indoc.wav",
+     "Wir begeben uns auf eine Phantasiereise: In 10 Schritten wechseln wir von unserem "
+     "Arbeitsplatz in die angenehm frische Luft eines Wasserfalls."},
+    {3, 10, 0, "atmen\\atmen0.wav",
+     "Bei der Vollatmung atmen wir ruhig und tief unter Beachtung von Zwerchfell-, Brust- und "
+     "Schulteratmung ..."},
+    {5, 14, 2, "atmen\\wechs0.wav",
+     "Bei der Wechselatmung wird abwechselnd das rechte bzw. linke Nasenloch durch einen "
+     "sanften Fingerdruck verschlossen ..."},
+    {7, 10, 2, "mantra.wav", "Ich sitze aufrecht, atme tief und bin ganz entspannt !"},
+    {8, 9, 0, "atmen\\outdoc.wav",
+     "In zehn Schritten kehren wir langsam in die Gegenwart und zu unserem Arbeitsplatz "
+     "zurück ..."},
+}};
+
+enum class Blind { Falls, Holds, Rises };
+
+struct PhaseRow {
+    const char* narration;
+    const char* text;
+    const char* picture; // into the figure, or none
+    std::uint16_t TSettings::*minutes;
+    std::uint16_t TSettings::*seconds;
+    Blind blind;
+};
+const std::array<PhaseRow, 4> kFullBreathing{{
+    {"atmen\\atmen1.wav", "... ausatmen ...", nullptr, &TSettings::Atm1m, &TSettings::Atm1s,
+     Blind::Falls},
+    {"atmen\\atmen24.wav", "... anhalten ...", nullptr, &TSettings::Atm2m, &TSettings::Atm2s,
+     Blind::Holds},
+    {"atmen\\atmen3.wav", "... einatmen ...", nullptr, &TSettings::Atm3m, &TSettings::Atm3s,
+     Blind::Rises},
+    {"atmen\\atmen24.wav", "... anhalten ...", nullptr, &TSettings::Atm4m, &TSettings::Atm4s,
+     Blind::Holds},
+}};
+const std::array<PhaseRow, 4> kAlternateBreathing{{
+    {"atmen\\wechs2.wav", "... rechts schließen und ausatmen  ...", "Pictures\\Atmen\\wr.bmp",
+     &TSettings::Atm5m, &TSettings::Atm5s, Blind::Falls},
+    {"atmen\\atmen3.wav", "... einatmen  ...", nullptr, &TSettings::Atm6m, &TSettings::Atm6s,
+     Blind::Rises},
+    {"atmen\\wechs1.wav", "... links schließen und ausatmen  ...", "Pictures\\Atmen\\wl.bmp",
+     &TSettings::Atm5m, &TSettings::Atm5s, Blind::Falls},
+    {"atmen\\atmen3.wav", "... einatmen  ...", nullptr, &TSettings::Atm6m, &TSettings::Atm6s,
+     Blind::Rises},
+}};
+
+constexpr Journey kJourneyIn{true, 0, 14};
+constexpr Journey kJourneyBack{false, 13, 14};
+constexpr int kBreathPeriodMs = 2;
+constexpr int kStepPeriodMs = 500;
+constexpr std::int64_t kMsPerHour = 3'600'000;
+
+} // namespace
 
 TFProcAtm::TFProcAtm(TFMainBoard& board) : board_(board) {
     TimerAtmen.onTimer = [this] { TimerAtmenTimer(); };
 }
 
-void TFProcAtm::TimerAtmenSetUp() {}
+std::int32_t TFProcAtm::ElapsedSeconds() const {
+    return Elapsed(board_.Clock().secondsOfDay(), AtmStart, board_.Settings().HoursPerDay);
+}
 
-void TFProcAtm::TimerAtmenTimer() {}
+void TFProcAtm::TimerAtmenSetUp() {
+    AtmStep = 1;
+    AtmSaid = false;
+    board_.PAtmen->hide();
+    board_.IAtmen1->hide();
+    board_.PColors->hide();
+    board_.PColors->setColor(Qt::black);
+    board_.PBlende->setColor(Qt::black);
+    board_.PKino->show();
+    if (board_.Settings().Text == 1)
+        board_.PText->show();
+    board_.LoadPicture(board_.IAtmen, QStringLiteral("Pictures\\Atmen\\atmen11.jpg"));
+    board_.LoadPicture(board_.IAtmen1, QStringLiteral("Pictures\\Atmen\\figur.bmp"));
+    board_.LoadPicture(board_.IColors, QStringLiteral("Pictures\\Atmen\\colors.jpg"));
+    SetSizesAtm();
+    AtmStart = std::uint32_t(board_.Clock().secondsOfDay());
+    AtmKinoPeriod = 2;
+    KinoAtmSetUp();
+    TimerAtmen.setInterval(kStepPeriodMs);
+    TimerAtmen.setEnabled(true);
+}
 
-void TFProcAtm::SetSizesAtm() {}
+void TFProcAtm::KinoAtmSetUp() {
+    std::vector<std::pair<rt::Image*, QString>> pictures;
+    for (int n = 1; n <= 11; ++n) {
+        board_.IKino[size_t(n)]->hide();
+        pictures.emplace_back(board_.IKino[size_t(n)],
+                              QStringLiteral("Pictures\\Atmen\\atmen%1.jpg").arg(n));
+    }
+    board_.LoadPictures(pictures);
+}
+
+void TFProcAtm::SetSizesAtm() {
+    const int w = board_.WindowWidth();
+    const int h = board_.WindowHeight();
+    const int figureHeight = RoundEven(h / 2.0);
+    if (AtmStep < 5)
+        rt::setBounds(board_.IAtmen1, RoundEven(0.37 * w), RoundEven(0.48 * h), RoundEven(0.12 * w),
+                      figureHeight);
+    else
+        rt::setBounds(board_.IAtmen1, RoundEven(0.28 * w), h - figureHeight, RoundEven(0.25 * w),
+                      figureHeight);
+    rt::setBounds(board_.PColors, 0, 0, 3, h);
+    rt::setBounds(board_.IColors, 0, 0, 3, h);
+    rt::setBounds(board_.PBlende, 0, 0, 3, board_.PBlende->height());
+}
+
+void TFProcAtm::SetBlind(int height, bool paced) {
+    AtmBlind = height;
+    if (paced)
+        board_.PBlende->setHeightPaced(height);
+    else
+        board_.PBlende->setHeightNow(height);
+}
+
+void TFProcAtm::Leave(std::uint16_t next) {
+    AtmSaid = false;
+    AtmStart = std::uint32_t(board_.Clock().secondsOfDay());
+    AtmStep = next;
+}
+
+void TFProcAtm::TimerAtmenTimer() {
+    switch (AtmStep) {
+    case 1:
+    case 3:
+    case 5:
+    case 7:
+    case 8:
+        TimedStep();
+        break;
+    case 2:
+    case 9:
+        CountedStep();
+        break;
+    case 4:
+    case 6:
+        BreathPhase();
+        break;
+    default:
+        break;
+    }
+}
+
+void TFProcAtm::TimedStep() {
+    const TimedStepRow& row =
+        *std::find_if(kTimedSteps.begin(), kTimedSteps.end(),
+                      [this](const TimedStepRow& r) { return r.step == AtmStep; });
+    AtmElapsed = ElapsedSeconds();
+    if (!AtmSaid && AtmElapsed >= row.speakAfter) {
+        AtmSaid = true;
+        if (AtmStep == 1)
+            board_.IKino[1]->show();
+        board_.HandleSound(QString::fromLatin1(row.narration));
+        if (AtmStep == 3) {
+            board_.IAtmen1->show();
+            SetBlind(0, false);
+            board_.PColors->show();
+        }
+        SetInstruction(board_, QString::fromUtf8(row.text));
+    }
+    if (AtmElapsed < row.seconds)
+        return;
+
+    switch (AtmStep) {
+    case 3:
+    case 5:
+        // Into the breath phases: millisecond clock, fast ticks, the blind from the top.
+        AtmPhase = 0;
+        if (AtmStep == 5)
+            SetBlind(0, false);
+        TimerAtmen.setInterval(kBreathPeriodMs);
+        Leave(AtmStep + 1);
+        AtmStart = std::uint32_t(board_.Clock().msOfDay());
+        break;
+    default:
+        Leave(AtmStep + 1);
+        break;
+    }
+}
+
+void TFProcAtm::CountedStep() {
+    AtmElapsed = ElapsedSeconds();
+    if (!AtmSaid) {
+        AtmSaid = true;
+        AtmKino = 0;
+    }
+    if (AtmElapsed < AtmKinoPeriod)
+        return;
+    ++AtmKino;
+    const bool over = CountStep(board_, AtmStep == 2 ? kJourneyIn : kJourneyBack, AtmKino, "atmen");
+    AtmStart = std::uint32_t(board_.Clock().secondsOfDay());
+    if (!over)
+        return;
+
+    if (AtmStep == 2) {
+        board_.PAtmen->show();
+        board_.PKino->hide();
+        Leave(3);
+        return;
+    }
+    // The end of the sequence.
+    board_.PKino->hide();
+    board_.HandlePanels(0);
+    if (board_.TimeSwitchOn == 1) {
+        board_.T1SetUp();
+        board_.T2SetUp();
+    }
+}
+
+void TFProcAtm::BreathPhase() {
+    const bool full = AtmStep == 4;
+    const PhaseRow& phase = (full ? kFullBreathing : kAlternateBreathing)[AtmPhase % 4];
+    const TSettings& settings = board_.Settings();
+    AtmElapsed = Elapsed(board_.Clock().msOfDay(), AtmStart, settings.HoursPerDay, kMsPerHour);
+
+    if (!AtmSaid) {
+        AtmSaid = true;
+        board_.MemoText->clearLines();
+        board_.HandleSound(QString::fromLatin1(phase.narration));
+        board_.MemoText->addLine(QString::fromUtf8(phase.text));
+        if (phase.picture)
+            board_.LoadPicture(board_.IAtmen1, QString::fromLatin1(phase.picture));
+        AtmPhaseLength = std::uint16_t(settings.*phase.minutes * 60 + settings.*phase.seconds);
+    }
+
+    const std::int64_t e = AtmElapsed;
+    const std::int64_t length = std::int64_t(AtmPhaseLength) * 1000;
+    const int h = board_.WindowHeight();
+    // A phase of no length (only a damaged settings file has one) is over at once.
+    const int r =
+        length > 0 ? std::clamp(RoundEven(double(h) * double(e) / double(length)), 0, h) : h;
+    if (phase.blind == Blind::Falls)
+        SetBlind(r, true);
+    else if (phase.blind == Blind::Rises)
+        SetBlind(h - r, true);
+
+    if (e < length)
+        return;
+    AtmStart = std::uint32_t(board_.Clock().msOfDay());
+    AtmSaid = false;
+    ++AtmPhase;
+    const int limit = full ? 4 * settings.AtmZ1 : 2 * settings.AtmZ2;
+    if (AtmPhase <= limit)
+        return;
+
+    AtmPhase = 0;
+    TimerAtmen.setInterval(kStepPeriodMs);
+    if (full) {
+        Leave(5);
+        board_.LoadPicture(board_.IAtmen1, QStringLiteral("Pictures\\Atmen\\wl.bmp"));
+        SetSizesAtm();
+    } else {
+        board_.PKino->show();
+        board_.PAtmen->hide();
+        Leave(7);
+    }
+}

@@ -3,15 +3,20 @@
 #include "app/Sequencer.h"
 #include "runtime/Timer.h"
 
+#include <cstdint>
+
 class TFMainBoard;
 
-// The breathing sequence: an invisible window whose timer drives the board.
+// The breathing sequence: the counted journey to the waterfall, full breathing and alternate
+// breathing paced by the blind over the colour strip, the mantra and the journey back. An
+// invisible window whose timer drives the board.
 class TFProcAtm final : public Sequencer {
 public:
     explicit TFProcAtm(TFMainBoard& board);
 
     void TimerAtmenSetUp();
     void TimerAtmenTimer();
+    void KinoAtmSetUp();
     void SetSizesAtm();
 
     void SetUp() override { TimerAtmenSetUp(); }
@@ -20,6 +25,25 @@ public:
 
     rt::Timer TimerAtmen{500};
 
+    std::uint16_t AtmStep = 0;
+    bool AtmSaid = false;
+    std::uint32_t AtmStart = 0; // seconds of the day; milliseconds in steps 4 and 6
+    std::int32_t AtmElapsed = 0;
+    std::uint8_t AtmKino = 0;
+    std::uint16_t AtmKinoPeriod = 2;
+    std::uint16_t AtmPhase = 0;
+    std::uint16_t AtmPhaseLength = 0;
+    // Height of the blind over the colour strip as the breath phases set it. The panel follows
+    // it no faster than the screen shows frames.
+    int AtmBlind = 0;
+
 private:
+    void TimedStep();
+    void CountedStep();
+    void BreathPhase();
+    void Leave(std::uint16_t next);
+    void SetBlind(int height, bool paced);
+    std::int32_t ElapsedSeconds() const;
+
     TFMainBoard& board_;
 };

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace rt {
 
 // One narration channel: a new narration cuts off the one still playing, stop() cuts off the
@@ -22,13 +24,22 @@ public:
 class RecordingPlayer final : public NarrationPlayer {
 public:
     bool play(const QString& path) override {
-        calls.append(QStringLiteral("play ") + path);
+        record(QStringLiteral("play ") + path);
         return !failing.contains(path);
     }
-    void stop() override { calls.append(QStringLiteral("stop")); }
+    void stop() override { record(QStringLiteral("stop")); }
 
     QStringList calls;
+    // Told of every call as it happens (tests note the time).
+    std::function<void(const QString&)> observer;
     QStringList failing;
+
+private:
+    void record(const QString& call) {
+        calls.append(call);
+        if (observer)
+            observer(call);
+    }
 };
 
 } // namespace rt

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class TFMainBoard;
+
+// What the breathing and relaxation sequences share: the instruction line, and the counted
+// journey ("Kino"), a slideshow of eleven pictures with the words one to ten.
+
+// Clears the instruction text and writes `line` as its only line.
+void SetInstruction(TFMainBoard& board, const QString& line);
+
+struct CountedWord {
+    const char* word;
+    const char* file; // below the sequence's sound folder
+};
+extern const std::array<CountedWord, 10> kCountedWords;
+
+// One journey: which way the pictures run, at which count "Ende der Übung" comes (0: never) and
+// at which count the journey ends.
+struct Journey {
+    bool forward;
+    std::uint8_t endeCount;
+    std::uint8_t lastCount;
+};
+
+// Carries out count `kino` of a journey (1 .. lastCount) on the board's slideshow, with the
+// narration from `soundFolder` ("atmen", "entsp"). Returns true when the journey is over.
+bool CountStep(TFMainBoard& board, const Journey& journey, std::uint8_t kino,
+               const char* soundFolder);
