@@ -1,49 +1,25 @@
 #include "sequences/BodyScan.h"
 
-namespace {
-std::uint32_t rotl(std::uint32_t x, int k) {
-    return (x << k) | (x >> (32 - k));
-}
-} // namespace
-
-void SampleRandom::Seed(std::uint64_t seed) {
-    // splitmix64 spreads any seed over the whole state.
-    for (auto& word : s_) {
-        seed += 0x9e3779b97f4a7c15ull;
-        std::uint64_t z = seed;
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-        word = std::uint32_t((z ^ (z >> 31)) >> 16);
+// Lemire's multiply-and-shift maps 32 random bits onto 0..range-1; the few values that would
+// favour some results are drawn again.
+std::uint32_t SampleRandom::Reduce(std::uint32_t bits, std::uint32_t range) {
+    std::uint64_t m = std::uint64_t(bits) * range;
+    if (std::uint32_t(m) < range) {
+        const std::uint32_t threshold = std::uint32_t(-range) % range;
+        while (std::uint32_t(m) < threshold)
+            m = std::uint64_t(std::uint32_t(Next())) * range;
     }
-    if ((s_[0] | s_[1] | s_[2] | s_[3]) == 0)
-        s_[0] = 1;
-}
-
-std::uint32_t SampleRandom::Next() {
-    const std::uint32_t result = rotl(s_[1] * 5, 7) * 9;
-    const std::uint32_t t = s_[1] << 9;
-    s_[2] ^= s_[0];
-    s_[3] ^= s_[1];
-    s_[1] ^= s_[2];
-    s_[0] ^= s_[3];
-    s_[2] ^= t;
-    s_[3] = rotl(s_[3], 11);
-    return result;
+    return std::uint32_t(m >> 32);
 }
 
 int SampleRandom::Between(int lo, int hi) {
-    const std::uint32_t range = std::uint32_t(hi - lo) + 1u;
-    // Lemire's multiply-and-shift, rejecting the few values that would favour some results.
-    std::uint64_t m = std::uint64_t(Next()) * range;
-    std::uint32_t low = std::uint32_t(m);
-    if (low < range) {
-        const std::uint32_t threshold = std::uint32_t(-range) % range;
-        while (low < threshold) {
-            m = std::uint64_t(Next()) * range;
-            low = std::uint32_t(m);
-        }
-    }
-    return lo + int(m >> 32);
+    return lo + int(Reduce(std::uint32_t(Next() >> 32), std::uint32_t(hi - lo) + 1u));
+}
+
+void SampleRandom::Pair(int xLo, int xHi, int yLo, int yHi, int& x, int& y) {
+    const std::uint64_t r = Next();
+    x = xLo + int(Reduce(std::uint32_t(r >> 32), std::uint32_t(xHi - xLo) + 1u));
+    y = yLo + int(Reduce(std::uint32_t(r), std::uint32_t(yHi - yLo) + 1u));
 }
 
 int ColourSamples(QImage& picture, const SampleRect& rect, int count, QRgb bodyColour,
@@ -57,11 +33,9 @@ int ColourSamples(QImage& picture, const SampleRect& rect, int count, QRgb bodyC
     uchar* bits = w > 0 ? picture.bits() : nullptr; // detaches once, not per pixel
     const QRgb body = bodyColour | 0xff000000u;
     int changed = 0;
+    int x = lastX, y = lastY;
     for (int i = 0; i < count; ++i) {
-        const int x = random.Between(rect.xLo, rect.xHi);
-        const int y = random.Between(rect.yLo, rect.yHi);
-        lastX = std::uint16_t(x);
-        lastY = std::uint16_t(y);
+        random.Pair(rect.xLo, rect.xHi, rect.yLo, rect.yHi, x, y);
         if (!bits || x < 0 || y < 0 || x >= w || y >= h)
             continue;
         auto* pixel = reinterpret_cast<QRgb*>(bits + y * stride) + x;
@@ -70,6 +44,8 @@ int ColourSamples(QImage& picture, const SampleRect& rect, int count, QRgb bodyC
             ++changed;
         }
     }
+    lastX = std::uint16_t(x);
+    lastY = std::uint16_t(y);
     return changed;
 }
 

@@ -7,17 +7,25 @@
 // The colouring of the body picture during the relaxation: random samples in a rectangle turn
 // pixels of exactly the body colour into the fill colour.
 
-// A small, fast generator of uniform numbers (xoshiro128**), seeded once per run.
+// A small, fast generator of uniform numbers (wyrand: one multiplication per 64 bits), seeded
+// once per run. One draw gives both coordinates of a sample.
 class SampleRandom {
 public:
     explicit SampleRandom(std::uint64_t seed = 1) { Seed(seed); }
-    void Seed(std::uint64_t seed);
+    void Seed(std::uint64_t seed) { state_ = seed; }
     // Uniform in lo..hi (inclusive), without bias.
     int Between(int lo, int hi);
+    // Two independent uniform numbers, in xLo..xHi and yLo..yHi, without bias.
+    void Pair(int xLo, int xHi, int yLo, int yHi, int& x, int& y);
 
 private:
-    std::uint32_t Next();
-    std::uint32_t s_[4];
+    std::uint64_t Next() {
+        state_ += 0xa0761d6478bd642full;
+        const __uint128_t t = __uint128_t(state_) * (state_ ^ 0xe7037ed1a0b428dbull);
+        return std::uint64_t(t >> 64) ^ std::uint64_t(t);
+    }
+    std::uint32_t Reduce(std::uint32_t bits, std::uint32_t range);
+    std::uint64_t state_;
 };
 
 struct SampleRect {
