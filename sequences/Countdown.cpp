@@ -39,3 +39,26 @@ bool CountStep(TFMainBoard& board, const Journey& journey, std::uint8_t kino,
     }
     return kino >= journey.lastCount;
 }
+
+bool CountTick(TFMainBoard& board, const Journey& journey, CountState state, std::int32_t elapsed,
+               int period, const char* soundFolder) {
+    if (!state.said) {
+        state.said = true;
+        state.kino = 0;
+    }
+    if (elapsed < period)
+        return false;
+    ++state.kino;
+    const bool over = CountStep(board, journey, state.kino, soundFolder);
+    state.start = std::uint32_t(board.Clock().secondsOfDay());
+    return over;
+}
+
+void FinishSequence(TFMainBoard& board) {
+    board.PKino->hide();
+    board.HandlePanels(0);
+    if (board.TimeSwitchOn == 1) {
+        board.T1SetUp();
+        board.T2SetUp();
+    }
+}

@@ -31,3 +31,18 @@ struct Journey {
 // narration from `soundFolder` ("atmen", "entsp"). Returns true when the journey is over.
 bool CountStep(TFMainBoard& board, const Journey& journey, std::uint8_t kino,
                const char* soundFolder);
+
+// One tick of a counted step: the count starts at its first tick; a count comes whenever
+// `period` seconds have passed since `start`, which is then renewed. Returns true on the tick
+// at which the journey is over.
+struct CountState {
+    bool& said;
+    std::uint8_t& kino;
+    std::uint32_t& start;
+};
+bool CountTick(TFMainBoard& board, const Journey& journey, CountState state, std::int32_t elapsed,
+               int period, const char* soundFolder);
+
+// The last count of a sequence: the board returns to idle and, with the time switch on, the
+// countdowns start again.
+void FinishSequence(TFMainBoard& board);

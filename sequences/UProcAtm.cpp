@@ -201,31 +201,16 @@ void TFProcAtm::TimedStep() {
 
 void TFProcAtm::CountedStep() {
     AtmElapsed = ElapsedSeconds();
-    if (!AtmSaid) {
-        AtmSaid = true;
-        AtmKino = 0;
-    }
-    if (AtmElapsed < AtmKinoPeriod)
+    if (!CountTick(board_, AtmStep == 2 ? kJourneyIn : kJourneyBack, {AtmSaid, AtmKino, AtmStart},
+                   AtmElapsed, AtmKinoPeriod, "atmen"))
         return;
-    ++AtmKino;
-    const bool over = CountStep(board_, AtmStep == 2 ? kJourneyIn : kJourneyBack, AtmKino, "atmen");
-    AtmStart = std::uint32_t(board_.Clock().secondsOfDay());
-    if (!over)
-        return;
-
-    if (AtmStep == 2) {
-        board_.PAtmen->show();
-        board_.PKino->hide();
-        Leave(3);
+    if (AtmStep == 9) {
+        FinishSequence(board_);
         return;
     }
-    // The end of the sequence.
+    board_.PAtmen->show();
     board_.PKino->hide();
-    board_.HandlePanels(0);
-    if (board_.TimeSwitchOn == 1) {
-        board_.T1SetUp();
-        board_.T2SetUp();
-    }
+    Leave(3);
 }
 
 void TFProcAtm::BreathPhase() {

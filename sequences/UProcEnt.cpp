@@ -212,31 +212,17 @@ void TFProcEnt::TimedStep() {
 }
 
 void TFProcEnt::CountedStep() {
-    if (!EntSaid) {
-        EntSaid = true;
-        EntKino = 0;
-    }
-    if (EntElapsed < EntKinoPeriod)
+    if (!CountTick(board_, EntStep == 2 ? kJourneyIn : kJourneyBack, {EntSaid, EntKino, EntStart},
+                   EntElapsed, EntKinoPeriod, "entsp"))
         return;
-    ++EntKino;
-    const bool over = CountStep(board_, EntStep == 2 ? kJourneyIn : kJourneyBack, EntKino, "entsp");
-    EntStart = std::uint32_t(board_.Clock().secondsOfDay());
-    if (!over)
-        return;
-
-    if (EntStep == 2) {
-        board_.PEntsp->show();
-        board_.PEntsp1->show();
-        board_.PKino->hide();
-        Leave(3);
+    if (EntStep == 16) {
+        FinishSequence(board_);
         return;
     }
+    board_.PEntsp->show();
+    board_.PEntsp1->show();
     board_.PKino->hide();
-    board_.HandlePanels(0);
-    if (board_.TimeSwitchOn == 1) {
-        board_.T1SetUp();
-        board_.T2SetUp();
-    }
+    Leave(3);
 }
 
 void TFProcEnt::RegionStep() {
