@@ -587,8 +587,9 @@ void TFMainBoard::HandleMemo(std::uint8_t kind) {
         int left = l + row.offset;
         if (row.guardOffset != kNoGuard && l + row.guardOffset < 0)
             left = row.fixedLeft;
-        Memo0->setText(QString::fromUtf8(row.text));
         rt::setBounds(Memo0, left, PSButtons->y() - 35, row.width, 20);
+        Memo0->setFont(rt::pixelFont(13, true));
+        Memo0->setFittingText(QString::fromUtf8(row.text));
     }
     Memo0->show();
     Memo0->raise();

@@ -1,5 +1,6 @@
 #include "runtime/Controls.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -193,6 +194,17 @@ HintBox::HintBox(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
+void HintBox::setFittingText(const QString& text) {
+    QFont f = font();
+    const int room = width() - 2 * frameWidth() - 2;
+    int size = f.pixelSize() > 0 ? f.pixelSize() : 13;
+    f.setPixelSize(size);
+    while (size > 8 && QFontMetrics(f).horizontalAdvance(text) > room)
+        f.setPixelSize(--size);
+    setFont(f);
+    setText(text);
+}
+
 // ---- SpeedButton
 
 SpeedButton::SpeedButton(QWidget* parent) : QAbstractButton(parent) {
@@ -254,6 +266,8 @@ void SpeedButton::mouseMoveEvent(QMouseEvent* event) {
     QAbstractButton::mouseMoveEvent(event);
     if (onMouseMove)
         onMouseMove();
+    // Handled here: the bar beneath must not see this move (it would hide the hint again).
+    event->accept();
 }
 
 void SpeedButton::enterEvent(QEnterEvent* event) {

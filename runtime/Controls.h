@@ -105,6 +105,8 @@ public:
 class HintBox : public QLabel {
 public:
     explicit HintBox(QWidget* parent);
+    // The text in the box's font, made smaller where it would not fit the box's width.
+    void setFittingText(const QString& text);
 };
 
 // A flat-or-raised button with a glyph and no focus, as in a tool bar.

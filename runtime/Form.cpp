@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <qguiapplication_platform.h>
 
 #include <cstdlib>
@@ -174,6 +175,15 @@ void Form::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (modalLoop_)
         modalLoop_->quit();
+}
+
+// A window shown modally closes with Escape, as dialogs do.
+void Form::keyPressEvent(QKeyEvent* event) {
+    if (modalLoop_ && event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form::closeEvent(QCloseEvent* event) {

@@ -59,6 +59,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool setX11Title(const QString& title);

@@ -1,5 +1,8 @@
 #include "support/BoardFixture.h"
 
+#include <QApplication>
+#include <QMouseEvent>
+
 // HandleSound and the hint box, on an idle board.
 class Narration : public BoardFixture {
 protected:
@@ -109,4 +112,22 @@ TEST_F(Narration, ShownHintKeepsItsTextWhenThePointerPassesToTheNextButton) {
     board->HandleMemo(99);
     EXPECT_EQ(board->Memo0->y(), 565) << "only the height follows the bar";
     EXPECT_EQ(board->Memo0->text(), QStringLiteral(" Hilfe "));
+}
+
+TEST_F(Narration, PointerOverAButtonShowsItsHintAndTheBarHidesIt) {
+    board->PSButtons->show();
+    const auto moveOver = [](QWidget* w) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), w->mapToGlobal(QPointF(10, 10)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &move);
+    };
+    moveOver(board->SBYoga);
+    EXPECT_FALSE(board->Memo0->isHidden());
+    EXPECT_EQ(board->Memo0->text(), QStringLiteral(" Körperübungen "));
+    moveOver(board->PSButtons);
+    EXPECT_TRUE(board->Memo0->isHidden());
+    moveOver(board->SBClose);
+    EXPECT_EQ(board->Memo0->text(), QStringLiteral(" Zurück/Beenden "));
+    moveOver(board->IStart[11]);
+    EXPECT_TRUE(board->Memo0->isHidden());
 }
