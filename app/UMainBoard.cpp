@@ -47,6 +47,20 @@ const std::array<SequenceKind, 4> kSequenceKinds{{
     {"Entspannungsübungen", SeqEnt},
 }};
 
+// Every file the board itself loads.
+constexpr const char* kSunset = "Pictures\\Start\\sunset.jpg";
+constexpr const char* kCloseIcon = "Pictures\\Icons\\close.bmp";
+constexpr const char* kBackIcon = "Pictures\\Icons\\zuruck.bmp";
+constexpr const char* kClockIcon = "Pictures\\Icons\\uhr.bmp";
+constexpr const char* kClockOnIcon = "Pictures\\Icons\\uhr2.bmp";
+constexpr const char* kNoiseSound = "start\\noise.wav";
+constexpr const char* kWaveSound = "start\\wave.wav";
+constexpr const char* kGongSound = "gong.wav";
+constexpr const char* kMantraSound = "mantra.wav";
+QString StartPicture(int n) {
+    return QStringLiteral("Pictures\\Start\\start%1.jpg").arg(n);
+}
+
 const std::array<const char*, 4> kNormalIcons{
     "Pictures\\Icons\\lunge.bmp", "Pictures\\Icons\\yoga.bmp", "Pictures\\Icons\\augen.bmp",
     "Pictures\\Icons\\entsp.bmp"};
@@ -248,7 +262,7 @@ void TFMainBoard::FormCreate() {
     // which picture is visible.
     std::vector<QString> paths;
     for (int n = 1; n <= 12; ++n)
-        paths.push_back(QStringLiteral("Pictures\\Start\\start%1.jpg").arg(n));
+        paths.push_back(StartPicture(n));
     std::vector<rt::Picture> pictures = rt::loadPictures(ctx_.files, paths);
     for (int n = 1; n <= 12; ++n) {
         rt::Picture& p = pictures[size_t(n - 1)];
@@ -291,7 +305,7 @@ void TFMainBoard::Starten(std::uint8_t code) {
         // Quick start: no intro, the time switch is on.
         IStart[1]->hide();
         LStart->hide();
-        LoadPicture(IStart[11], QStringLiteral("Pictures\\Start\\sunset.jpg"));
+        LoadPicture(IStart[11], QString::fromLatin1(kSunset));
         IStart[11]->show();
         for (int n = 1; n <= 10; ++n)
             IStart[n]->clear(); // the intro frames are never shown in this run
@@ -310,7 +324,7 @@ void TFMainBoard::Starten(std::uint8_t code) {
     Form->setStayOnTop(true);
     StartStepBegin = NowSeconds();
     StartStepSeconds = 2;
-    HandleSound(QStringLiteral("start\\noise.wav"));
+    HandleSound(QString::fromLatin1(kNoiseSound));
     TimerStart.setEnabled(true);
 }
 
@@ -327,13 +341,13 @@ void TFMainBoard::TimerStartTimer() {
         IStart[StartStep]->show();
         IStart[StartStep - 1]->hide();
         if (StartStep == 10)
-            HandleSound(QStringLiteral("start\\wave.wav"));
+            HandleSound(QString::fromLatin1(kWaveSound));
     }
 
     if (StartStep > 13) {
         TimerStart.setEnabled(false);
         SetSizes();
-        LoadPicture(IStart[11], QStringLiteral("Pictures\\Start\\sunset.jpg"));
+        LoadPicture(IStart[11], QString::fromLatin1(kSunset));
         PSButtons->show();
         if (Settings().HelpFirst == 1)
             IStart[12]->show();
@@ -456,7 +470,7 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         TrainPromptShown = 1;
         ImageTrain->show();
         HandleButtons(6);
-        HandleSound(QStringLiteral("gong.wav"));
+        HandleSound(QString::fromLatin1(kGongSound));
     } else if (kind == 7) {
         const int w = kBarWidth;
         const int h = RoundEven(kBarWidth / 2.0);
@@ -468,7 +482,7 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         DogPromptShown = 1;
         ImageDog->show();
         PSButtons->hide();
-        HandleSound(QStringLiteral("mantra.wav"));
+        HandleSound(QString::fromLatin1(kMantraSound));
     }
 }
 
@@ -494,7 +508,7 @@ void TFMainBoard::HandleButtons(std::uint8_t code) {
             SetGlyph(sequenceButtons[i], QString::fromLatin1(kNormalIcons[size_t(i)]));
         SBSize->setFlat(false);
         SBSize->setEnabled(true);
-        SetGlyph(SBClose, QStringLiteral("Pictures\\Icons\\close.bmp"));
+        SetGlyph(SBClose, QString::fromLatin1(kCloseIcon));
         CloseQuits = 1;
         break;
     case 1:
@@ -509,19 +523,19 @@ void TFMainBoard::HandleButtons(std::uint8_t code) {
         SBSize->setEnabled(false);
         break;
     case 6:
-        SetGlyph(SBClose, QStringLiteral("Pictures\\Icons\\zuruck.bmp"));
+        SetGlyph(SBClose, QString::fromLatin1(kBackIcon));
         CloseQuits = 0;
         break;
     case 7:
-        SetGlyph(SBClose, QStringLiteral("Pictures\\Icons\\close.bmp"));
+        SetGlyph(SBClose, QString::fromLatin1(kCloseIcon));
         CloseQuits = 1;
         break;
     case 8:
-        SetGlyph(SBWecker, QStringLiteral("Pictures\\Icons\\uhr2.bmp"));
+        SetGlyph(SBWecker, QString::fromLatin1(kClockOnIcon));
         SBWecker->setFlat(true);
         break;
     case 9:
-        SetGlyph(SBWecker, QStringLiteral("Pictures\\Icons\\uhr.bmp"));
+        SetGlyph(SBWecker, QString::fromLatin1(kClockIcon));
         SBWecker->setFlat(false);
         break;
     default:
@@ -784,4 +798,17 @@ void TFMainBoard::SBImpresClick() {
     HideHint();
     if (windows_)
         windows_->ShowImpressum();
+}
+
+QStringList TFMainBoard::DataFilesUsed() {
+    QStringList files;
+    for (int n = 1; n <= 12; ++n)
+        files << StartPicture(n);
+    for (const char* f : {kSunset, kCloseIcon, kBackIcon, kClockIcon, kClockOnIcon})
+        files << QString::fromLatin1(f);
+    for (size_t i = 0; i < kNormalIcons.size(); ++i)
+        files << QString::fromLatin1(kNormalIcons[i]) << QString::fromLatin1(kSuggestedIcons[i]);
+    for (const char* f : {kNoiseSound, kWaveSound, kGongSound, kMantraSound})
+        files << QStringLiteral("Sound\\") + QLatin1String(f);
+    return files;
 }

@@ -50,6 +50,10 @@ public:
     TFMainBoard(const TFMainBoard&) = delete;
     TFMainBoard& operator=(const TFMainBoard&) = delete;
 
+    // Every picture and sound the board loads, as program paths ("Pictures\\Start\\start1.jpg",
+    // "Sound\\gong.wav").
+    static QStringList DataFilesUsed();
+
     // A sequencer window exists: from now on the board reaches into it.
     void AttachSequencer(SequencerIndex index, Sequencer* sequencer);
 

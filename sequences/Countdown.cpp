@@ -15,6 +15,15 @@ const std::array<CountedWord, 10> kCountedWords{{
     {"zehn", "zehn.wav"},
 }};
 
+QStringList CountedNarrations(const char* soundFolder) {
+    const QString folder = QStringLiteral("Sound\\") + QString::fromLatin1(soundFolder) + '\\';
+    QStringList files;
+    for (const CountedWord& w : kCountedWords)
+        files << folder + QLatin1String(w.file);
+    files << folder + QStringLiteral("ende.wav");
+    return files;
+}
+
 void SetInstruction(TFMainBoard& board, const QString& line) {
     board.MemoText->clearLines();
     board.MemoText->addLine(line);

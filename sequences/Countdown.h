@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -18,6 +19,9 @@ struct CountedWord {
     const char* file; // below the sequence's sound folder
 };
 extern const std::array<CountedWord, 10> kCountedWords;
+
+// The narrations of the counted words and of the end, as program paths ("Sound\\atmen\\eins.wav").
+QStringList CountedNarrations(const char* soundFolder);
 
 // One journey: which way the pictures run, at which count "Ende der Übung" comes (0: never) and
 // at which count the journey ends.

@@ -63,6 +63,14 @@ const std::array<PhaseRow, 4> kAlternateBreathing{{
      Blind::Rises},
 }};
 
+constexpr const char* kBackground = "Pictures\\Atmen\\atmen11.jpg";
+constexpr const char* kFigure = "Pictures\\Atmen\\figur.bmp";
+constexpr const char* kColours = "Pictures\\Atmen\\colors.jpg";
+constexpr const char* kLeftNostril = "Pictures\\Atmen\\wl.bmp";
+QString KinoPicture(int n) {
+    return QStringLiteral("Pictures\\Atmen\\atmen%1.jpg").arg(n);
+}
+
 constexpr Journey kJourneyIn{true, 0, 14};
 constexpr Journey kJourneyBack{false, 13, 14};
 constexpr int kBreathPeriodMs = 2;
@@ -90,9 +98,9 @@ void TFProcAtm::TimerAtmenSetUp() {
     board_.PKino->show();
     if (board_.Settings().Text == 1)
         board_.PText->show();
-    board_.LoadPicture(board_.IAtmen, QStringLiteral("Pictures\\Atmen\\atmen11.jpg"));
-    board_.LoadPicture(board_.IAtmen1, QStringLiteral("Pictures\\Atmen\\figur.bmp"));
-    board_.LoadPicture(board_.IColors, QStringLiteral("Pictures\\Atmen\\colors.jpg"));
+    board_.LoadPicture(board_.IAtmen, QString::fromLatin1(kBackground));
+    board_.LoadPicture(board_.IAtmen1, QString::fromLatin1(kFigure));
+    board_.LoadPicture(board_.IColors, QString::fromLatin1(kColours));
     SetSizesAtm();
     AtmStart = std::uint32_t(board_.Clock().secondsOfDay());
     AtmKinoPeriod = 2;
@@ -105,8 +113,7 @@ void TFProcAtm::KinoAtmSetUp() {
     std::vector<std::pair<rt::Image*, QString>> pictures;
     for (int n = 1; n <= 11; ++n) {
         board_.IKino[size_t(n)]->hide();
-        pictures.emplace_back(board_.IKino[size_t(n)],
-                              QStringLiteral("Pictures\\Atmen\\atmen%1.jpg").arg(n));
+        pictures.emplace_back(board_.IKino[size_t(n)], KinoPicture(n));
     }
     board_.LoadPictures(pictures);
 }
@@ -253,11 +260,33 @@ void TFProcAtm::BreathPhase() {
     TimerAtmen.setInterval(kStepPeriodMs);
     if (full) {
         Leave(5);
-        board_.LoadPicture(board_.IAtmen1, QStringLiteral("Pictures\\Atmen\\wl.bmp"));
+        board_.LoadPicture(board_.IAtmen1, QString::fromLatin1(kLeftNostril));
         SetSizesAtm();
     } else {
         board_.PKino->show();
         board_.PAtmen->hide();
         Leave(7);
     }
+}
+
+QStringList TFProcAtm::DataFilesUsed() {
+    QStringList files;
+    for (const char* f : {kBackground, kFigure, kColours, kLeftNostril})
+        files << QString::fromLatin1(f);
+    for (int n = 1; n <= 11; ++n)
+        files << KinoPicture(n);
+    const auto sound = [&files](const char* name) {
+        files << QStringLiteral("Sound\\") + QString::fromLatin1(name);
+    };
+    for (const TimedStepRow& r : kTimedSteps)
+        sound(r.narration);
+    for (const auto* table : {&kFullBreathing, &kAlternateBreathing})
+        for (const PhaseRow& p : *table) {
+            sound(p.narration);
+            if (p.picture)
+                files << QString::fromLatin1(p.picture);
+        }
+    files << CountedNarrations("atmen");
+    files.removeDuplicates();
+    return files;
 }

@@ -3,6 +3,8 @@
 #include "app/Sequencer.h"
 #include "runtime/Timer.h"
 
+#include <QStringList>
+
 #include <cstdint>
 
 class TFMainBoard;
@@ -18,6 +20,9 @@ public:
     void TimerAtmenTimer();
     void KinoAtmSetUp();
     void SetSizesAtm();
+
+    // Every picture and narration the sequence loads, as program paths.
+    static QStringList DataFilesUsed();
 
     void SetUp() override { TimerAtmenSetUp(); }
     void StopTimer() override { TimerAtmen.setEnabled(false); }

@@ -114,6 +114,12 @@ const std::array<RegionRow, 10> kRegions{{
      {}},
 }};
 
+constexpr const char* kBackground = "Pictures\\Entsp\\entsp11.jpg";
+constexpr const char* kBody = "Pictures\\Entsp\\body.bmp";
+QString KinoPicture(int n) {
+    return QStringLiteral("Pictures\\Entsp\\entsp%1.jpg").arg(n);
+}
+
 constexpr Journey kJourneyIn{true, 0, 13};
 constexpr Journey kJourneyBack{false, 12, 13};
 
@@ -131,10 +137,10 @@ void TFProcEnt::TimerEntspSetUp() {
     board_.PKino->show();
     if (board_.Settings().Text == 1)
         board_.PText->show();
-    board_.LoadPicture(board_.IEntsp, QStringLiteral("Pictures\\Entsp\\entsp11.jpg"));
+    board_.LoadPicture(board_.IEntsp, QString::fromLatin1(kBackground));
     // A fresh body picture: the colour of an earlier run is gone. Its pixels are read and set
     // directly, four bytes each.
-    if (board_.LoadPicture(board_.IEntsp1, QStringLiteral("Pictures\\Entsp\\body.bmp")) &&
+    if (board_.LoadPicture(board_.IEntsp1, QString::fromLatin1(kBody)) &&
         board_.IEntsp1->bitmap().format() != QImage::Format_RGB32)
         board_.IEntsp1->setPicture(board_.IEntsp1->bitmap().convertToFormat(QImage::Format_RGB32));
     SetSizesEnt();
@@ -151,8 +157,7 @@ void TFProcEnt::KinoEntSetUp() {
     std::vector<std::pair<rt::Image*, QString>> pictures;
     for (int n = 1; n <= 11; ++n) {
         board_.IKino[size_t(n)]->hide();
-        pictures.emplace_back(board_.IKino[size_t(n)],
-                              QStringLiteral("Pictures\\Entsp\\entsp%1.jpg").arg(n));
+        pictures.emplace_back(board_.IKino[size_t(n)], KinoPicture(n));
     }
     board_.LoadPictures(pictures);
 }
@@ -248,4 +253,27 @@ void TFProcEnt::RegionStep() {
     }
     if (EntElapsed >= d)
         Leave(EntStep + 1);
+}
+
+QStringList TFProcEnt::DataFilesUsed() {
+    QStringList files{QString::fromLatin1(kBackground), QString::fromLatin1(kBody)};
+    for (int n = 1; n <= 11; ++n)
+        files << KinoPicture(n);
+    for (const TimedStepRow& r : kTimedSteps)
+        files << QStringLiteral("Sound\\") + QString::fromLatin1(r.narration);
+    for (const RegionRow& r : kRegions)
+        files << QStringLiteral("Sound\\") + QString::fromLatin1(r.narration);
+    files << CountedNarrations("entsp");
+    files.removeDuplicates();
+    return files;
+}
+
+std::vector<SampleRect> TFProcEnt::SampleRects() {
+    std::vector<SampleRect> rects;
+    for (const RegionRow& r : kRegions) {
+        rects.push_back(r.first.rect);
+        if (r.second)
+            rects.push_back(r.second->rect);
+    }
+    return rects;
 }

@@ -5,9 +5,11 @@
 #include "sequences/BodyScan.h"
 
 #include <QRgb>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class TFMainBoard;
 
@@ -22,6 +24,11 @@ public:
     void TimerEntspTimer();
     void KinoEntSetUp();
     void SetSizesEnt();
+
+    // Every picture and narration the sequence loads, as program paths.
+    static QStringList DataFilesUsed();
+    // Every rectangle the body scan draws samples from, in the body picture's pixels.
+    static std::vector<SampleRect> SampleRects();
 
     void SetUp() override { TimerEntspSetUp(); }
     void StopTimer() override { TimerEntsp.setEnabled(false); }
