@@ -50,8 +50,7 @@ public:
     TFMainBoard(const TFMainBoard&) = delete;
     TFMainBoard& operator=(const TFMainBoard&) = delete;
 
-    // Every picture and sound the board loads, as program paths ("Pictures\\Start\\start1.jpg",
-    // "Sound\\gong.wav").
+    // Every picture and sound the board loads, as program paths (below "Pictures" and "Sound").
     static QStringList DataFilesUsed();
 
     // A sequencer window exists: from now on the board reaches into it.

@@ -20,7 +20,7 @@ struct CountedWord {
 };
 extern const std::array<CountedWord, 10> kCountedWords;
 
-// The narrations of the counted words and of the end, as program paths ("Sound\\atmen\\eins.wav").
+// The narrations of the counted words and of the end, as program paths below "Sound".
 QStringList CountedNarrations(const char* soundFolder);
 
 // One journey: which way the pictures run, at which count "Ende der Übung" comes (0: never) and
