@@ -4,13 +4,13 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPalette>
+#include <QTimer>
 #include <qguiapplication_platform.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include <QPalette>
-#include <QTimer>
 #include <xcb/xcb.h>
 
 namespace rt {

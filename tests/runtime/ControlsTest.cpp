@@ -99,6 +99,17 @@ TEST(Timers, EnabledAndIntervalBehaveLikeProperties) {
     EXPECT_FALSE(t.enabled());
 }
 
+TEST(Timers, PeriodsOfATenthOfASecondOrMoreStartInStep) {
+    // The first tick comes at the next multiple of the period, so two one-second timers
+    // started a few milliseconds apart expire together.
+    EXPECT_EQ(rt::Timer::firstDelay(10'234, 1000), 766);
+    EXPECT_EQ(rt::Timer::firstDelay(10'240, 1000), 760);
+    EXPECT_EQ(rt::Timer::firstDelay(10'000, 1000), 1000);
+    EXPECT_EQ(rt::Timer::firstDelay(10'234, 500), 266);
+    // The blind's two-millisecond ticks start at once.
+    EXPECT_EQ(rt::Timer::firstDelay(10'233, 2), 2);
+}
+
 // ---- the error report
 
 TEST(ErrorReport, EachTextOnceAndNeverABoxOnTopOfABox) {

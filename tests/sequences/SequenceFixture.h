@@ -4,8 +4,6 @@
 
 #include "runtime/Timer.h"
 
-#include <QPair>
-
 // A board on the idle screen with real sequencers; the clock and the sequencer's timer are
 // driven by hand: each tick moves the clock by the timer's period and calls the tick handler.
 class SequenceFixture : public BoardFixture {
