@@ -66,7 +66,8 @@ int RunQuillet(int argc, char** argv, const std::function<void(TFMainBoard&)>& s
     rt::PulsePlayer player(report);
     const rt::DataFiles files = rt::DataFiles::standard();
     UDaten daten;
-    daten.onProblem = [](const QString& text) { rt::showError(nullptr, text); };
+    // Told after the board has shown and whatever handler found the problem has returned.
+    daten.onProblem = [&report](const QString& text) { report.tell(text); };
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
 

@@ -249,7 +249,7 @@ void TFMainBoard::FormCreate() {
     ScreenWidth = std::uint16_t(ctx_.screenWidth);
     ScreenHeight = std::uint16_t(ctx_.screenHeight + 1);
 
-    Form->setBounds(0, 0, ScreenWidth, ScreenHeight);
+    ToFullScreen();
     SizeMode = Maxi;
 
     LStart->move(RoundEven((WindowWidth() - LStart->width()) / 2.0),
@@ -318,7 +318,7 @@ void TFMainBoard::Starten(std::uint8_t code) {
         return;
     }
 
-    Form->setBounds(0, 0, ScreenWidth, ScreenHeight);
+    ToFullScreen();
     PSButtons->hide();
     Form->setBorder(rt::Form::Border::None);
     Form->setStayOnTop(true);
@@ -360,8 +360,18 @@ void TFMainBoard::TimerStartTimer() {
 
 // ---------------------------------------------------------------- layout
 
+// ScreenHeight is one pixel more than the screen; the window itself keeps to the screen, so that
+// nothing of the full-screen board or of a prompt in a corner hangs below its edge.
+int TFMainBoard::ScreenBottom() const {
+    return ScreenHeight - 1;
+}
+
 void TFMainBoard::CentreOnScreen() {
-    Form->centreOn(ScreenWidth, ScreenHeight - 1);
+    Form->centreOn(ScreenWidth, ScreenBottom());
+}
+
+void TFMainBoard::ToFullScreen() {
+    Form->setBounds(0, 0, ScreenWidth, ScreenBottom());
 }
 
 void TFMainBoard::HandleSize() {
@@ -383,7 +393,7 @@ void TFMainBoard::HandleSize() {
     case Mini:
         Form->setBorder(rt::Form::Border::None);
         Form->setStayOnTop(true);
-        Form->setBounds(0, 0, ScreenWidth, ScreenHeight);
+        ToFullScreen();
         SizeMode = Maxi;
         break;
     default:
@@ -402,8 +412,8 @@ void TFMainBoard::TopHeightMini() {
         top = Form->top();
         left = Form->left();
     }
-    if (ScreenHeight - WindowHeight() < top)
-        top = ScreenHeight - WindowHeight();
+    if (ScreenBottom() - WindowHeight() < top)
+        top = ScreenBottom() - WindowHeight();
     if (top < 0)
         top = 0;
     if (ScreenWidth - WindowWidth() < left)
@@ -584,13 +594,17 @@ void TFMainBoard::HandleSound(const QString& name) {
     const QString programPath = QStringLiteral("Sound\\") + name;
     const QString path = ctx_.files.resolve(programPath);
     if (path.isEmpty()) {
-        // Counts as played: the caller goes on, silent.
+        // Counts as played: the caller goes on, silent. Like any new narration it cuts off the
+        // one still playing, which belongs to an earlier step.
+        if (SoundPlaying == 1)
+            ctx_.player.stop();
+        SoundPlaying = 0;
         ctx_.report.report(QStringLiteral("Die Tondatei „%1“ wurde nicht gefunden.")
                                .arg(ctx_.files.describe(programPath)));
         return;
     }
-    if (ctx_.player.play(path))
-        SoundPlaying = 1;
+    // A narration that cannot be started has cut off the one before it all the same.
+    SoundPlaying = ctx_.player.play(path) ? 1 : 0;
 }
 
 void TFMainBoard::HandleMemo(std::uint8_t kind) {

@@ -179,7 +179,9 @@ private:
     void CreateButtonBar();
     void PlaceBar();
     void SetGlyph(rt::SpeedButton* button, const QString& programPath);
+    int ScreenBottom() const;
     void CentreOnScreen();
+    void ToFullScreen();
     void HideHint();
     void SequenceButtonClick(std::uint8_t kind);
     void RememberSmallWindowPlace();

@@ -6,8 +6,10 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QTimer>
+#include <QWindow>
 #include <qguiapplication_platform.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -27,23 +29,35 @@ xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
 
 } // namespace
 
-// A caption that changes every second (the countdowns) is set as the one property window
-// managers read, in one request: Qt's own path sets two properties in two writes, and each
-// comes back to the program as events that wake it once more.
+// A caption that changes every second (the countdowns) goes straight to the window's two name
+// properties in one flush: Qt's own path does more round trips, and each comes back to the
+// program as events that wake it once more. Both names are set, since panels and tools read
+// either. The native window is asked for anew each time: Qt replaces it when the frame changes.
 bool Form::setX11Title(const QString& title) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !testAttribute(Qt::WA_WState_Created))
+    QWindow* window = windowHandle();
+    if (!x11 || !window || !window->handle())
         return false;
     xcb_connection_t* c = x11->connection();
+    if (!c)
+        return false;
     if (netWmName_ == 0) {
         netWmName_ = internAtom(c, "_NET_WM_NAME");
         utf8String_ = internAtom(c, "UTF8_STRING");
     }
     if (netWmName_ == XCB_ATOM_NONE || utf8String_ == XCB_ATOM_NONE)
         return false;
+    const auto id = xcb_window_t(window->winId());
     const QByteArray utf8 = title.toUtf8();
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(winId()), netWmName_, utf8String_, 8,
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, netWmName_, utf8String_, 8,
                         std::uint32_t(utf8.size()), utf8.constData());
+    // WM_NAME of type STRING is Latin-1; every caption of the program is.
+    const bool latin1 =
+        std::all_of(title.begin(), title.end(), [](QChar ch) { return ch.unicode() <= 0xff; });
+    const QByteArray legacy = latin1 ? title.toLatin1() : utf8;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME,
+                        latin1 ? xcb_atom_t(XCB_ATOM_STRING) : xcb_atom_t(utf8String_), 8,
+                        std::uint32_t(legacy.size()), legacy.constData());
     xcb_flush(c);
     return true;
 }
@@ -56,6 +70,9 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
 void Form::setBorder(Border border) {
     if (border == border_)
         return;
+    // Where the window is now, reckoned with the frame it has now.
+    left_ = left();
+    top_ = top();
     border_ = border;
     applyFlags();
     applyGeometry();
@@ -64,6 +81,8 @@ void Form::setBorder(Border border) {
 void Form::setStayOnTop(bool onTop) {
     if (onTop == onTop_)
         return;
+    left_ = left();
+    top_ = top();
     onTop_ = onTop;
     applyFlags();
 }
@@ -80,34 +99,42 @@ void Form::applyFlags() {
         flags |= Qt::WindowStaysOnTopHint;
     if (flags == windowFlags())
         return;
-    // Changing the flags of a shown window hides it; the window must come back where it was.
-    const int l = left(), t = top();
+    // Changing the flags of a shown window hides it and Qt makes a new native window when it
+    // shows again; the window must come back where it was (left_, top_), with its caption.
     setWindowFlags(flags);
-    // The window is made anew when it shows again, with Qt's idea of the caption.
     sentCaption_ = caption_;
     setWindowTitle(caption_);
-    left_ = l;
-    top_ = t;
     applyGeometry();
-    if (wasVisible) {
+    if (wasVisible)
         show();
-        // The frame changed: place the window again now that the new frame is known.
-        move(left_, top_);
-    }
 }
 
+bool Form::onScreen() const {
+    const QWindow* window = windowHandle();
+    return isVisible() && window && window->handle();
+}
+
+// The dialog frame is the one the window manager last told (_NET_FRAME_EXTENTS), so that a
+// new native window is placed right at once; until one has told it, the assumed frame.
+QMargins Form::frameMargins() const {
+    return border_ == Border::None ? QMargins() : dialogFrame_;
+}
+
+// Where the window is now: a window manager or the user may have moved it.
 int Form::left() const {
-    return isVisible() ? x() : left_;
+    return onScreen() ? windowHandle()->geometry().x() - frameMargins().left() : left_;
 }
 int Form::top() const {
-    return isVisible() ? y() : top_;
+    return onScreen() ? windowHandle()->geometry().y() - frameMargins().top() : top_;
 }
 
 int Form::clientWidth() const {
-    return std::max(0, width_ - (border_ == Border::Dialog ? kFrameWidth : 0));
+    const QMargins m = frameMargins();
+    return std::max(0, width_ - m.left() - m.right());
 }
 int Form::clientHeight() const {
-    return std::max(0, height_ - (border_ == Border::Dialog ? kFrameHeight : 0));
+    const QMargins m = frameMargins();
+    return std::max(0, height_ - m.top() - m.bottom());
 }
 
 void Form::setBounds(int left, int top, int width, int height) {
@@ -122,12 +149,62 @@ void Form::centreOn(int screenWidth, int screenHeight) {
     setBounds((screenWidth - width_) / 2, (screenHeight - height_) / 2, width_, height_);
 }
 
+// The client area goes where the outer rectangle minus the frame says. Qt's own placement of a
+// top-level window reckons with the frame it saw last, which is wrong right after the frame
+// changed (a frameless window lands off by the old frame); so the client rectangle is given.
 void Form::applyGeometry() {
+    const QMargins m = frameMargins();
+    placedFrame_ = m;
+    const QSize client(std::max(1, width_ - m.left() - m.right()),
+                       std::max(1, height_ - m.top() - m.bottom()));
     // The size cannot be dragged: it follows the board's size modes only.
-    setFixedSize(clientWidth(), clientHeight());
-    move(left_, top_);
+    setFixedSize(client);
+    setGeometry(QRect(QPoint(left_ + m.left(), top_ + m.top()), client));
     if (onGeometry)
         onGeometry();
+}
+
+// The window manager has framed a new native window (or changed its frame): when the frame is
+// not the one the window was placed with, place it again.
+void Form::refitFrame() {
+    refitPending_ = false;
+    if (!onScreen() || border_ == Border::None)
+        return;
+    const QMargins m = windowHandle()->frameMargins();
+    if (m.isNull())
+        return;
+    dialogFrame_ = m;
+    if (m == placedFrame_)
+        return;
+    applyGeometry();
+}
+
+bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (eventType == "xcb_generic_event_t") {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto* property = static_cast<const xcb_property_notify_event_t*>(message);
+            if (netFrameExtents_ == 0) {
+                auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+                netFrameExtents_ = x11 && x11->connection()
+                                       ? internAtom(x11->connection(), "_NET_FRAME_EXTENTS")
+                                       : std::uint32_t(XCB_ATOM_NONE);
+            }
+            // Qt reads the new frame after this event; look at it once it has.
+            if (property->atom == netFrameExtents_ && !refitPending_) {
+                refitPending_ = true;
+                QTimer::singleShot(0, this, [this] { refitFrame(); });
+            }
+        }
+    }
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void Form::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The native window may still carry a caption written while it was hidden, or none yet.
+    sentCaption_ = caption_;
+    setX11Title(caption_);
 }
 
 void Form::setColor(const QColor& color) {

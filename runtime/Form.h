@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 
@@ -16,10 +17,10 @@ class Form : public QWidget {
 public:
     enum class Border { None, Dialog };
 
-    // The outer frame the program reckons with: one pixel at each side, the caption line plus one
-    // pixel on top. A window manager may draw a different frame; the client area stays this size.
-    static constexpr int kFrameWidth = 2;
-    static constexpr int kFrameHeight = 24;
+    // The dialog frame reckoned with until the window manager has told its own: one pixel at
+    // each side, the caption line plus one pixel on top. Once a window manager has framed a
+    // window, its frame is used instead, so that the outer rectangle stays what was asked for.
+    static constexpr QMargins kAssumedFrame{1, 23, 1, 1};
 
     explicit Form(QWidget* parent = nullptr);
 
@@ -28,7 +29,8 @@ public:
     void setStayOnTop(bool onTop);
     bool stayOnTop() const { return onTop_; }
 
-    // Outer rectangle.
+    // Outer rectangle, frame included; on screen the client area is this minus the frame the
+    // window manager draws (none for a window without border).
     void setBounds(int left, int top, int width, int height);
     void setLeft(int left) { setBounds(left, top(), width_, height_); }
     void setTop(int top) { setBounds(left(), top, width_, height_); }
@@ -39,6 +41,8 @@ public:
     int outerHeight() const { return height_; }
     int clientWidth() const;
     int clientHeight() const;
+    // The frame around the client area: none without border, else the window manager's.
+    QMargins frameMargins() const;
     void centreOn(int screenWidth, int screenHeight);
 
     // Shows the window modal to the whole program and returns when it closes.
@@ -59,12 +63,16 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     bool setX11Title(const QString& title);
     void applyFlags();
     void applyGeometry();
+    void refitFrame();
+    bool onScreen() const;
 
     Border border_ = Border::Dialog;
     bool onTop_ = false;
@@ -73,7 +81,12 @@ private:
     QString caption_;
     QString sentCaption_;
     bool captionPending_ = false;
-    std::uint32_t netWmName_ = 0, utf8String_ = 0;
+    // The frame the client area was last placed with, and the dialog frame the window manager
+    // drew last (a new native window gets the same one).
+    QMargins placedFrame_;
+    QMargins dialogFrame_ = kAssumedFrame;
+    bool refitPending_ = false;
+    std::uint32_t netWmName_ = 0, utf8String_ = 0, netFrameExtents_ = 0;
 };
 
 } // namespace rt

@@ -2,12 +2,19 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace rt {
 
 // Modal message boxes with German texts and buttons; the title is always the program's name.
+// For answers to the user's own commands, never from inside a timer tick.
 void showMessage(QWidget* parent, const QString& text);
 void showError(QWidget* parent, const QString& text);
+
+// A warning box that does not hold up the caller: it opens and returns at once; `closed` runs
+// when the user has closed it. Timers and sequences go on while it is open.
+void openError(QWidget* parent, const QString& text, std::function<void()> closed);
 
 } // namespace rt

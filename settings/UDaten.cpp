@@ -1,10 +1,13 @@
 #include "settings/UDaten.h"
 
+#include "runtime/SafeFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <algorithm>
 
 const std::array<ByteField, 7> kByteFields{{
     {"HelpFirst", &TSettings::HelpFirst, 9},
@@ -125,9 +128,7 @@ QString UDaten::userConfigDir() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");
-    const QString dir = QDir::cleanPath(base + QStringLiteral("/quillet"));
-    QDir().mkpath(dir);
-    return dir;
+    return QDir::cleanPath(base + QStringLiteral("/quillet"));
 }
 
 void UDaten::problem(const QString& text) {
@@ -135,16 +136,15 @@ void UDaten::problem(const QString& text) {
         onProblem(text);
 }
 
+// The user's folder stands where Windows keeps its own; a folder "system32" or "system" below it
+// is preferred as there. A folder that is missing is made when the file is first saved.
 void UDaten::LocateSettingsFile() {
-    const QFileInfo dir(WindowsDir);
     if (!WindowsDir.isEmpty() && QFileInfo(WindowsDir + QStringLiteral("/system32")).isDir())
         SettingsPath = WindowsDir + QStringLiteral("/system32/User.dat");
     else if (!WindowsDir.isEmpty() && QFileInfo(WindowsDir + QStringLiteral("/system")).isDir())
         SettingsPath = WindowsDir + QStringLiteral("/system/User.dat");
-    else if (!WindowsDir.isEmpty() && dir.isDir())
-        SettingsPath = WindowsDir + QStringLiteral("/User.dat");
     else
-        SettingsPath = QStringLiteral("../User.dat");
+        SettingsPath = WindowsDir + QStringLiteral("/User.dat");
 }
 
 namespace {
@@ -159,41 +159,42 @@ QString keepName(const QString& path) {
     return name;
 }
 
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
 } // namespace
 
 void UDaten::LoadSettings() {
-    const QFileInfo info(SettingsPath);
-    if (!info.exists()) {
+    QByteArray bytes;
+    const rt::FileResult read = rt::readFile(SettingsPath, kSettingsSize, bytes);
+    if (!read.ok && !read.existed) {
         DefaultSettings();
         return;
     }
-    QFile file(SettingsPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!read.ok) {
+        // Whatever the file holds is the user's: it stays as it is for the rest of this run.
+        keepFile_ = true;
+        keepReason_ = read.reason;
         problem(QStringLiteral("Die Einstellungsdatei „%1“ kann nicht gelesen werden:\n%2\n\n"
-                               "Quillet arbeitet mit den bisherigen Einstellungen weiter; die "
-                               "Datei bleibt unverändert.")
-                    .arg(QDir::toNativeSeparators(info.absoluteFilePath()), file.errorString()));
+                               "Quillet arbeitet mit den bisherigen Einstellungen weiter und "
+                               "überschreibt die Datei nicht.")
+                    .arg(shown(SettingsPath), read.reason));
         return;
     }
-    SettingsBytes bytes{};
-    const qint64 got = file.read(reinterpret_cast<char*>(bytes.data()), kSettingsSize);
-    if (got < 0) {
-        problem(QStringLiteral("Die Einstellungsdatei „%1“ kann nicht gelesen werden:\n%2\n\n"
-                               "Quillet arbeitet mit den bisherigen Einstellungen weiter; die "
-                               "Datei bleibt unverändert.")
-                    .arg(info.absoluteFilePath(), file.errorString()));
-        return;
-    }
-    file.close();
-    if (got < kSettingsSize) {
+    if (bytes.size() < kSettingsSize) {
         // Too short to be a record: keep it for the user, then start afresh.
-        const QString kept = keepName(info.absoluteFilePath());
-        if (!QFile::rename(info.absoluteFilePath(), kept)) {
+        const QString path = QFileInfo(SettingsPath).absoluteFilePath();
+        const QString kept = keepName(path);
+        if (!QFile::rename(path, kept)) {
+            keepFile_ = true;
+            keepReason_ = QStringLiteral("sie ist beschädigt und konnte nicht beiseitegelegt "
+                                         "werden");
             problem(QStringLiteral("Die Einstellungsdatei „%1“ ist beschädigt (%2 von %3 Bytes) "
                                    "und kann nicht umbenannt werden.\n\nQuillet arbeitet mit den "
-                                   "Standardeinstellungen; die Datei bleibt unverändert.")
-                        .arg(info.absoluteFilePath())
-                        .arg(got)
+                                   "Standardeinstellungen und überschreibt die Datei nicht.")
+                        .arg(shown(path))
+                        .arg(bytes.size())
                         .arg(kSettingsSize));
             Settings = TSettings{};
             Settings.Passwort[0] = 1;
@@ -203,33 +204,55 @@ void UDaten::LoadSettings() {
         problem(QStringLiteral("Die Einstellungsdatei „%1“ ist beschädigt (%2 von %3 Bytes).\n\n"
                                "Sie wurde als „%4“ aufbewahrt; Quillet beginnt mit den "
                                "Standardeinstellungen.")
-                    .arg(info.absoluteFilePath())
-                    .arg(got)
+                    .arg(shown(path))
+                    .arg(bytes.size())
                     .arg(kSettingsSize)
-                    .arg(kept));
+                    .arg(QDir::toNativeSeparators(kept)));
+        keepFile_ = false;
         DefaultSettings();
         return;
     }
-    Settings = decodeSettings(bytes);
+    SettingsBytes record{};
+    std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.constData()), kSettingsSize,
+                record.begin());
+    Settings = decodeSettings(record);
+    // What is in memory now is what the file holds, so saving over it loses nothing.
+    keepFile_ = false;
 }
 
 bool UDaten::SaveSettings() {
-    const SettingsBytes bytes = encodeSettings(Settings);
-    QSaveFile file(SettingsPath);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok)
-        ok =
-            file.write(reinterpret_cast<const char*>(bytes.data()), kSettingsSize) == kSettingsSize;
-    if (ok)
-        ok = file.commit();
-    if (!ok) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        problem(QStringLiteral("Die Einstellungen können nicht in „%1“ gespeichert werden:\n%2\n\n"
-                               "Die bisherige Datei bleibt unverändert.")
-                    .arg(QFileInfo(SettingsPath).absoluteFilePath(), reason));
+    if (keepFile_) {
+        problem(QStringLiteral("Die Einstellungen können nicht gespeichert werden: Die Datei "
+                               "„%1“ konnte nicht gelesen werden (%2). Damit nichts verloren "
+                               "geht, wird sie in dieser Sitzung nicht überschrieben.\n\n"
+                               "Die geänderten Einstellungen gelten bis Quillet endet.")
+                    .arg(shown(SettingsPath), keepReason_));
+        return false;
     }
-    return ok;
+    const QString folder = QFileInfo(SettingsPath).absolutePath();
+    const rt::FileResult made = rt::makeFolder(folder);
+    if (!made.ok) {
+        problem(QStringLiteral("Der Ordner „%1“ für die Einstellungen kann nicht angelegt "
+                               "werden:\n%2\n\nDie Einstellungen gelten bis Quillet endet, "
+                               "werden aber nicht gespeichert.")
+                    .arg(QDir::toNativeSeparators(folder), made.reason));
+        return false;
+    }
+    const SettingsBytes bytes = encodeSettings(Settings);
+    const rt::FileResult saved = rt::replaceFile(
+        SettingsPath, QByteArray(reinterpret_cast<const char*>(bytes.data()), kSettingsSize),
+        fileOps);
+    if (!saved.ok) {
+        problem(QStringLiteral("Die Einstellungen können nicht in „%1“ gespeichert werden:\n"
+                               "%2\n\n%3")
+                    .arg(shown(SettingsPath), saved.reason,
+                         saved.existed ? QStringLiteral("Die bisherige Datei bleibt unverändert; "
+                                                        "die geänderten Einstellungen gelten "
+                                                        "bis Quillet endet.")
+                                       : QStringLiteral("Die Einstellungen gelten bis Quillet "
+                                                        "endet, werden aber nicht gespeichert.")));
+    }
+    return saved.ok;
 }
 
 void UDaten::DefaultSettings() {

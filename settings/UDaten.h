@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/SafeFile.h"
+
 #include <QString>
 
 #include <array>
@@ -69,23 +71,32 @@ public:
     // Shows a German message about a settings-file problem; the program goes on.
     std::function<void(const QString&)> onProblem;
 
+    // The system calls the file is saved with; tests make single ones fail.
+    rt::FileOps fileOps = rt::FileOps::system();
+
     // The user's configuration folder for Quillet: $XDG_CONFIG_HOME/quillet, or
-    // ~/.config/quillet; created when missing.
+    // ~/.config/quillet. It is made when the settings are first saved.
     static QString userConfigDir();
 
     void LocateSettingsFile();
     // Reads the file; writes the defaults when there is none. A file that cannot be read is
-    // reported and left alone; a damaged one is kept under a new name before the defaults
-    // replace it.
+    // reported and is not replaced for the rest of the run (until a later read succeeds); a
+    // damaged (short) one is kept under a new name before the defaults replace it.
     void LoadSettings();
-    // Writes the record through a temporary file, so User.dat is never left half-written.
-    // Returns false (after reporting) when that failed.
+    // Writes the record whole or not at all, so User.dat is never left half-written or replaced
+    // by less than a record. Returns false (after reporting why) when nothing was saved.
     bool SaveSettings();
     // Every field to its default, then saved.
     void DefaultSettings();
+
+    // The file could not be read in this run, so it must not be replaced.
+    bool keepsFile() const { return keepFile_; }
 
     static constexpr char kPasswortPlaceholder = '*';
 
 private:
     void problem(const QString& text);
+
+    bool keepFile_ = false;
+    QString keepReason_;
 };

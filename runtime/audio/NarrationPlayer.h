@@ -12,8 +12,9 @@ namespace rt {
 class NarrationPlayer {
 public:
     virtual ~NarrationPlayer() = default;
-    // Starts the WAV file at `path` (an absolute path). Returns false when it could not be
-    // started; the player has then reported why through its ErrorReport.
+    // Starts the WAV file at `path` (an absolute path), cutting off the narration still playing.
+    // Returns false when it could not be started; nothing plays then, and the player has
+    // reported why through its ErrorReport.
     virtual bool play(const QString& path) = 0;
     // Cuts off the narration at once.
     virtual void stop() = 0;

@@ -29,9 +29,48 @@ constexpr pa_usec_t kPrebufferUsec = 10'000;
 constexpr pa_usec_t kCorkMarginUsec = 50'000;
 constexpr pa_usec_t kUnknownSinkLatencyUsec = 500'000;
 
+// libpulse's reason, in German where it is one a user meets, with libpulse's own words after it.
+QString reason(int error) {
+    const QString library = QString::fromUtf8(pa_strerror(error));
+    const char* german = nullptr;
+    switch (error) {
+    case PA_ERR_CONNECTIONREFUSED:
+        german = "Verbindung abgelehnt";
+        break;
+    case PA_ERR_ACCESS:
+        german = "Zugriff verweigert";
+        break;
+    case PA_ERR_CONNECTIONTERMINATED:
+        german = "Verbindung beendet";
+        break;
+    case PA_ERR_TIMEOUT:
+        german = "Zeitüberschreitung";
+        break;
+    case PA_ERR_INVALIDSERVER:
+        german = "ungültige Adresse des Tonservers";
+        break;
+    case PA_ERR_NOTSUPPORTED:
+        german = "nicht unterstützt";
+        break;
+    default:
+        break;
+    }
+    return german ? QStringLiteral("%1 (%2)").arg(QString::fromUtf8(german), library) : library;
+}
+
+// The sound server is not there or went away.
+QString serverError(int error) {
+    return QStringLiteral("Die Ansagen können nicht abgespielt werden: Quillet erreicht keinen "
+                          "Tonserver. Für die Ansagen muss PulseAudio oder PipeWire laufen; die "
+                          "Übungen gehen ohne Ton weiter.\n\nGrund: %1")
+        .arg(reason(error));
+}
+
+// The server is there, but the sound cannot go out.
 QString outputError(int error) {
-    return QStringLiteral("Die Tonausgabe ist nicht möglich: %1")
-        .arg(QString::fromUtf8(pa_strerror(error)));
+    return QStringLiteral("Die Tonausgabe ist gestört; die Übungen gehen ohne Ton weiter.\n\n"
+                          "Grund: %1")
+        .arg(reason(error));
 }
 
 void release(pa_operation* operation) {
@@ -77,7 +116,7 @@ private:
     void cancelEnd();
     void setCorked(bool corked);
     void forget();
-    void postFailure(int error);
+    void postFailure(int error, bool server);
     void deliverFailure();
 
     static void onContextState(pa_context* context, void* self);
@@ -162,6 +201,7 @@ bool PulsePlayer::Impl::play(const QString& path) {
     }
 
     int failure = 0;
+    bool noServer = false;
     {
         LoopLock lock(loop_);
         if (!context_ || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
@@ -184,12 +224,13 @@ bool PulsePlayer::Impl::play(const QString& path) {
             busy_ = !samples_.empty(); // started by onContextState once connected
         } else {
             failure = contextError_;
+            noServer = true;
         }
         if (failure)
             forget();
     }
     if (failure) {
-        report_.report(outputError(failure));
+        report_.report(noServer ? serverError(failure) : outputError(failure));
         return false;
     }
     return true;
@@ -354,8 +395,8 @@ void PulsePlayer::Impl::forget() {
     busy_ = false;
 }
 
-void PulsePlayer::Impl::postFailure(int error) {
-    failure_ = outputError(error);
+void PulsePlayer::Impl::postFailure(int error, bool server) {
+    failure_ = server ? serverError(error) : outputError(error);
     if (failureQueued_)
         return;
     failureQueued_ = true;
@@ -384,7 +425,7 @@ void PulsePlayer::Impl::onContextState(pa_context* context, void* self) {
         if (impl->busy_) {
             if (const int error = impl->startSound()) {
                 impl->forget();
-                impl->postFailure(error);
+                impl->postFailure(error, false);
             }
         }
         break;
@@ -395,7 +436,7 @@ void PulsePlayer::Impl::onContextState(pa_context* context, void* self) {
             impl->contextError_ = PA_ERR_CONNECTIONTERMINATED;
         if (impl->busy_) {
             impl->forget();
-            impl->postFailure(impl->contextError_);
+            impl->postFailure(impl->contextError_, true);
         }
         break;
     default:
@@ -418,7 +459,7 @@ void PulsePlayer::Impl::onStreamState(pa_stream* stream, void* self) {
         // With the context gone as well, onContextState tells the user.
         if (impl->busy_ && pa_context_get_state(impl->context_) == PA_CONTEXT_READY) {
             impl->forget();
-            impl->postFailure(pa_context_errno(impl->context_));
+            impl->postFailure(pa_context_errno(impl->context_), false);
         }
         break;
     default:

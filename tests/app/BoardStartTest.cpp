@@ -13,7 +13,7 @@ TEST_F(BoardStart, FirstStartShowsLoadingAndCreatesTheSettingsFile) {
     EXPECT_EQ(board->Form->border(), rt::Form::Border::None);
     EXPECT_TRUE(board->Form->stayOnTop());
     EXPECT_EQ(board->Form->outerWidth(), 1024);
-    EXPECT_EQ(board->Form->outerHeight(), 769);
+    EXPECT_EQ(board->Form->outerHeight(), 768);
     EXPECT_EQ(board->Form->caption(), QStringLiteral("Quillet   /   Version 01-03-2009"));
     EXPECT_EQ(played(), QStringList{QStringLiteral("start/noise.wav")});
     EXPECT_TRUE(report.texts.isEmpty()) << report.texts.join('\n').toStdString();
@@ -147,10 +147,9 @@ TEST_F(BoardStart, MissingStartSoundNeitherStallsNorRepeatsASteps) {
     for (int i = 0; i < 9; ++i)
         startTick(2);
     EXPECT_EQ(board->StartStep, 9);
-    const std::uint8_t playing = board->SoundPlaying;
     startTick(2); // step 10 plays the failing wave sound
     EXPECT_EQ(board->StartStep, 10);
-    EXPECT_EQ(board->SoundPlaying, playing);
+    EXPECT_EQ(board->SoundPlaying, 0) << "the failed narration has cut off the noise";
     startTick(1); // the step began anew: one second is not enough
     EXPECT_EQ(board->StartStep, 10);
     startTick(1);

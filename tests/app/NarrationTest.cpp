@@ -57,13 +57,23 @@ TEST_F(Narration, NarrationNamesAreFoundWhateverTheirLetterCase) {
     EXPECT_EQ(played(), QStringList{"start/noise.wav"});
 }
 
-TEST_F(Narration, FailedNarrationLeavesThePlayingFlagAsItWas) {
+TEST_F(Narration, FailedNarrationCutsOffThePlayingOne) {
+    board->HandleSound(QStringLiteral("mantra.wav"));
     player.failing << files.resolve(QStringLiteral("Sound\\gong.wav"));
     board->HandleSound(QStringLiteral("gong.wav"));
     EXPECT_EQ(board->SoundPlaying, 0);
+
+    // A file that is not there at all: the player is not asked to play, but must stop.
     board->HandleSound(QStringLiteral("mantra.wav"));
-    board->HandleSound(QStringLiteral("gong.wav"));
-    EXPECT_EQ(board->SoundPlaying, 1);
+    player.calls.clear();
+    board->HandleSound(QStringLiteral("no-such-file.wav"));
+    EXPECT_EQ(player.calls, QStringList{"stop"});
+    EXPECT_EQ(board->SoundPlaying, 0);
+    EXPECT_EQ(report.texts.size(), 1);
+
+    // Nothing plays now, so a later stop does not reach the device.
+    board->HandleSound(QStringLiteral("stop"));
+    EXPECT_EQ(player.calls, QStringList{"stop"});
 }
 
 // ---- hover hints

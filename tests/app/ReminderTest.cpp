@@ -192,7 +192,7 @@ TEST_F(Reminder, BothRemindersOffKeepTheFullScreenBoard) {
     EXPECT_EQ(board->TimeSwitchOn, 1);
     EXPECT_EQ(board->SizeMode, Maxi);
     EXPECT_EQ(board->Form->border(), rt::Form::Border::Dialog);
-    EXPECT_EQ(bounds().size(), QSize(1024, 769));
+    EXPECT_EQ(bounds().size(), QSize(1024, 768));
     EXPECT_FALSE(board->IStart[11]->isHidden());
 }
 
@@ -206,10 +206,10 @@ TEST_F(Reminder, PromptsComeUpWhereTheSmallWindowWasMovedBackInsideTheScreen) {
     run(5);
     ASSERT_EQ(board->DogPromptShown, 1);
     // Its left edge stays (the wider prompt still fits); its bottom is pulled up.
-    EXPECT_EQ(bounds(), QRect(1024 - 337, 769 - 168, 335, 168));
+    EXPECT_EQ(bounds(), QRect(1024 - 337, 768 - 168, 335, 168));
     run(7);
     EXPECT_EQ(board->DogPromptShown, 0);
-    EXPECT_EQ(bounds(), QRect(1024 - 337, 769 - 168, 337, 63)) << "the small window follows";
+    EXPECT_EQ(bounds(), QRect(1024 - 337, 768 - 168, 337, 63)) << "the small window follows";
 }
 
 TEST_F(Reminder, MissingGongIsReportedOnceAndThePromptStillEndsOnTime) {
@@ -247,7 +247,7 @@ TEST_F(Reminder, SwitchingOffFromTheSmallWindowGivesTheFullScreen) {
     board->SBWeckerClick();
     EXPECT_EQ(board->TimeSwitchOn, 0);
     EXPECT_EQ(board->SizeMode, Maxi);
-    EXPECT_EQ(bounds(), QRect(0, 0, 1024, 769));
+    EXPECT_EQ(bounds(), QRect(0, 0, 1024, 768));
     EXPECT_FALSE(board->TimerTrain.enabled());
     EXPECT_FALSE(board->TimerDog.enabled());
     // And on again: the small window at its remembered place.

@@ -109,19 +109,3 @@ TEST(Timers, PeriodsOfATenthOfASecondOrMoreStartInStep) {
     // The blind's two-millisecond ticks start at once.
     EXPECT_EQ(rt::Timer::firstDelay(10'233, 2), 2);
 }
-
-// ---- the error report
-
-TEST(ErrorReport, EachTextOnceAndNeverABoxOnTopOfABox) {
-    rt::MessageBoxReport report;
-    QStringList shown;
-    report.show = [&](QWidget*, const QString& text) {
-        shown << text;
-        // A timer firing while the box is open reports again: that must not open a second box.
-        report.report(QStringLiteral("während der Box"));
-    };
-    report.report(QStringLiteral("Bild fehlt"));
-    report.report(QStringLiteral("Bild fehlt"));
-    report.report(QStringLiteral("Ton fehlt"));
-    EXPECT_EQ(shown, (QStringList{"Bild fehlt", "Ton fehlt"}));
-}

@@ -161,7 +161,7 @@ TEST_F(Relaxation, FigureIsPlacedAsOnA1024x768Board) {
     bodyPicture(200, 500);
     start();
     EXPECT_EQ(board->PEntsp1->geometry(),
-              QRect(110, RoundEven(769 * 140 / 768.0), 200, RoundEven(500 / 768.0 * 769)));
+              QRect(110, RoundEven(768 * 140 / 768.0), 200, RoundEven(500 / 768.0 * 768)));
 }
 
 // ---- the sampling itself

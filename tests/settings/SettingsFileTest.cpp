@@ -5,8 +5,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
+#include <vector>
+
 #include <set>
+#include <unistd.h>
 
 namespace {
 
@@ -126,17 +130,22 @@ TEST_F(SettingsFile, LocatesTheFileByTheFoldersThatExist) {
     daten.LocateSettingsFile();
     EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/system32/User.dat"));
 
+    // A folder that is not there yet stays the place: it is made on the first save.
     daten.WindowsDir = dir.path() + QStringLiteral("/missing");
     daten.LocateSettingsFile();
-    EXPECT_EQ(daten.SettingsPath, QStringLiteral("../User.dat"));
+    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/missing/User.dat"));
 }
 
-TEST_F(SettingsFile, UserConfigFolderFollowsXdgAndIsCreated) {
+TEST_F(SettingsFile, UserConfigFolderFollowsXdgAndIsMadeOnTheFirstSave) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/cfg")));
     const QString folder = UDaten::userConfigDir();
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(folder, dir.path() + QStringLiteral("/cfg/quillet"));
-    EXPECT_TRUE(QDir(folder).exists());
+    daten.WindowsDir = folder;
+    daten.LocateSettingsFile();
+    daten.LoadSettings();
+    EXPECT_TRUE(problems.isEmpty()) << problems.join('\n').toStdString();
+    EXPECT_EQ(readAll(folder + QStringLiteral("/User.dat")).size(), kSettingsSize);
 }
 
 TEST_F(SettingsFile, MissingFileIsCreatedWithTheDefaults) {
@@ -200,7 +209,7 @@ TEST_F(SettingsFile, DamagedFileIsKeptBesideTheNewDefaults) {
 
 TEST_F(SettingsFile, UnreadableFileIsReportedAndLeftAlone) {
     daten.LocateSettingsFile();
-    // A folder where the file should be: it cannot be opened as a file, even by root.
+    // A folder where the file should be: it cannot be read as a file, even by root.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("User.dat")));
     daten.Settings.m1 = 44;
     daten.LoadSettings();
@@ -208,6 +217,89 @@ TEST_F(SettingsFile, UnreadableFileIsReportedAndLeftAlone) {
     EXPECT_TRUE(problems[0].contains(path())) << problems[0].toStdString();
     EXPECT_EQ(daten.Settings.m1, 44);
     EXPECT_TRUE(QFileInfo(path()).isDir());
+}
+
+// What a file that could not be read holds is still the user's: no save may replace it.
+TEST_F(SettingsFile, FileThatCouldNotBeReadIsNeverReplacedInThatRun) {
+    daten.LocateSettingsFile();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("User.dat")));
+    daten.fileOps.write = [](int, const void*, size_t) -> ssize_t {
+        ADD_FAILURE() << "a save wrote although the file could not be read";
+        errno = EIO;
+        return -1;
+    };
+    daten.LoadSettings();
+    problems.clear();
+
+    daten.Settings.HelpFirst = 0; // what the help button does, then it saves
+    EXPECT_FALSE(daten.SaveSettings());
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("nicht gelesen"))) << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains(path()));
+    EXPECT_FALSE(problems[0].contains(QStringLiteral("bleibt unverändert")));
+    daten.DefaultSettings(); // the reset button: saves as well
+    EXPECT_EQ(problems.size(), 2) << "each refused save is told";
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+}
+
+TEST_F(SettingsFile, AFileReadLaterInTheRunMayBeSavedAgain) {
+    daten.LocateSettingsFile();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("User.dat")));
+    daten.LoadSettings();
+    ASSERT_TRUE(QDir(dir.path()).rmdir(QStringLiteral("User.dat")));
+    TSettings s;
+    s.m1 = 21;
+    const SettingsBytes b = encodeSettings(s);
+    writeBytes(path(), QByteArray(reinterpret_cast<const char*>(b.data()), kSettingsSize));
+
+    daten.LoadSettings(); // the settings window reads the file when it opens
+    EXPECT_EQ(daten.Settings.m1, 21);
+    daten.Settings.m1 = 22;
+    EXPECT_TRUE(daten.SaveSettings());
+    EXPECT_EQ(wordAt(readAll(path()), 18), 22);
+}
+
+// An ordinary user cannot read a file of mode 0200 (root can, so this part needs a user).
+TEST_F(SettingsFile, FileWithoutReadPermissionIsNotReplaced) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    daten.LocateSettingsFile();
+    TSettings s;
+    s.m1 = 33;
+    const SettingsBytes b = encodeSettings(s);
+    const QByteArray before(reinterpret_cast<const char*>(b.data()), kSettingsSize);
+    writeBytes(path(), before);
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::WriteOwner));
+    daten.LoadSettings();
+    EXPECT_EQ(daten.Settings.m1, 45) << "goes on with the defaults";
+    EXPECT_FALSE(daten.SaveSettings());
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(readAll(path()), before);
+    ASSERT_EQ(problems.size(), 2);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("Keine Berechtigung")))
+        << problems[0].toStdString();
+}
+
+TEST_F(SettingsFile, FolderThatCannotBeMadeIsReportedAndNothingIsWrittenElsewhere) {
+    // The folder would have to go below a plain file.
+    writeBytes(dir.path() + QStringLiteral("/plain"), "x");
+    QDir(dir.path()).mkdir(QStringLiteral("work"));
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path() + QStringLiteral("/work"));
+    daten.WindowsDir = dir.path() + QStringLiteral("/plain/quillet");
+    daten.LocateSettingsFile();
+    daten.LoadSettings();
+    QDir::setCurrent(cwd);
+
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("Ordner"))) << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains(dir.path() + QStringLiteral("/plain/quillet")));
+    EXPECT_FALSE(problems[0].contains(QStringLiteral("bisherige Datei")));
+    EXPECT_EQ(daten.Settings.m1, 45) << "works with the defaults in memory";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{"plain", "work"}))
+        << "no settings file anywhere else";
+    EXPECT_TRUE(QDir(dir.path() + QStringLiteral("/work")).isEmpty());
 }
 
 TEST_F(SettingsFile, FailedSaveIsReportedAndKeepsTheOldFile) {
@@ -222,8 +314,141 @@ TEST_F(SettingsFile, FailedSaveIsReportedAndKeepsTheOldFile) {
     daten.Settings.m1 = 13;
     EXPECT_FALSE(daten.SaveSettings());
     ASSERT_EQ(problems.size(), 1);
-    EXPECT_TRUE(problems[0].contains(QStringLiteral("/plain/User.dat")));
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("/plain"))) << problems[0].toStdString();
     EXPECT_EQ(readAll(path()), before);
+}
+
+// ---- saves that fail half-way: the disk is full, the medium breaks
+
+namespace {
+
+// How a save can fail, one system call at a time.
+struct Failure {
+    const char* what;
+    rt::FileOps ops;
+};
+
+int failures = 0; // how many writes a failing write lets through before it fails
+
+ssize_t writeNothing(int, const void*, size_t) {
+    errno = ENOSPC;
+    return -1;
+}
+ssize_t writeHalfThenFail(int fd, const void* data, size_t size) {
+    if (failures++ == 0)
+        return ::write(fd, data, size / 2);
+    errno = ENOSPC;
+    return -1;
+}
+ssize_t writeZero(int, const void*, size_t) {
+    return 0;
+}
+int failSync(int) {
+    errno = EIO;
+    return -1;
+}
+int failClose(int fd) {
+    ::close(fd);
+    errno = EDQUOT;
+    return -1;
+}
+int failRename(const char*, const char*) {
+    errno = EROFS;
+    return -1;
+}
+
+std::vector<Failure> everyFailure() {
+    const rt::FileOps sys = rt::FileOps::system();
+    std::vector<Failure> all;
+    all.push_back(
+        {"no space at the first write", {writeNothing, sys.fsync, sys.close, sys.rename}});
+    all.push_back(
+        {"half written, then no space", {writeHalfThenFail, sys.fsync, sys.close, sys.rename}});
+    all.push_back({"a write that takes nothing", {writeZero, sys.fsync, sys.close, sys.rename}});
+    all.push_back({"the sync fails", {sys.write, failSync, sys.close, sys.rename}});
+    all.push_back({"the close fails", {sys.write, sys.fsync, failClose, sys.rename}});
+    all.push_back({"the rename fails", {sys.write, sys.fsync, sys.close, failRename}});
+    return all;
+}
+
+} // namespace
+
+TEST_F(SettingsFile, ASaveThatCannotWriteEveryByteLeavesTheEarlierFileExactlyAsItWas) {
+    daten.LocateSettingsFile();
+    daten.Settings.m1 = 12;
+    ASSERT_TRUE(daten.SaveSettings());
+    const QByteArray before = readAll(path());
+    ASSERT_EQ(before.size(), kSettingsSize);
+
+    for (const Failure& f : everyFailure()) {
+        SCOPED_TRACE(f.what);
+        failures = 0;
+        problems.clear();
+        daten.fileOps = f.ops;
+        daten.Settings.m1 = 13;
+        EXPECT_FALSE(daten.SaveSettings());
+        EXPECT_EQ(readAll(path()), before);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"User.dat"})
+            << "the new file was left behind";
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_TRUE(problems[0].contains(QStringLiteral("bisherige Datei bleibt unverändert")))
+            << problems[0].toStdString();
+    }
+    failures = 0;
+    daten.fileOps = everyFailure()[0].ops;
+    problems.clear();
+    daten.Settings.m1 = 13;
+    daten.SaveSettings();
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("kein Platz mehr frei")))
+        << "the reason is told in German: " << problems[0].toStdString();
+}
+
+TEST_F(SettingsFile, AFailedFirstSaveLeavesNoFileAndDoesNotSpeakOfAnEarlierOne) {
+    daten.LocateSettingsFile();
+    for (const Failure& f : everyFailure()) {
+        SCOPED_TRACE(f.what);
+        failures = 0;
+        problems.clear();
+        daten.fileOps = f.ops;
+        daten.LoadSettings(); // no file: the defaults are written
+        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty())
+            << "an empty or partial file was left";
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_FALSE(problems[0].contains(QStringLiteral("bisherige")))
+            << problems[0].toStdString();
+    }
+}
+
+// Run by tests/settings/full-disk.sh on a small file system it has filled up.
+TEST(SettingsOnAFullDisk, TheUsersFileSurvivesAndTheFailureIsTold) {
+    const QByteArray folder = qgetenv("QUILLET_FULL_DISK");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "needs a full file system (tests/settings/full-disk.sh)";
+    UDaten daten;
+    QStringList problems;
+    daten.onProblem = [&](const QString& t) { problems << t; };
+    daten.WindowsDir = QFile::decodeName(folder);
+    daten.LocateSettingsFile();
+    const QByteArray before = readAll(daten.SettingsPath);
+    ASSERT_EQ(before.size(), kSettingsSize) << "the script puts a record there first";
+
+    daten.LoadSettings();
+    ASSERT_TRUE(problems.isEmpty());
+    daten.Settings.m1 = daten.Settings.m1 == 7 ? 8 : 7;
+    EXPECT_FALSE(daten.SaveSettings());
+    EXPECT_EQ(readAll(daten.SettingsPath), before);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("kein Platz mehr frei")))
+        << problems[0].toStdString();
+    EXPECT_EQ(QDir(daten.WindowsDir).entryList(QDir::Files).filter(QStringLiteral("User.dat")),
+              QStringList{"User.dat"});
+
+    // With no file yet, nothing at all is left behind.
+    ASSERT_TRUE(QFile::remove(daten.SettingsPath));
+    problems.clear();
+    daten.LoadSettings();
+    EXPECT_FALSE(QFileInfo::exists(daten.SettingsPath)) << "an empty file was left";
+    EXPECT_EQ(problems.size(), 1);
 }
 
 TEST_F(SettingsFile, SaveLeavesNoTemporaryFilesBehind) {
