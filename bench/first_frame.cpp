@@ -1,7 +1,7 @@
 // Starts, and quits as soon as the first frame has been painted: Quillet itself, or with
 // --bare a bare full-screen Qt window for comparison. Timed as whole processes by
 // scripts/measure-startup.sh.
-#include "app/Program.h"
+#include "program/Program.h"
 #include "app/UMainBoard.h"
 
 #include <QApplication>

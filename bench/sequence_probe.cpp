@@ -4,7 +4,7 @@
 // and how often the blind, the strip and the whole board are really painted.
 //   quillet_sequence_probe [seconds of breath phases to measure, default 20]
 // Run it under an X server (see scripts/measure-breathing.sh).
-#include "app/Program.h"
+#include "program/Program.h"
 #include "app/UMainBoard.h"
 #include "settings/UDaten.h"
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What waiting costs: Quillet as the small window with both countdowns running (quick start),
-# under a virtual X server at 1920x1080 with a private sound server, measured over a minute
-# after it settled; optionally next to another program measured the same way.
+# under a virtual X server at 1920x1080 with a window manager (openbox) and a private sound
+# server, measured over a minute after it settled; optionally next to another program measured
+# the same way.
 #   bash scripts/measure-idle.sh [seconds] [build-dir] [-- other command to compare]
 # Prints CPU share of one core, voluntary context switches per second (all threads), RSS and
 # private dirty memory (smaps_rollup).
@@ -18,15 +19,14 @@ pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     bash scripts/pulse-test-server.sh stop >/dev/null 2>&1 || true
+    bash scripts/x-test-server.sh stop >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-display=:$((80 + RANDOM % 9))
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A desktop has a window manager, and it decides which native window the caption goes to.
+eval "$(bash scripts/x-test-server.sh 1920x1080)"
+echo "virtual X server at 1920x1080 with the window manager openbox"
 eval "$(bash scripts/pulse-test-server.sh)"
 
 # Settings with the quick start on, everything else at its defaults.

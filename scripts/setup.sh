@@ -10,8 +10,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # run: German texts in Qt's own dialogs, the one font every window uses, the X11 platform
     qt6-translations-l10n fonts-dejavu-core libqt6gui6
-    # tests and measurements: a private sound server, a virtual X server, screenshots
-    pulseaudio pulseaudio-utils xvfb xauth x11-utils imagemagick dbus
+    # tests and measurements: a private sound server, a virtual X server with a window manager,
+    # a hand on its pointer, screenshots, private mount namespaces (util-linux's unshare)
+    pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus util-linux
     # the generators of pictures and narration
     sox libsox-fmt-base espeak-ng
 )

@@ -29,7 +29,12 @@ run_suite() {
 
 run_suite build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+# intercept_tls_get_addr=0: GCC 12's leak checker records the dynamic TLS blocks of libraries
+# through __tls_get_addr, and under glibc 2.36 it sometimes records a block that does not exist
+# (seen: "DTLS 9 at 0x312-0x800001414"); the leak check at exit then scans it and dies with
+# "Tracer caught signal 11", depending only on the memory layout (the environment's size is
+# enough to change it). Static TLS, stacks, globals and the heap are still scanned.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:intercept_tls_get_addr=0
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON -DQUILLET_BENCHMARKS=OFF

@@ -443,8 +443,15 @@ TEST(SettingsOnAFullDisk, TheUsersFileSurvivesAndTheFailureIsTold) {
     EXPECT_EQ(QDir(daten.WindowsDir).entryList(QDir::Files).filter(QStringLiteral("User.dat")),
               QStringList{"User.dat"});
 
-    // With no file yet, nothing at all is left behind.
+    // With no file yet, nothing at all is left behind. Removing the file freed its block:
+    // fill that up again first.
     ASSERT_TRUE(QFile::remove(daten.SettingsPath));
+    QFile refill(daten.WindowsDir + QStringLiteral("/../refill"));
+    ASSERT_TRUE(refill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, '\0');
+    while (refill.write(block) == block.size()) {
+    }
+    refill.close();
     problems.clear();
     daten.LoadSettings();
     EXPECT_FALSE(QFileInfo::exists(daten.SettingsPath)) << "an empty file was left";

@@ -1,4 +1,4 @@
-#include "app/Program.h"
+#include "program/Program.h"
 
 int main(int argc, char** argv) {
     return RunQuillet(argc, argv);

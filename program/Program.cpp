@@ -1,4 +1,4 @@
-#include "app/Program.h"
+#include "program/Program.h"
 #include "app/UMainBoard.h"
 #include "info/UHilfe.h"
 #include "info/UImpressum.h"
@@ -92,6 +92,8 @@ int RunQuillet(int argc, char** argv, const std::function<void(TFMainBoard&)>& s
     TFProcEnt ent(board);
     board.AttachSequencer(SeqEnt, &ent);
 
+    // The program ends with the board, also while a message box is still open.
+    board.Form->onClose = [] { QCoreApplication::quit(); };
     board.Form->show();
     if (shown)
         shown(board);

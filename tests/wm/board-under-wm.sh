@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# The real program on a desktop with a window manager (openbox on a private Xvfb, 1024x768):
+# the small window's caption counts before and after each prompt, a prompt near the screen's
+# corner lies wholly on screen, and the size cycle places the outer window as the board means it
+# (the full-screen board exactly on the screen).
+#   bash tests/wm/board-under-wm.sh <quillet binary>
+set -euo pipefail
+quillet=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+
+for tool in xdotool xprop xwininfo; do
+    command -v "$tool" >/dev/null || { echo "board-under-wm: $tool is missing" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-wm.XXXXXX")
+pid=
+cleanup() {
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
+    bash "$root/scripts/x-test-server.sh" stop || true
+    rm -rf -- "$work"
+}
+trap cleanup EXIT
+eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+# Under AddressSanitizer: libxkbcommon-x11 copies key names with strndup() out of a server reply
+# that is not NUL-terminated, which strndup allows but strict string checks flag.
+if [[ -n "${ASAN_OPTIONS:-}" ]]; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
+fi
+
+# Settings: quick start into the small window, sound off; the watchdog every 5 s and the training
+# prompt every 12 s, each shown for 3 s.
+mkdir -p "$work/config/quillet" "$work/runtime"
+chmod 0700 "$work/runtime"
+# A byte array of the record: Passwort, the switches, then the words little-endian.
+words=(0 0 12 0 0 5 0 0 3 0 0 3 5 6 5
+    0 5 0 1 0 4 0 1 8 0 7 0 6 8
+    4 1 4 1 4 1 2 2 1 2 1 2 2 2 4 2 4 4 4 2
+    5 2 5 2 5 2 1 0
+    0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 35)
+bytes=(1 42 0 0 0 0 0 0 0 0 0 1 1 24 1 1) # HelpFirst Sound Text DSTimer HoursPerDay T1On T2On
+for w in "${words[@]}"; do bytes+=($((w & 255)) $((w >> 8))); done
+((${#bytes[@]} == 170)) || { echo "board-under-wm: record of ${#bytes[@]} bytes" >&2; exit 1; }
+for b in "${bytes[@]}"; do printf "\\$(printf %03o "$b")"; done >"$work/config/quillet/User.dat"
+
+XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
+    >"$work/quillet.log" 2>&1 &
+pid=$!
+start=$SECONDS
+
+failures=0
+names_differ=0
+name="" wmname="" cx=0 cy=0 cw=0 ch=0 ox=0 oy=0 ow=0 oh=0 fl=0 fr=0 ft=0 fb=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# One look at the board's window: its two names, its outer rectangle (frame included) and frame.
+window() { xdotool search --onlyvisible --class quillet 2>/dev/null | tail -n 1; }
+look() {
+    local id
+    id=$(window)
+    [[ -n "$id" ]] || return 1
+    local ext x y w h
+    ext=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+    read -r fl fr ft fb <<<"${ext:-0 0 0 0}"
+    read -r x y w h < <(xwininfo -id "$id" 2>/dev/null | awk '
+        /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}') || return 1
+    [[ -n "$h" ]] || return 1
+    name=$(xprop -id "$id" _NET_WM_NAME 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p')
+    wmname=$(xprop -id "$id" WM_NAME 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p')
+    cx=$x cy=$y cw=$w ch=$h
+    ox=$((x - fl)) oy=$((y - ft)) ow=$((w + fl + fr)) oh=$((h + ft + fb))
+    printf '%5.1f s  %-44s %dx%d+%d+%d frame %s %s %s %s\n' "$((SECONDS - start))" "\"$name\"" \
+        "$ow" "$oh" "$ox" "$oy" "$fl" "$fr" "$ft" "$fb" >>"$work/looks.log"
+    if [[ "$name" != "$wmname" ]] && ((!names_differ)); then
+        names_differ=1
+        fail "WM_NAME \"$wmname\" differs from _NET_WM_NAME \"$name\""
+    fi
+}
+
+counting='^Training: 0:0:[0-9]+     Wachhund: 0:0:[0-9]+$'
+# Waits up to $1 seconds for the condition $2 (a shell expression over the last look).
+until_seen() {
+    local limit=$((SECONDS + $1))
+    while ((SECONDS < limit)); do
+        if look && eval "$2"; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+on_screen() { ((ox >= 0 && oy >= 0 && ox + ow <= 1024 && oy + oh <= 768)); }
+
+# Counts the distinct countdown captions seen within $1 seconds while $2 holds.
+captions_while() {
+    local limit=$((SECONDS + $1)) seen=""
+    while ((SECONDS < limit)); do
+        look || { sleep 0.2; continue; }
+        eval "$2" || break
+        [[ "$name" =~ $counting ]] && [[ "$seen" != *"|$name|"* ]] && seen+="|$name|"
+        sleep 0.2
+    done
+    tr -cd '|' <<<"$seen" | wc -c | awk '{print $1 / 2}'
+}
+
+press() { # button offset within the bar
+    local bl=$((cw - 337))
+    ((bl < 0)) && bl=$((cw - 335 < 0 ? cw - 335 : 0))
+    xdotool mousemove $((cx + bl + $1 + 15)) $((cy + ch - 39 + 20)) click 1
+    sleep 0.6
+}
+size_button=136
+clock_button=169
+
+# ---- the small window with both countdowns
+until_seen 20 '((ow == 337 && oh == 63)) && [[ "$name" =~ $counting ]]' ||
+    fail "the small window with its countdowns never came"
+((ft > 0)) || fail "the small window has no frame"
+# The user drags it into the bottom right corner, by its caption, and a bit beyond.
+xdotool mousemove $((ox + 150)) $((oy + ft / 2)) mousedown 1 sleep 0.2 \
+    mousemove $((1024 - 337 + 150 + 40)) $((768 - 63 + ft / 2 + 40)) sleep 0.2 mouseup 1
+sleep 0.5
+look || true
+n=$(captions_while 3 '((ow == 337 && oh == 63))')
+((n >= 2)) || fail "the caption did not count before the first prompt ($n captions)"
+
+# ---- the watchdog prompt, near the corner
+until_seen 8 '((ow == 335 && oh == 168))' || fail "the watchdog prompt never came"
+((ft == 0)) || fail "the watchdog prompt has a frame"
+on_screen || fail "the watchdog prompt at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
+until_seen 6 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
+on_screen || fail "the small window at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
+n=$(captions_while 3 '((ow == 337 && oh == 63))')
+((n >= 2)) || fail "the caption did not count after the watchdog prompt ($n captions)"
+
+# ---- the training prompt
+until_seen 8 '((ow == 333 && oh == 168))' || fail "the training prompt never came"
+on_screen || fail "the training prompt at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
+until_seen 6 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
+n=$(captions_while 3 '((ow == 337 && oh == 63))')
+((n >= 2)) || fail "the caption did not count after the training prompt ($n captions)"
+
+# ---- the size cycle: time switch off gives the full screen, then Midi, Mini and full again
+look
+press $clock_button
+until_seen 5 '((ow == 1024))' || true
+[[ "$ow $oh $ox $oy $ft" == "1024 768 0 0 0" ]] ||
+    fail "full screen after the time switch is ${ow}x${oh}+${ox}+${oy} (frame top $ft)"
+press $size_button
+until_seen 5 '((ow == 870))' || true
+[[ "$ow $oh $ox $oy" == "870 654 77 57" ]] || fail "Midi is ${ow}x${oh}+${ox}+${oy}, not 870x654+77+57"
+((ft > 0)) || fail "Midi has no frame"
+press $size_button
+until_seen 5 '((ow == 337))' || true
+[[ "$ow $oh $ox $oy" == "337 63 343 352" ]] || fail "Mini is ${ow}x${oh}+${ox}+${oy}, not 337x63+343+352"
+press $size_button
+until_seen 5 '((ow == 1024))' || true
+[[ "$ow $oh $ox $oy $ft" == "1024 768 0 0 0" ]] ||
+    fail "the size cycle ends at ${ow}x${oh}+${ox}+${oy} (frame top $ft), not on the screen"
+
+kill -0 "$pid" 2>/dev/null || fail "the program ended by itself"
+if ((failures > 0)); then
+    echo "---- what the window looked like" >&2
+    cat "$work/looks.log" >&2
+    echo "---- the program's output" >&2
+    cat "$work/quillet.log" >&2
+    exit 1
+fi
+echo "board under a window manager: all checks passed ($(wc -l <"$work/looks.log") looks)"
