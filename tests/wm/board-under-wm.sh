@@ -70,8 +70,12 @@ look() {
         /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
         /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}') || return 1
     [[ -n "$h" ]] || return 1
-    name=$(xprop -id "$id" _NET_WM_NAME 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p')
-    wmname=$(xprop -id "$id" WM_NAME 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p')
+    # Both names in one go: the window may be replaced between two requests (a prompt comes).
+    local names
+    names=$(xprop -id "$id" _NET_WM_NAME WM_NAME 2>/dev/null) || return 1
+    name=$(sed -n 's/^_NET_WM_NAME([^)]*) = "\(.*\)"$/\1/p' <<<"$names")
+    wmname=$(sed -n 's/^WM_NAME([^)]*) = "\(.*\)"$/\1/p' <<<"$names")
+    xwininfo -id "$id" >/dev/null 2>&1 || return 1 # gone meanwhile: not a look at all
     cx=$x cy=$y cw=$w ch=$h
     ox=$((x - fl)) oy=$((y - ft)) ow=$((w + fl + fr)) oh=$((h + ft + fb))
     printf '%5.1f s  %-44s %dx%d+%d+%d frame %s %s %s %s\n' "$((SECONDS - start))" "\"$name\"" \
