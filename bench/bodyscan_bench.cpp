@@ -25,7 +25,9 @@ void BM_BodyScanTick(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_BodyScanTick)->Arg(RoundedShare(29, 4, 20))->Arg(RoundedShare(29, 4, 3659))
+BENCHMARK(BM_BodyScanTick)
+    ->Arg(RoundedShare(29, 4, 20))
+    ->Arg(RoundedShare(29, 4, 3659))
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

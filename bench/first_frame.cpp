@@ -1,8 +1,8 @@
 // Starts, and quits as soon as the first frame has been painted: Quillet itself, or with
 // --bare a bare full-screen Qt window for comparison. Timed as whole processes by
 // scripts/measure-startup.sh.
-#include "program/Program.h"
 #include "app/UMainBoard.h"
+#include "program/Program.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -4,8 +4,8 @@
 // and how often the blind, the strip and the whole board are really painted.
 //   quillet_sequence_probe [seconds of breath phases to measure, default 20]
 // Run it under an X server (see scripts/measure-breathing.sh).
-#include "program/Program.h"
 #include "app/UMainBoard.h"
+#include "program/Program.h"
 #include "settings/UDaten.h"
 
 #include <QApplication>
@@ -84,7 +84,9 @@ int main(int argc, char** argv) {
         });
         QTimer::singleShot(from + seconds * 1000, [&, seconds] {
             const double cpu = cpuSeconds() - cpu0;
-            auto rate = [&](QObject* o) { return (paints.counts.value(o) - before.value(o)) / double(seconds); };
+            auto rate = [&](QObject* o) {
+                return (paints.counts.value(o) - before.value(o)) / double(seconds);
+            };
             std::printf("full breathing over %d s: CPU %.1f %% of a core; paints per second: blind "
                         "%.1f, strip %.1f, breathing picture %.1f, board %.1f\n",
                         seconds, 100.0 * cpu / seconds, rate(board.PBlende), rate(board.PColors),

@@ -5,5 +5,5 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build
+cmake --build build --target quillet
 exec ./build/quillet "$@"

@@ -7,6 +7,13 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
+# The sources keep one layout; a file clang-format would change fails the run.
+echo "== format"
+if ! git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; then
+    echo "clang-format: the files above need formatting (clang-format -i)" >&2
+    exit 1
+fi
+
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 export QUILLET_PULSE_TESTS=1
