@@ -560,7 +560,21 @@ bool TFMainBoard::LoadPicture(rt::Image* image, const QString& programPath) {
         ctx_.report.report(p.error);
         return false;
     }
-    image->setPicture(std::move(p.image));
+    image->setPicture(std::move(p.image), programPath);
+    return true;
+}
+
+bool TFMainBoard::LoadPicture(rt::Image* image, const QString& programPath,
+                              rt::PictureCache& cache) {
+    bool decoded = false;
+    const rt::Picture& p = cache.get(ctx_.files, programPath, &decoded);
+    if (!p.ok()) {
+        image->clear();
+        if (decoded) // told when it was found missing, not on every tick that shows it
+            ctx_.report.report(p.error);
+        return false;
+    }
+    image->setPicture(p.image, programPath);
     return true;
 }
 
@@ -572,7 +586,7 @@ void TFMainBoard::LoadPictures(const std::vector<std::pair<rt::Image*, QString>>
     std::vector<rt::Picture> loaded = rt::loadPictures(ctx_.files, paths);
     for (size_t i = 0; i < pictures.size(); ++i) {
         if (loaded[i].ok()) {
-            pictures[i].first->setPicture(std::move(loaded[i].image));
+            pictures[i].first->setPicture(std::move(loaded[i].image), pictures[i].second);
         } else {
             pictures[i].first->clear();
             ctx_.report.report(loaded[i].error);

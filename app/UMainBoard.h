@@ -7,6 +7,7 @@
 #include "runtime/DataFiles.h"
 #include "runtime/ErrorReport.h"
 #include "runtime/Form.h"
+#include "runtime/PictureCache.h"
 #include "runtime/Timer.h"
 #include "runtime/audio/NarrationPlayer.h"
 #include "settings/UDaten.h"
@@ -97,6 +98,9 @@ public:
     // Loads a picture into an image control; on failure the control is left empty and the
     // problem is reported once.
     bool LoadPicture(rt::Image* image, const QString& programPath);
+    // The same from a sequence's cache of decoded pictures: a picture shown again is not decoded
+    // again, and showing the picture already there changes nothing.
+    bool LoadPicture(rt::Image* image, const QString& programPath, rt::PictureCache& cache);
     // Loads several pictures at once, on all cores; each failure is reported.
     void LoadPictures(const std::vector<std::pair<rt::Image*, QString>>& pictures);
     TSettings& Settings() { return ctx_.daten.Settings; }

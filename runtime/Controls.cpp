@@ -101,12 +101,19 @@ Image::Image(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
 }
 
-void Image::setPicture(QImage image) {
+void Image::setPicture(QImage image, const QString& name) {
+    name_ = name;
+    // The same picture again (a copy that shares its pixels) changes nothing on screen.
+    if (!image.isNull() && image.cacheKey() == bitmap_.cacheKey())
+        return;
     bitmap_ = std::move(image);
     bitmapChanged();
 }
 
 void Image::clear() {
+    name_.clear();
+    if (bitmap_.isNull())
+        return;
     bitmap_ = QImage();
     bitmapChanged();
 }

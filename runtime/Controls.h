@@ -61,8 +61,11 @@ class Image : public QWidget {
 public:
     explicit Image(QWidget* parent);
 
-    void setPicture(QImage image);
+    // Shows `image`; a copy of the picture already shown (same pixels, shared) is no change.
+    // `name` says where it came from.
+    void setPicture(QImage image, const QString& name = {});
     void clear();
+    const QString& pictureName() const { return name_; }
     bool isEmpty() const { return bitmap_.isNull(); }
     // Direct access to the loaded bitmap.
     QImage& bitmap() { return bitmap_; }
@@ -88,6 +91,7 @@ protected:
 
 private:
     QImage bitmap_;
+    QString name_;
     QPixmap scaled_; // the bitmap at the control's size, made when first painted
     bool transparent_ = false;
 };

@@ -25,6 +25,9 @@ QStringList CountedNarrations(const char* soundFolder) {
 }
 
 void SetInstruction(TFMainBoard& board, const QString& line) {
+    // The same line again would only repaint the text.
+    if (board.MemoText->toPlainText() == line)
+        return;
     board.MemoText->clearLines();
     board.MemoText->addLine(line);
 }

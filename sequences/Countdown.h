@@ -8,7 +8,7 @@
 
 class TFMainBoard;
 
-// What the breathing and relaxation sequences share: the instruction line, and the counted
+// What the sequences share: the instruction line, the end of a sequence, and the counted
 // journey ("Kino"), a slideshow of eleven pictures with the words one to ten.
 
 // Clears the instruction text and writes `line` as its only line.

@@ -6,7 +6,9 @@
 #include "runtime/Pictures.h"
 #include "runtime/audio/WavFile.h"
 #include "sequences/UProcAtm.h"
+#include "sequences/UProcAug.h"
 #include "sequences/UProcEnt.h"
+#include "sequences/UProcYog.h"
 
 #include <QFile>
 #include <QHash>
@@ -17,7 +19,8 @@ namespace {
 const QString kData = QStringLiteral(QUILLET_SOURCE_DATA_DIR);
 
 QStringList everyFileTheCodeLoads() {
-    return TFMainBoard::DataFilesUsed() + TFProcAtm::DataFilesUsed() + TFProcEnt::DataFilesUsed();
+    return TFMainBoard::DataFilesUsed() + TFProcAtm::DataFilesUsed() + TFProcYog::DataFilesUsed() +
+           TFProcAug::DataFilesUsed() + TFProcEnt::DataFilesUsed();
 }
 
 // Narration limits in seconds, from the narration generator's table.

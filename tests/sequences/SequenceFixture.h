@@ -3,6 +3,8 @@
 #include "support/BoardFixture.h"
 
 #include "runtime/Timer.h"
+#include "sequences/UProcAug.h"
+#include "sequences/UProcYog.h"
 
 // A board on the idle screen with real sequencers; the clock and the sequencer's timer are
 // driven by hand: each tick moves the clock by the timer's period and calls the tick handler.
@@ -31,6 +33,9 @@ protected:
             names << QStringLiteral("atmen/%1.wav").arg(QLatin1String(n));
         for (int k = 0; k <= 10; ++k)
             names << QStringLiteral("entsp/ents%1.wav").arg(k);
+        for (const QString& f : TFProcYog::DataFilesUsed() + TFProcAug::DataFilesUsed())
+            if (f.startsWith(QLatin1String("Sound\\")))
+                names << f.mid(6).replace(QLatin1Char('\\'), QLatin1Char('/'));
         for (const QString& n : names) {
             const QString path = sounds.path() + QStringLiteral("/Sound/") + n;
             QDir().mkpath(QFileInfo(path).path());
