@@ -44,12 +44,13 @@ protected:
         files = rt::DataFiles(QStringList{sounds.path(), QStringLiteral(QUILLET_SOURCE_DATA_DIR)});
     }
 
-    void prepare(const std::function<void(TSettings&)>& change = {}) {
+    void prepare(const std::function<void(TSettings&)>& change = {}, int screenWidth = 1024,
+                 int screenHeight = 768) {
         TSettings s;
         if (change)
             change(s);
         writeSettings(s);
-        create();
+        create(screenWidth, screenHeight);
         board->TimerStart.setEnabled(false);
         elapsedMs = 0;
         player.observer = [this](const QString& call) {
