@@ -181,6 +181,15 @@ int selfTest() {
     b.setPixel(134, 6, qRgb(40, 40, 80)); // the head rectangle's far corner left out
     expect(!checkPicture(body, b).isEmpty(), "an uncovered corner is found");
     b = goodBody();
+    b.setPixel(30, 300, qRgb(246, 228, 200)); // below the left hand, in no rectangle
+    expect(!checkPicture(body, b).isEmpty(),
+           "a body-coloured pixel outside the sample rectangles is found");
+    b = goodBody();
+    b.setPixel(7, 150, qRgb(246, 228, 200));   // just left of the left arm
+    b.setPixel(196, 150, qRgb(246, 228, 200)); // just right of the right arm
+    expect(checkPicture(body, b).filter(QStringLiteral("2 body-coloured pixels")).size() == 1,
+           "body-coloured pixels right beside a rectangle are counted");
+    b = goodBody();
     for (int y = 0; y < b.height(); ++y)
         for (int x = 0; x < b.width(); ++x)
             if (b.pixel(x, y) == qRgb(246, 228, 200))

@@ -2,6 +2,7 @@
 
 #include <QLineF>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -156,6 +157,23 @@ QStringList checkBody(const QString& path, const QImage& img) {
                        .arg(wrong)
                        .arg(QLatin1String(s.region));
     }
+    // The scan colours only what lies in its rectangles: a body-coloured pixel anywhere else
+    // would stay uncoloured when the scan is over.
+    int outside = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            if ((img.pixel(x, y) | 0xff000000u) != body)
+                continue;
+            const QPoint p(x, y);
+            const auto& rects = bodySampleRects();
+            if (std::none_of(rects.begin(), rects.end(),
+                             [p](const SampleRect& s) { return s.rect.contains(p); }))
+                ++outside;
+        }
+    if (outside)
+        out << QStringLiteral("%1: %2 body-coloured pixels lie outside the sample rectangles")
+                   .arg(name(path))
+                   .arg(outside);
     return out;
 }
 
