@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QTextStream>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 
@@ -139,6 +140,33 @@ QImage goodBody() {
     return img;
 }
 
+// A body drawn as the generator draws it: an oval head in its rectangle, and lines of another
+// colour where the arms lie against the trunk and the legs against each other.
+QImage drawnBody() {
+    QImage img = goodBody();
+    const QRect head = QRect(QPoint(66, 6), QPoint(134, 58));
+    const QPointF centre = QRectF(head).center();
+    for (int y = head.top(); y <= head.bottom(); ++y)
+        for (int x = head.left(); x <= head.right(); ++x)
+            if (std::hypot((x + 0.5 - centre.x()) / (head.width() / 2.0),
+                           (y + 0.5 - centre.y()) / (head.height() / 2.0)) > 1)
+                img.setPixel(x, y, qRgb(40, 40, 80));
+    const QRgb line = qRgb(170, 122, 94);
+    for (int y = 95; y <= 284; ++y) {
+        img.setPixel(49, y, line);
+        img.setPixel(154, y, line);
+    }
+    for (int y = 240; y <= 484; ++y)
+        img.setPixel(y < 364 ? 98 : 97, y, line);
+    return img;
+}
+
+// Paints part of a body picture in the background colour.
+void clear(QImage& img, const QRect& part) {
+    QPainter p(&img);
+    p.fillRect(part, QColor(40, 40, 80));
+}
+
 QImage goodIcon() {
     QImage img(26, 26, QImage::Format_RGB32);
     img.fill(QColor(255, 0, 255));
@@ -174,12 +202,37 @@ int selfTest() {
     const QString face = QStringLiteral("data/Pictures/Augen/augen.bmp");
 
     expect(checkPicture(body, goodBody()).isEmpty(), "a good body picture passes");
-    QImage b = goodBody();
+    expect(checkPicture(body, drawnBody()).isEmpty(),
+           "an oval head and lines between the limbs pass");
+    QImage b = drawnBody();
+    b.setPixel(134, 6, qRgb(40, 40, 80));    // the head rectangle's far corner left out
     b.setPixel(8, 284, qRgb(245, 228, 200)); // one pixel one step off, in the left arm
-    expect(!checkPicture(body, b).isEmpty(), "an off-colour pixel in a rectangle is found");
+    expect(checkPicture(body, b).isEmpty(), "single pixels of another colour pass");
+    b = drawnBody();
+    for (int y = 82; y <= 284; ++y)
+        for (int x = 8; x <= 49; ++x)
+            if (b.pixel(x, y) == qRgb(246, 228, 200))
+                b.setPixel(x, y, qRgb(245, 228, 200));
+    QStringList found = checkPicture(body, b);
+    expect(found.size() == 1 && found.filter(QStringLiteral("left arm rectangle")).size() == 1,
+           "an arm one step off the body colour is found, and only that rectangle");
+    b = drawnBody();
+    clear(b, QRect(QPoint(66, 6), QPoint(134, 58)));
+    b.setPixel(kBodySample, qRgb(246, 228, 200));
+    clear(b, QRect(QPoint(60, 364), QPoint(97, 484)));
+    found = checkPicture(body, b);
+    expect(found.size() == 2 && found.filter(QStringLiteral("head rectangle")).size() == 1 &&
+               found.filter(QStringLiteral("left foot and lower leg rectangle")).size() == 1,
+           "rectangles that miss the body are found");
     b = goodBody();
-    b.setPixel(134, 6, qRgb(40, 40, 80)); // the head rectangle's far corner left out
-    expect(!checkPicture(body, b).isEmpty(), "an uncovered corner is found");
+    clear(b, QRect(QPoint(66, 6), QPoint(91, 58)));    // the head's left three eighths
+    clear(b, QRect(QPoint(44, 314), QPoint(98, 363))); // two fifths of the left thigh
+    found = checkPicture(body, b);
+    expect(found.size() == 1 && found.filter(QStringLiteral("left thigh")).size() == 1,
+           "a head may leave more of its rectangle free than a thigh");
+    b = drawnBody();
+    b.setPixel(kBodySample, qRgb(170, 122, 94)); // a line through the sample pixel
+    expect(checkPicture(body, b).size() >= 10, "a sample pixel off the body is found");
     b = goodBody();
     b.setPixel(30, 300, qRgb(246, 228, 200)); // below the left hand, in no rectangle
     expect(!checkPicture(body, b).isEmpty(),

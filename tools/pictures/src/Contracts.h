@@ -19,12 +19,14 @@ namespace pic {
 const QStringList& programPictures();
 
 // The body picture of the relaxation sequence: the colour of the pixel at kBodySample is the
-// body colour, and every pixel of every sample rectangle must have exactly that colour.
+// body colour. The body scan colours random pixels of its sample rectangles that have exactly
+// that colour, so most of each rectangle must have it, and no pixel outside them may.
 constexpr QPoint kBodySample{104, 40};
 const QColor kBodyFill{0, 200, 255};
 struct SampleRect {
     const char* region;
-    QRect rect; // inclusive ranges
+    QRect rect;      // inclusive ranges
+    double minShare; // the least part of the rectangle in the body colour
 };
 const std::vector<SampleRect>& bodySampleRects();
 
