@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
         window.show();
         return app.exec();
     }
-    return RunQuillet(argc, argv,
-                      [&quitter](TFMainBoard& board) { board.Form->installEventFilter(&quitter); });
+    ProgramHooks hooks;
+    hooks.shown = [&quitter](TFMainBoard& board) { board.Form->installEventFilter(&quitter); };
+    return RunQuillet(argc, argv, hooks);
 }

@@ -1,14 +1,19 @@
-// Runs Quillet for real and measures a breathing sequence from inside: the time the set-up of
-// the sequence takes (button press until the pictures are loaded), the time from the press to
-// the first slideshow picture on screen, and, during full breathing, the process's CPU share
-// and how often the blind, the strip and the whole board are really painted.
-//   quillet_sequence_probe [seconds of breath phases to measure, default 20]
-// Run it under an X server (see scripts/measure-breathing.sh).
+// Runs Quillet for real and measures a sequence from inside.
+//   quillet_sequence_probe [seconds]      breathing: the time the set-up of the sequence takes
+//       (button press until the pictures are loaded), the time from the press to the first
+//       slideshow picture on screen, and, during full breathing, the process's CPU share and
+//       how often the blind, the strip and the whole board are really painted
+//   quillet_sequence_probe yoga|augen     a whole yoga or eye sequence: every narration handed
+//       to the sound server with its time since the press, the length of the sequence, the
+//       process's CPU share over it and how often the picture, the text and the board painted
+// Run it under an X server (see scripts/measure-breathing.sh, scripts/measure-sequence.sh).
 #include "app/UMainBoard.h"
 #include "program/Program.h"
+#include "runtime/Controls.h"
 #include "settings/UDaten.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTemporaryDir>
@@ -16,6 +21,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/resource.h>
 
 namespace {
@@ -37,10 +43,61 @@ double cpuSeconds() {
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// A whole yoga or eye sequence, pressed 1.5 s after the start; the program ends with it.
+int wholeSequence(char** argv, bool yoga) {
+    PaintCounter paints;
+    QElapsedTimer sincePress;
+    double cpu0 = 0;
+    bool ending = false;
+    TFMainBoard* shown = nullptr;
+    ProgramHooks hooks;
+    hooks.shown = [&](TFMainBoard& board) {
+        shown = &board;
+        board.Form->installEventFilter(&paints);
+        board.IYoga->installEventFilter(&paints);
+        board.IAugen->installEventFilter(&paints);
+        board.MemoText->viewport()->installEventFilter(&paints);
+        QTimer::singleShot(1500, [&board, &sincePress, &cpu0, yoga] {
+            sincePress.start();
+            cpu0 = cpuSeconds();
+            std::printf("press %lld\n", QDateTime::currentMSecsSinceEpoch());
+            yoga ? board.SBYogaClick() : board.SBAugenClick();
+        });
+        QTimer::singleShot(900'000, [] { qApp->exit(1); });
+    };
+    hooks.played = [&](const QString& path, bool started) {
+        if (!sincePress.isValid())
+            return;
+        const qint64 ms = sincePress.elapsed();
+        const qsizetype folder = path.indexOf(QLatin1String("/Sound/"));
+        const QString name = folder < 0 ? path : path.mid(folder + 7);
+        std::printf("narration %lld %s%s\n", ms, qPrintable(name), started ? "" : " (failed)");
+        if (name.endsWith(QLatin1String("ende.wav")))
+            ending = true;
+        if (ending && path == QLatin1String("stop")) {
+            const double seconds = ms / 1000.0;
+            const double cpu = cpuSeconds() - cpu0;
+            TFMainBoard& board = *shown;
+            QObject* picture = yoga ? static_cast<QObject*>(board.IYoga) : board.IAugen;
+            std::printf("sequence %.1f s: CPU %.2f %% of a core; paints: picture %d (%.2f/s), text "
+                        "%d, board %d\n",
+                        seconds, 100.0 * cpu / seconds, paints.counts.value(picture),
+                        paints.counts.value(picture) / seconds,
+                        paints.counts.value(board.MemoText->viewport()),
+                        paints.counts.value(board.Form));
+            std::fflush(stdout);
+            qApp->quit();
+        }
+    };
+    return RunQuillet(1, argv, hooks);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
+    const bool yoga = argc > 1 && std::strcmp(argv[1], "yoga") == 0;
+    const bool augen = argc > 1 && std::strcmp(argv[1], "augen") == 0;
+    const int seconds = argc > 1 && !yoga && !augen ? std::atoi(argv[1]) : 20;
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     {
@@ -51,11 +108,15 @@ int main(int argc, char** argv) {
         daten.Settings.Passwort[0] = 1;
         daten.SaveSettings();
     }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (yoga || augen)
+        return wholeSequence(argv, yoga);
 
     PaintCounter paints;
     QElapsedTimer sincePress;
     qint64 firstPictureMs = -1;
-    return RunQuillet(1, argv, [&](TFMainBoard& board) {
+    ProgramHooks hooks;
+    hooks.shown = [&](TFMainBoard& board) {
         board.IKino[1]->installEventFilter(&paints);
         board.PBlende->installEventFilter(&paints);
         board.PColors->installEventFilter(&paints);
@@ -93,5 +154,6 @@ int main(int argc, char** argv) {
                         rate(board.IAtmen), rate(board.Form));
             qApp->quit();
         });
-    });
+    };
+    return RunQuillet(1, argv, hooks);
 }

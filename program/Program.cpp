@@ -54,16 +54,41 @@ private:
     TFMenue& menue_;
 };
 
+// Passes every call on to the sound server's player and tells the hook of it.
+class ObservedPlayer final : public rt::NarrationPlayer {
+public:
+    ObservedPlayer(rt::NarrationPlayer& player, const ProgramHooks& hooks)
+        : player_(player), hooks_(hooks) {}
+    bool play(const QString& path) override {
+        const bool started = player_.play(path);
+        if (hooks_.played)
+            hooks_.played(path, started);
+        return started;
+    }
+    void stop() override {
+        player_.stop();
+        if (hooks_.played)
+            hooks_.played(QStringLiteral("stop"), true);
+    }
+
+private:
+    rt::NarrationPlayer& player_;
+    const ProgramHooks& hooks_;
+};
+
 } // namespace
 
-int RunQuillet(int argc, char** argv, const std::function<void(TFMainBoard&)>& shown) {
+int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     rt::prepareDisplay();
     QApplication app(argc, argv);
     rt::setupApplication(app);
 
     rt::SystemClock clock;
     rt::MessageBoxReport report;
-    rt::PulsePlayer player(report);
+    rt::PulsePlayer pulse(report);
+    ObservedPlayer observed(pulse, hooks);
+    rt::NarrationPlayer& player = hooks.played ? static_cast<rt::NarrationPlayer&>(observed)
+                                               : static_cast<rt::NarrationPlayer&>(pulse);
     const rt::DataFiles files = rt::DataFiles::standard();
     UDaten daten;
     // Told after the board has shown and whatever handler found the problem has returned.
@@ -95,8 +120,8 @@ int RunQuillet(int argc, char** argv, const std::function<void(TFMainBoard&)>& s
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };
     board.Form->show();
-    if (shown)
-        shown(board);
+    if (hooks.shown)
+        hooks.shown(board);
     const int result = app.exec();
     // The sequencers go before the board they point into.
     for (int i = SeqAtm; i <= SeqEnt; ++i)
