@@ -104,7 +104,7 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
 
     TFImpressum impressum;
     TFHilfe hilfe;
-    TFMenue menue;
+    TFMenue menue(daten, clock);
     ProgramWindows windows(board, hilfe, impressum, menue);
     board.AttachWindows(&windows);
 

@@ -29,6 +29,15 @@ void showError(QWidget* parent, const QString& text) {
     show(parent, QMessageBox::Warning, text);
 }
 
+bool askOkAbort(QWidget* parent, const QString& text) {
+    QMessageBox* box = makeBox(parent, QMessageBox::Information, text);
+    box->setStandardButtons(QMessageBox::Ok | QMessageBox::Abort);
+    box->setDefaultButton(QMessageBox::Ok);
+    const bool ok = box->exec() == QMessageBox::Ok;
+    delete box;
+    return ok;
+}
+
 void openError(QWidget* parent, const QString& text, std::function<void()> closed) {
     QMessageBox* box = makeBox(parent, QMessageBox::Warning, text);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -12,6 +12,8 @@ namespace rt {
 // For answers to the user's own commands, never from inside a timer tick.
 void showMessage(QWidget* parent, const QString& text);
 void showError(QWidget* parent, const QString& text);
+// An information with the buttons OK and Abort; true when the user chose OK.
+bool askOkAbort(QWidget* parent, const QString& text);
 
 // A warning box that does not hold up the caller: it opens and returns at once; `closed` runs
 // when the user has closed it. Timers and sequences go on while it is open.

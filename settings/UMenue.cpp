@@ -1,10 +1,707 @@
 #include "settings/UMenue.h"
 
-TFMenue::TFMenue() : Form(new rt::Form) {
-    Form->setCaption(QStringLiteral("Einstellungen   /   Version 01-03-2009"));
-    Form->setOuterSize(640, 480);
+#include "runtime/Clock.h"
+#include "runtime/Controls.h"
+#include "runtime/MessageBox.h"
+#include "runtime/SpinField.h"
+#include "settings/UDaten.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kVersionSuffix = "   /   Version 01-03-2009";
+constexpr int kClientWidth = 586;
+constexpr int kClientHeight = 377;
+constexpr const char* kStopwatchIdle = "Stopp - Uhr";
+
+const std::array<const char*, 5> kPageCaptions{"Sound / Timer         ", "Atemübungen  ",
+                                               "Körperübungen  ", "Augenübungen  ",
+                                               "Entspannungsübungen "};
+
+// Columns of the exercise pages, and the rows under the column buttons.
+constexpr int kCol1 = 220;
+constexpr int kCol2 = 330;
+constexpr int kFirstRow = 104;
+
+} // namespace
+
+// One spin field: its record field, bounds, page and place; a minutes field names its seconds
+// field and the lower bound that field has while the minutes are 0.
+struct TFMenue::FieldRow {
+    const char* name;
+    std::uint16_t TSettings::*word;
+    int min, max, step;
+    int page, x, y;
+    const char* seconds = nullptr;
+    int secondsBase = 0;
+    bool typable = false;
+};
+
+namespace {
+
+constexpr int kRow = 24;
+constexpr int kYogRow = 23;
+
+// In the order the window fills them when it opens: every minutes field before its seconds.
+const TFMenue::FieldRow kFields[] = {
+    // Sound / Timer
+    {"SEdit_h1", &TSettings::h1, 0, 24, 1, 0, 250, 126},
+    {"SEdit_m1", &TSettings::m1, 0, 59, 1, 0, 320, 126, "SEdit_s1", 5},
+    {"SEdit_s1", &TSettings::s1, 5, 59, 1, 0, 390, 126},
+    {"SEdit_mSTr", &TSettings::mSTr, 0, 60, 1, 0, 320, 154, "SEdit_sSTr", 5},
+    {"SEdit_sSTr", &TSettings::sSTr, 5, 59, 1, 0, 390, 154},
+    {"SEdit_h2", &TSettings::h2, 0, 24, 1, 0, 250, 236},
+    {"SEdit_m2", &TSettings::m2, 0, 59, 1, 0, 320, 236, "SEdit_s2", 5},
+    {"SEdit_s2", &TSettings::s2, 5, 59, 1, 0, 390, 236},
+    {"SEdit_mS", &TSettings::mS, 0, 60, 1, 0, 320, 264, "SEdit_sS", 7},
+    {"SEdit_sS", &TSettings::sS, 7, 59, 1, 0, 390, 264},
+    // Breathing
+    {"SEAtm1m", &TSettings::Atm1m, 0, 60, 1, 1, kCol1, kFirstRow, "SEAtm1s", 1},
+    {"SEAtm1s", &TSettings::Atm1s, 1, 59, 1, 1, kCol2, kFirstRow},
+    {"SEAtm2m", &TSettings::Atm2m, 0, 60, 1, 1, kCol1, kFirstRow + kRow, "SEAtm2s", 1},
+    {"SEAtm2s", &TSettings::Atm2s, 1, 59, 1, 1, kCol2, kFirstRow + kRow},
+    {"SEAtm3m", &TSettings::Atm3m, 0, 60, 1, 1, kCol1, kFirstRow + 2 * kRow, "SEAtm3s", 1},
+    {"SEAtm3s", &TSettings::Atm3s, 1, 59, 1, 1, kCol2, kFirstRow + 2 * kRow},
+    {"SEAtm4m", &TSettings::Atm4m, 0, 60, 1, 1, kCol1, kFirstRow + 3 * kRow, "SEAtm4s", 1},
+    {"SEAtm4s", &TSettings::Atm4s, 1, 59, 1, 1, kCol2, kFirstRow + 3 * kRow},
+    {"SEAtm5m", &TSettings::Atm5m, 0, 60, 1, 1, kCol1, kFirstRow + 5 * kRow + 8, "SEAtm5s", 2},
+    {"SEAtm5s", &TSettings::Atm5s, 2, 59, 1, 1, kCol2, kFirstRow + 5 * kRow + 8},
+    {"SEAtm6m", &TSettings::Atm6m, 0, 60, 1, 1, kCol1, kFirstRow + 6 * kRow + 8, "SEAtm6s", 1},
+    {"SEAtm6s", &TSettings::Atm6s, 1, 59, 1, 1, kCol2, kFirstRow + 6 * kRow + 8},
+    {"SEAtmZ1", &TSettings::AtmZ1, 1, 1000, 1, 1, kCol1, kFirstRow + 4 * kRow},
+    {"SEAtmZ2", &TSettings::AtmZ2, 1, 1000, 1, 1, kCol1, kFirstRow + 7 * kRow + 8},
+    // Body exercises: passes, then seconds per movement, row by row
+    {"SEYog1D", &TSettings::Yog1D, 1, 999, 1, 2, kCol1, kFirstRow},
+    {"SEYog1s", &TSettings::Yog1s, 1, 60, 1, 2, kCol2, kFirstRow},
+    {"SEYog2D", &TSettings::Yog2D, 1, 999, 1, 2, kCol1, kFirstRow + kYogRow},
+    {"SEYog2s", &TSettings::Yog2s, 1, 60, 1, 2, kCol2, kFirstRow + kYogRow},
+    {"SEYog3D", &TSettings::Yog3D, 1, 999, 1, 2, kCol1, kFirstRow + 2 * kYogRow},
+    {"SEYog3s", &TSettings::Yog3s, 1, 60, 1, 2, kCol2, kFirstRow + 2 * kYogRow},
+    {"SEYog4D", &TSettings::Yog4D, 1, 999, 1, 2, kCol1, kFirstRow + 3 * kYogRow},
+    {"SEYog4s", &TSettings::Yog4s, 1, 60, 1, 2, kCol2, kFirstRow + 3 * kYogRow},
+    {"SEYog5D", &TSettings::Yog5D, 1, 999, 1, 2, kCol1, kFirstRow + 4 * kYogRow},
+    {"SEYog5s", &TSettings::Yog5s, 1, 60, 1, 2, kCol2, kFirstRow + 4 * kYogRow},
+    {"SEYog6D", &TSettings::Yog6D, 1, 999, 1, 2, kCol1, kFirstRow + 5 * kYogRow},
+    {"SEYog6s", &TSettings::Yog6s, 1, 60, 1, 2, kCol2, kFirstRow + 5 * kYogRow},
+    {"SEYog7D", &TSettings::Yog7D, 1, 999, 1, 2, kCol1, kFirstRow + 6 * kYogRow},
+    {"SEYog7s", &TSettings::Yog7s, 1, 60, 1, 2, kCol2, kFirstRow + 6 * kYogRow},
+    {"SEYog8D", &TSettings::Yog8D, 1, 999, 1, 2, kCol1, kFirstRow + 7 * kYogRow},
+    {"SEYog8s", &TSettings::Yog8s, 1, 60, 1, 2, kCol2, kFirstRow + 7 * kYogRow},
+    {"SEYog9D", &TSettings::Yog9D, 1, 999, 1, 2, kCol1, kFirstRow + 8 * kYogRow},
+    {"SEYog9s", &TSettings::Yog9s, 2, 60, 1, 2, kCol2, kFirstRow + 8 * kYogRow},
+    {"SEYog10D", &TSettings::Yog10D, 1, 999, 1, 2, kCol1, kFirstRow + 9 * kYogRow},
+    {"SEYog10s", &TSettings::Yog10s, 1, 60, 1, 2, kCol2, kFirstRow + 9 * kYogRow},
+    // Eye exercises
+    {"SEAug1D", &TSettings::Aug1D, 1, 999, 1, 3, kCol1, kFirstRow},
+    {"SEAug1s", &TSettings::Aug1s, 1, 60, 1, 3, kCol2, kFirstRow},
+    {"SEAug2D", &TSettings::Aug2D, 1, 999, 1, 3, kCol1, kFirstRow + kRow},
+    {"SEAug2s", &TSettings::Aug2s, 1, 60, 1, 3, kCol2, kFirstRow + kRow},
+    {"SEAug3D", &TSettings::Aug3D, 1, 999, 1, 3, kCol1, kFirstRow + 2 * kRow},
+    {"SEAug3s", &TSettings::Aug3s, 1, 60, 1, 3, kCol2, kFirstRow + 2 * kRow},
+    {"SEAug4m", &TSettings::Aug4m, 0, 60, 1, 3, kCol1, kFirstRow + 4 * kRow, "SEAug4s", 5},
+    {"SEAug4s", &TSettings::Aug4s, 0, 59, 1, 3, kCol2, kFirstRow + 4 * kRow},
+    // Relaxation: five regions on the left, five on the right
+    {"SEEnt1m", &TSettings::Ent1m, 0, 60, 1, 4, 160, kFirstRow, "SEEnt1s", 15},
+    {"SEEnt1s", &TSettings::Ent1s, 15, 59, 1, 4, 214, kFirstRow},
+    {"SEEnt2m", &TSettings::Ent2m, 0, 60, 1, 4, 160, kFirstRow + kRow, "SEEnt2s", 15},
+    {"SEEnt2s", &TSettings::Ent2s, 15, 59, 1, 4, 214, kFirstRow + kRow},
+    {"SEEnt3m", &TSettings::Ent3m, 0, 60, 1, 4, 160, kFirstRow + 2 * kRow, "SEEnt3s", 15},
+    {"SEEnt3s", &TSettings::Ent3s, 15, 59, 1, 4, 214, kFirstRow + 2 * kRow},
+    {"SEEnt4m", &TSettings::Ent4m, 0, 60, 1, 4, 160, kFirstRow + 3 * kRow, "SEEnt4s", 15},
+    {"SEEnt4s", &TSettings::Ent4s, 15, 59, 1, 4, 214, kFirstRow + 3 * kRow},
+    {"SEEnt5m", &TSettings::Ent5m, 0, 60, 1, 4, 160, kFirstRow + 4 * kRow, "SEEnt5s", 15, true},
+    {"SEEnt5s", &TSettings::Ent5s, 15, 59, 1, 4, 214, kFirstRow + 4 * kRow},
+    {"SEEnt6m", &TSettings::Ent6m, 0, 60, 1, 4, 460, kFirstRow, "SEEnt6s", 15},
+    {"SEEnt6s", &TSettings::Ent6s, 15, 59, 1, 4, 514, kFirstRow},
+    {"SEEnt7m", &TSettings::Ent7m, 0, 60, 1, 4, 460, kFirstRow + kRow, "SEEnt7s", 15},
+    {"SEEnt7s", &TSettings::Ent7s, 15, 59, 1, 4, 514, kFirstRow + kRow},
+    {"SEEnt8m", &TSettings::Ent8m, 0, 60, 1, 4, 460, kFirstRow + 2 * kRow, "SEEnt8s", 15},
+    {"SEEnt8s", &TSettings::Ent8s, 15, 59, 1, 4, 514, kFirstRow + 2 * kRow},
+    {"SEEnt9m", &TSettings::Ent9m, 0, 60, 1, 4, 460, kFirstRow + 3 * kRow, "SEEnt9s", 15},
+    {"SEEnt9s", &TSettings::Ent9s, 15, 59, 1, 4, 514, kFirstRow + 3 * kRow},
+    {"SEEnt10m", &TSettings::Ent10m, 0, 60, 1, 4, 460, kFirstRow + 4 * kRow, "SEEnt10s", 30},
+    {"SEEnt10s", &TSettings::Ent10s, 30, 59, 1, 4, 514, kFirstRow + 4 * kRow},
+};
+
+// Plain labels of the pages: text, page, place and width.
+struct LabelRow {
+    const char* text;
+    int page, x, y, width;
+};
+const LabelRow kLabels[] = {
+    {"[ 12 oder 24 ]  Stunden pro Tag", 0, 250, 18, 220},
+    {"Programm startet mit aktivierter Zeitschaltuhr, der Vorspann entfällt", 0, 44, 52, 420},
+    {"Automatische Trainingsauforderung", 0, 44, 90, 260},
+    {"Stunden", 0, 250, 108, 64},
+    {"Minuten", 0, 320, 108, 64},
+    {"Sekunden", 0, 390, 108, 64},
+    {"Training alle", 0, 44, 129, 200},
+    {"Aufforderung bleibt sichtbar für", 0, 44, 157, 200},
+    {"Wächterfunktion", 0, 44, 200, 260},
+    {"Stunden", 0, 250, 218, 64},
+    {"Minuten", 0, 320, 218, 64},
+    {"Sekunden", 0, 390, 218, 64},
+    {"Der Wächter erscheint alle", 0, 44, 239, 200},
+    {"StayOnTop Minuten/Sekunden", 0, 44, 267, 200},
+    // Breathing
+    {"Gesamtzeit der Atemübungen:", 1, 16, 14, 200},
+    {"einschließlich 108 sec Vor/Nachbereitungszeit", 1, 16, 32, 300},
+    {"Minuten", 1, kCol1, 54, 90},
+    {"Sekunden", 1, kCol2, 54, 90},
+    {"Zeit aller Atemübungen:", 1, 16, 76, 200},
+    {"Vollatmung: ", 1, 16, kFirstRow + 3, 90},
+    {"Ausatmen:", 1, 110, kFirstRow + 3, 100},
+    {"Anhalten:", 1, 110, kFirstRow + kRow + 3, 100},
+    {"Einatmen:", 1, 110, kFirstRow + 2 * kRow + 3, 100},
+    {"Anhalten:", 1, 110, kFirstRow + 3 * kRow + 3, 100},
+    {"Anzahl der Durchgänge: ", 1, 16, kFirstRow + 4 * kRow + 3, 200},
+    {"Wechselatmung: ", 1, 16, kFirstRow + 5 * kRow + 11, 94},
+    {"Ausatmen: ", 1, 110, kFirstRow + 5 * kRow + 11, 100},
+    {"Einatmen: ", 1, 110, kFirstRow + 6 * kRow + 11, 100},
+    {"Anzahl der  Durchgänge:", 1, 16, kFirstRow + 7 * kRow + 11, 200},
+    // Body exercises
+    {"Gesamtzeit der Körperübungen:", 2, 16, 14, 200},
+    {"einschließlich 128 sec Vor/Nachbereitungszeit", 2, 16, 32, 300},
+    {"Anzahl der", 2, kCol1, 46, 100},
+    {"Durchgänge", 2, kCol1, 60, 100},
+    {"Sekunden ", 2, kCol2, 46, 100},
+    {"pro Bewegung", 2, kCol2, 60, 100},
+    {"Anzahl aller", 2, 16, 72, 200},
+    {"Durchgänge:", 2, 16, 86, 200},
+    {"Hände auf/zu: ", 2, 16, kFirstRow + 3, 200},
+    {"Hände drehen:", 2, 16, kFirstRow + kYogRow + 3, 200},
+    {"Schulter rollen:", 2, 16, kFirstRow + 2 * kYogRow + 3, 200},
+    {"Kopf kreisen:", 2, 16, kFirstRow + 3 * kYogRow + 3, 200},
+    {"Aufrichten 1:", 2, 16, kFirstRow + 4 * kYogRow + 3, 200},
+    {"Aufrichten 2:", 2, 16, kFirstRow + 5 * kYogRow + 3, 200},
+    {"Rumpf drehen:", 2, 16, kFirstRow + 6 * kYogRow + 3, 200},
+    {"Beine beugen:", 2, 16, kFirstRow + 7 * kYogRow + 3, 200},
+    {"Bauchmuskeln:", 2, 16, kFirstRow + 8 * kYogRow + 3, 200},
+    {"Fußgelenke:", 2, 16, kFirstRow + 9 * kYogRow + 3, 200},
+    // Eye exercises
+    {"Gesamtzeit der Augenübungen:", 3, 16, 14, 200},
+    {"einschließlich 120 sec Vor/Nachbereitungszeit", 3, 16, 32, 300},
+    {"Anzahl der", 3, kCol1, 46, 100},
+    {"Durchgänge", 3, kCol1, 60, 100},
+    {"Sekunden", 3, kCol2, 46, 100},
+    {"pro Bewegung", 3, kCol2, 60, 100},
+    {"Anzahl aller:", 3, 16, 72, 100},
+    {"Durchgänge", 3, 16, 86, 100},
+    {"Zeiten", 3, 120, 79, 90},
+    {"Augen wagrecht bewegen:", 3, 16, kFirstRow + 3, 200},
+    {"Augen senkrecht bewegen:", 3, 16, kFirstRow + kRow + 3, 200},
+    {"Augen nah/fern fokussieren:", 3, 16, kFirstRow + 2 * kRow + 3, 200},
+    {"Minuten", 3, kCol1, kFirstRow + 3 * kRow + 6, 90},
+    {"Sekunden", 3, kCol2, kFirstRow + 3 * kRow + 6, 90},
+    {"Hände auf Augen legen:", 3, 16, kFirstRow + 4 * kRow + 3, 200},
+    // Relaxation
+    {"Gesamtzeit der Entspannungsübungen:", 4, 16, 14, 230},
+    {"einschließlich 85sec Vor/Nachbereitungszeit", 4, 16, 32, 300},
+    {"Minuten", 4, 160, 84, 54},
+    {"Sekunden", 4, 214, 84, 60},
+    {"Minuten", 4, 460, 84, 54},
+    {"Sekunden", 4, 514, 84, 60},
+    {"Alle Entspannungsübungen:", 4, 16, 240, 180},
+    {"Linker Unterschenkel:", 4, 10, kFirstRow + 3, 150},
+    {"Linke Oberschenkel:", 4, 10, kFirstRow + kRow + 3, 150},
+    {"Bauch, unt. Rücken:", 4, 10, kFirstRow + 2 * kRow + 3, 150},
+    {"Linker Arm, Schuler:t", 4, 10, kFirstRow + 3 * kRow + 3, 150},
+    {"Hals-Nacken-Bereich:", 4, 10, kFirstRow + 4 * kRow + 3, 150},
+    {"Rechter Unterschenkel:", 4, 300, kFirstRow + 3, 160},
+    {"Rechter Oberschenkel:", 4, 300, kFirstRow + kRow + 3, 160},
+    {"Brust, ob. Rücken:", 4, 300, kFirstRow + 2 * kRow + 3, 160},
+    {"Rechter Arm, Schulter:", 4, 300, kFirstRow + 3 * kRow + 3, 160},
+    {"Kopfbereich:", 4, 300, kFirstRow + 4 * kRow + 3, 160},
+};
+
+} // namespace
+
+// A button that steps every field of its column by one, in order.
+struct TFMenue::ColumnButton {
+    const char* name;
+    const char* caption;
+    int step;
+    int page, x, y;
+    std::vector<const char*> fields;
+};
+
+namespace {
+
+const std::vector<TFMenue::ColumnButton>& ColumnButtons() {
+    static const std::vector<TFMenue::ColumnButton> buttons{
+        {"BAtmenPlusM",
+         "plus 1",
+         1,
+         1,
+         kCol1,
+         72,
+         {"SEAtm1m", "SEAtm2m", "SEAtm3m", "SEAtm4m", "SEAtm5m", "SEAtm6m"}},
+        {"BAtmenMinusM",
+         "minus 1",
+         -1,
+         1,
+         kCol1 + 52,
+         72,
+         {"SEAtm1m", "SEAtm2m", "SEAtm3m", "SEAtm4m", "SEAtm5m", "SEAtm6m"}},
+        {"BAtmenPlusS",
+         "plus 1",
+         1,
+         1,
+         kCol2,
+         72,
+         {"SEAtm1s", "SEAtm2s", "SEAtm3s", "SEAtm4s", "SEAtm5s", "SEAtm6s"}},
+        {"BAtmenMinusS",
+         "minus 1",
+         -1,
+         1,
+         kCol2 + 52,
+         72,
+         {"SEAtm1s", "SEAtm2s", "SEAtm3s", "SEAtm4s", "SEAtm5s", "SEAtm6s"}},
+        {"BYogaPLus",
+         "plus",
+         1,
+         2,
+         kCol1 - 110,
+         76,
+         {"SEYog1D", "SEYog2D", "SEYog3D", "SEYog4D", "SEYog5D", "SEYog6D", "SEYog7D", "SEYog8D",
+          "SEYog9D", "SEYog10D"}},
+        {"BYogaMinus",
+         "minus",
+         -1,
+         2,
+         kCol1 - 58,
+         76,
+         {"SEYog1D", "SEYog2D", "SEYog3D", "SEYog4D", "SEYog5D", "SEYog6D", "SEYog7D", "SEYog8D",
+          "SEYog9D", "SEYog10D"}},
+        {"ButtonAugenDplus", "plus 1", 1, 3, kCol1, 76, {"SEAug1D", "SEAug2D", "SEAug3D"}},
+        {"ButtonAugenDminus", "minus 1", -1, 3, kCol1 + 52, 76, {"SEAug1D", "SEAug2D", "SEAug3D"}},
+        {"ButtonAugenSplus", "plus 1", 1, 3, kCol2 + 52, 76, {"SEAug1s", "SEAug2s", "SEAug3s"}},
+        {"ButtonAugenSminus", "minus 1", -1, 3, kCol2 + 104, 76, {"SEAug1s", "SEAug2s", "SEAug3s"}},
+        {"BEntspPlusM",
+         "plus 1",
+         1,
+         4,
+         160,
+         262,
+         {"SEEnt1m", "SEEnt2m", "SEEnt3m", "SEEnt4m", "SEEnt5m", "SEEnt6m", "SEEnt7m", "SEEnt8m",
+          "SEEnt9m", "SEEnt10m"}},
+        {"BEntspMinusM",
+         "minus 1",
+         -1,
+         4,
+         160,
+         290,
+         {"SEEnt1m", "SEEnt2m", "SEEnt3m", "SEEnt4m", "SEEnt5m", "SEEnt6m", "SEEnt7m", "SEEnt8m",
+          "SEEnt9m", "SEEnt10m"}},
+        {"BEntspPlusS",
+         "plus 1",
+         1,
+         4,
+         214,
+         262,
+         {"SEEnt1s", "SEEnt2s", "SEEnt3s", "SEEnt4s", "SEEnt5s", "SEEnt6s", "SEEnt7s", "SEEnt8s",
+          "SEEnt9s", "SEEnt10s"}},
+        {"BEntspMinusS",
+         "minus 1",
+         -1,
+         4,
+         214,
+         290,
+         {"SEEnt1s", "SEEnt2s", "SEEnt3s", "SEEnt4s", "SEEnt5s", "SEEnt6s", "SEEnt7s", "SEEnt8s",
+          "SEEnt9s", "SEEnt10s"}},
+    };
+    return buttons;
+}
+
+// The stopwatch panels: display, "Start" and "Stop" of pages 1 to 4, and where they sit.
+struct StopwatchRow {
+    const char* panel;
+    const char* display;
+    const char* start;
+    const char* stop;
+    int x, y;
+};
+const std::array<StopwatchRow, 4> kStopwatches{{
+    {"Panel7", "Panel8", "Button7", "Button8", 446, 200},
+    {"Panel5", "Panel6", "Button5", "Button6", 446, 200},
+    {"Panel3", "Panel4", "Button3", "Button4", 446, 200},
+    {"Panel1", "Panel2", "Button1", "Button2", 330, 240},
+}};
+
+// The check boxes of the first page: those without a caption carry it in the label beside.
+struct BoxRow {
+    const char* name;
+    const char* caption;
+    std::uint8_t TSettings::*field;
+    int x, y;
+};
+const std::array<BoxRow, 5> kBoxes{{
+    {"CBoxSound", "Ton", &TSettings::Sound, 20, 14},
+    {"CBoxText", "Text", &TSettings::Text, 100, 14},
+    {"CBoxDSTimer", "", &TSettings::DSTimer, 20, 50},
+    {"CBoxT1", "", &TSettings::T1On, 20, 88},
+    {"CBoxT2", "", &TSettings::T2On, 20, 198},
+}};
+
+std::int64_t Seconds(const TSettings& s, bool watchdog) {
+    return watchdog ? s.h2 * 3600 + s.m2 * 60 + s.s2 : s.h1 * 3600 + s.m1 * 60 + s.s1;
+}
+
+} // namespace
+
+TFMenue::TFMenue(UDaten& daten, rt::Clock& clock)
+    : Form(new rt::Form), daten_(daten), clock_(clock) {
+    Warn = [this](const QString& text) { rt::showError(Form, text); };
+    Confirm = [this](const QString& text) { return rt::askOkAbort(Form, text); };
+    TimerStoppUhr.onTimer = [this] { TimerStoppUhrTimer(); };
+    Form->onClose = [this] { FormClose(); };
+
+    Form->setBorder(rt::Form::Border::Dialog);
+    TNB1 = new QTabWidget(Form);
+    for (int page = 0; page < int(kPageCaptions.size()); ++page) {
+        auto* w = new QWidget;
+        TNB1->addTab(w, QString::fromUtf8(kPageCaptions[size_t(page)]));
+        for (const LabelRow& l : kLabels)
+            if (l.page == page)
+                rt::setBounds(new QLabel(QString::fromUtf8(l.text), w), l.x, l.y, l.width, 18);
+        if (page == 0)
+            CreatePage0(w);
+        else
+            CreateExercisePage(w, page);
+    }
+    FormCreate();
 }
 
 TFMenue::~TFMenue() {
+    Form->onClose = nullptr;
     delete Form;
+}
+
+TSettings& TFMenue::S() {
+    return daten_.Settings;
+}
+
+void TFMenue::CreatePage0(QWidget* page) {
+    for (const BoxRow& b : kBoxes) {
+        auto* box = new rt::CheckBox(QString::fromUtf8(b.caption), page);
+        rt::setBounds(box, b.x, b.y, *b.caption ? 70 : 17, 20);
+        box->onClick = [this, box, field = b.field] { S().*field = box->isChecked() ? 1 : 0; };
+        boxes_.emplace_back(QString::fromLatin1(b.name), box);
+    }
+    auto* hours = new rt::SpinField(page, 12, 24, 12);
+    hours->setObjectName(QStringLiteral("SEdit12_24"));
+    rt::setBounds(hours, 180, 14, 60, 22);
+    hours->onChange = [this, hours] { S().HoursPerDay = std::uint8_t(hours->value()); };
+    fields_.emplace_back(nullptr, hours);
+
+    auto* reset = new QPushButton(QStringLiteral("Reset"), page);
+    rt::setBounds(reset, 480, 12, 80, 28);
+    QObject::connect(reset, &QPushButton::clicked, [this] { BitBtn1Click(); });
+    buttons_.emplace_back(QStringLiteral("BitBtn1"), reset);
+
+    CreateExercisePage(page, 0); // the spin fields of the first page
+}
+
+void TFMenue::CreateExercisePage(QWidget* page, int index) {
+    for (const FieldRow& row : kFields) {
+        if (row.page != index)
+            continue;
+        auto* field = new rt::SpinField(page, row.min, row.max, row.step);
+        field->setObjectName(QString::fromLatin1(row.name));
+        field->setTypable(row.typable);
+        rt::setBounds(field, row.x, row.y, 52, 22);
+        field->onChange = [this, &row] { FieldChanged(row); };
+        fields_.emplace_back(&row, field);
+    }
+    if (index == 0)
+        return;
+    auto* minutes = new QLineEdit(page);
+    auto* seconds = new QLineEdit(page);
+    for (QLineEdit* e : {minutes, seconds}) {
+        e->setReadOnly(true);
+        e->setFocusPolicy(Qt::NoFocus);
+    }
+    rt::setBounds(minutes, kCol1 + 60, 12, 50, 22);
+    rt::setBounds(seconds, kCol2 + 60, 12, 50, 22);
+    sumM_[size_t(index)] = minutes;
+    sumS_[size_t(index)] = seconds;
+    for (const ColumnButton& b : ColumnButtons()) {
+        if (b.page != index)
+            continue;
+        auto* button = new QPushButton(QString::fromLatin1(b.caption), page);
+        rt::setBounds(button, b.x, b.y, 50, 24);
+        QObject::connect(button, &QPushButton::clicked, [this, &b] { StepColumn(b); });
+        buttons_.emplace_back(QString::fromLatin1(b.name), button);
+    }
+    const StopwatchRow& sw = kStopwatches[size_t(index - 1)];
+    CreateStopwatch(page, index, sw.x, sw.y);
+}
+
+void TFMenue::CreateStopwatch(QWidget* page, int index, int left, int top) {
+    const StopwatchRow& sw = kStopwatches[size_t(index - 1)];
+    auto* frame = new rt::Panel(page);
+    frame->setObjectName(QString::fromLatin1(sw.panel));
+    frame->setColor(QColor(0xe8, 0xe4, 0xdc));
+    rt::setBounds(frame, left, top, 130, 84);
+    auto* display = new rt::Panel(frame);
+    display->setObjectName(QString::fromLatin1(sw.display));
+    display->setColor(Qt::white);
+    display->setCaption(QString::fromLatin1(kStopwatchIdle));
+    rt::setBounds(display, 8, 8, 114, 32);
+    stopwatch_[size_t(index)] = display;
+    auto* start = new QPushButton(QStringLiteral("Start"), frame);
+    auto* stop = new QPushButton(QStringLiteral("Stop"), frame);
+    rt::setBounds(start, 8, 48, 54, 26);
+    rt::setBounds(stop, 68, 48, 54, 26);
+    QObject::connect(start, &QPushButton::clicked, [this] { Button1Click(); });
+    QObject::connect(stop, &QPushButton::clicked, [this] { Button2Click(); });
+    buttons_.emplace_back(QString::fromLatin1(sw.start), start);
+    buttons_.emplace_back(QString::fromLatin1(sw.stop), stop);
+}
+
+void TFMenue::FormCreate() {
+    Form->setCaption(QStringLiteral("Menue für Einstellungen") + QString() +
+                     QString::fromLatin1(kVersionSuffix));
+    const QMargins m = Form->frameMargins();
+    Form->setOuterSize(kClientWidth + m.left() + m.right(), kClientHeight + m.top() + m.bottom());
+    rt::setBounds(TNB1, -1, 0, kClientWidth + 1, kClientHeight);
+    TNB1->setCurrentIndex(0);
+}
+
+rt::SpinField* TFMenue::Field(const QString& name) const {
+    for (const auto& [row, field] : fields_)
+        if (field->objectName() == name)
+            return field;
+    return nullptr;
+}
+
+QWidget* TFMenue::Button(const QString& name) const {
+    for (const auto& [n, b] : buttons_)
+        if (n == name)
+            return b;
+    return nullptr;
+}
+
+rt::CheckBox* TFMenue::Box(const QString& name) const {
+    for (const auto& [n, b] : boxes_)
+        if (n == name)
+            return b;
+    return nullptr;
+}
+
+QString TFMenue::TotalMinutes(int page) const {
+    return sumM_[size_t(page)]->text();
+}
+QString TFMenue::TotalSeconds(int page) const {
+    return sumS_[size_t(page)]->text();
+}
+rt::Panel* TFMenue::StopwatchDisplay(int page) const {
+    return stopwatch_[size_t(page)];
+}
+
+void TFMenue::ShowModal() {
+    FormActivate();
+    const QMargins m = Form->frameMargins();
+    Form->setOuterSize(kClientWidth + m.left() + m.right(), kClientHeight + m.top() + m.bottom());
+    open_ = true;
+    Form->showModal();
+    open_ = false;
+}
+
+void TFMenue::FormActivate() {
+    daten_.LoadSettings();
+    ResetDone = 0;
+    // The values as read: filling a minutes field re-applies the seconds field's shown value,
+    // which must not overwrite the value still to be filled in from the file.
+    const TSettings loaded = S();
+    auto box = [&](const char* name, std::uint8_t value) {
+        rt::CheckBox* b = Box(QString::fromLatin1(name));
+        b->setChecked(value == 1);
+    };
+    box("CBoxSound", loaded.Sound);
+    box("CBoxText", loaded.Text);
+    S().Sound = Box(QStringLiteral("CBoxSound"))->isChecked() ? 1 : 0;
+    S().Text = Box(QStringLiteral("CBoxText"))->isChecked() ? 1 : 0;
+    Field(QStringLiteral("SEdit12_24"))->setValue(loaded.HoursPerDay);
+    S().HoursPerDay = std::uint8_t(Field(QStringLiteral("SEdit12_24"))->value());
+    box("CBoxT1", loaded.T1On);
+    S().T1On = loaded.T1On == 1 ? 1 : 0;
+    int page = 0;
+    for (const FieldRow& row : kFields) {
+        if (row.page != page) {
+            Total(page);
+            page = row.page;
+        }
+        if (std::string_view(row.name) == "SEdit_h2") {
+            box("CBoxT2", loaded.T2On);
+            S().T2On = loaded.T2On == 1 ? 1 : 0;
+        }
+        rt::SpinField* field = Field(QString::fromLatin1(row.name));
+        field->setValue(loaded.*row.word);
+        S().*row.word = std::uint16_t(field->value()); // also when the shown text was the same
+    }
+    Total(page);
+    box("CBoxDSTimer", loaded.DSTimer);
+    S().DSTimer = loaded.DSTimer == 1 ? 1 : 0;
+}
+
+void TFMenue::FieldChanged(const FieldRow& row) {
+    rt::SpinField* field = Field(QString::fromLatin1(row.name));
+    const int value = field->value();
+    if (row.seconds) {
+        rt::SpinField* seconds = Field(QString::fromLatin1(row.seconds));
+        seconds->setMinValue(value <= 0 ? row.secondsBase : 0);
+        seconds->setValue(seconds->value());
+    }
+    S().*row.word = std::uint16_t(std::clamp(value, 0, 0xffff));
+    Total(row.page);
+}
+
+void TFMenue::Total(int page) {
+    switch (page) {
+    case 1:
+        AtmSumme();
+        break;
+    case 2:
+        YogSumme();
+        break;
+    case 3:
+        AugSumme();
+        break;
+    case 4:
+        EntSumme();
+        break;
+    default:
+        break;
+    }
+}
+
+namespace {
+void Carry(std::int64_t& minutes, std::int64_t& seconds) {
+    if (seconds > 59) {
+        minutes += seconds / 60;
+        seconds %= 60;
+    }
+}
+} // namespace
+
+void TFMenue::AtmSumme() {
+    auto v = [this](const char* name) {
+        return std::int64_t(Field(QString::fromLatin1(name))->value());
+    };
+    std::int64_t minutes =
+        (v("SEAtm1m") + v("SEAtm2m") + v("SEAtm3m") + v("SEAtm4m")) * v("SEAtmZ1") +
+        (v("SEAtm5m") + v("SEAtm6m")) * v("SEAtmZ2");
+    std::int64_t seconds =
+        (v("SEAtm1s") + v("SEAtm2s") + v("SEAtm3s") + v("SEAtm4s")) * v("SEAtmZ1") +
+        (v("SEAtm5s") + v("SEAtm6s")) * v("SEAtmZ2") + 108;
+    Carry(minutes, seconds);
+    sumS_[1]->setText(QString::number(seconds));
+    sumM_[1]->setText(QString::number(minutes));
+}
+
+void TFMenue::YogSumme() {
+    static constexpr std::array<int, 10> kMovements{2, 6, 6, 12, 10, 10, 10, 4, 2, 6};
+    std::int64_t minutes = 0;
+    std::int64_t seconds = 154;
+    for (int i = 0; i < 10; ++i)
+        seconds += std::int64_t(Field(QStringLiteral("SEYog%1D").arg(i + 1))->value()) *
+                   Field(QStringLiteral("SEYog%1s").arg(i + 1))->value() * kMovements[size_t(i)];
+    Carry(minutes, seconds);
+    sumM_[2]->setText(QString::number(minutes));
+    sumS_[2]->setText(QString::number(seconds));
+}
+
+void TFMenue::AugSumme() {
+    auto v = [this](const char* name) {
+        return std::int64_t(Field(QString::fromLatin1(name))->value());
+    };
+    std::int64_t minutes = 0;
+    std::int64_t seconds =
+        (v("SEAug1D") * v("SEAug1s") + v("SEAug2D") * v("SEAug2s") + v("SEAug3D") * v("SEAug3s")) *
+            4 +
+        v("SEAug4s") + 120;
+    Carry(minutes, seconds);
+    minutes += v("SEAug4m");
+    sumM_[3]->setText(QString::number(minutes));
+    sumS_[3]->setText(QString::number(seconds));
+}
+
+void TFMenue::EntSumme() {
+    std::int64_t minutes = 0;
+    std::int64_t seconds = 85;
+    for (int i = 1; i <= 10; ++i) {
+        minutes += Field(QStringLiteral("SEEnt%1m").arg(i))->value();
+        seconds += Field(QStringLiteral("SEEnt%1s").arg(i))->value();
+    }
+    Carry(minutes, seconds);
+    sumS_[4]->setText(QString::number(seconds));
+    sumM_[4]->setText(QString::number(minutes));
+}
+
+void TFMenue::StepColumn(const ColumnButton& button) {
+    for (const char* name : button.fields) {
+        rt::SpinField* field = Field(QString::fromLatin1(name));
+        field->setValue(field->value() + button.step);
+    }
+}
+
+void TFMenue::Button1Click() {
+    StopwatchStart = clock_.secondsOfDay();
+    TimerStoppUhr.setEnabled(true);
+}
+
+void TFMenue::Button2Click() {
+    TimerStoppUhr.setEnabled(false);
+}
+
+void TFMenue::TimerStoppUhrTimer() {
+    std::int64_t elapsed = std::int64_t(clock_.secondsOfDay()) - StopwatchStart;
+    const int hoursPerDay = S().HoursPerDay > 0 ? S().HoursPerDay : 24;
+    while (elapsed < 0)
+        elapsed += std::int64_t(hoursPerDay) * 3600;
+    const std::int64_t hours = elapsed / 3600;
+    const std::int64_t minutes = (elapsed - hours * 3600) / 60;
+    const std::int64_t seconds = elapsed - hours * 3600 - minutes * 60;
+    const int page = TNB1->currentIndex();
+    if (page >= 1 && page <= 4)
+        stopwatch_[size_t(page)]->setCaption(
+            QStringLiteral("%1 : %2 : %3").arg(hours).arg(minutes).arg(seconds));
+}
+
+void TFMenue::BitBtn1Click() {
+    if (Confirm(QStringLiteral(
+            "Ihre individuellen Einstellungen werden auf Standardwerte zurückgesetzt"))) {
+        daten_.DefaultSettings();
+        S().HelpFirst = 0;
+        ResetDone = 1;
+    }
+    Form->close();
+}
+
+void TFMenue::FormClose() {
+    const TSettings& s = S();
+    if (Box(QStringLiteral("CBoxT1"))->isChecked() && Box(QStringLiteral("CBoxT2"))->isChecked() &&
+        Seconds(s, true) >= Seconds(s, false))
+        Warn(QStringLiteral("Die Zeit für den Wächter ist zu groß, es wird immer zuerst und damit "
+                            "NUR zum Training aufgefordert!"));
+    if (s.DSTimer == 1 && s.T1On == 0 && s.T2On == 0) {
+        Warn(QStringLiteral("Automatische Trainingsaufforderung und Wächterfunktion werden "
+                            "aktiviert."));
+        S().T1On = 1;
+        S().T2On = 1;
+        Box(QStringLiteral("CBoxT1"))->setChecked(true);
+        Box(QStringLiteral("CBoxT2"))->setChecked(true);
+    }
+    daten_.SaveSettings();
+    TimerStoppUhr.setEnabled(false);
+    for (int page = 1; page <= 4; ++page)
+        stopwatch_[size_t(page)]->setCaption(QString::fromLatin1(kStopwatchIdle));
 }
