@@ -23,6 +23,8 @@ public:
     void setMinValue(int value) { min_ = value; }
     void setMaxValue(int value) { max_ = value; }
     void setTypable(bool typable);
+    // The text line inside, as the user types into it.
+    QLineEdit* editor() const { return lineEdit(); }
 
     void stepBy(int steps) override;
 
