@@ -26,8 +26,8 @@ const std::array<const char*, 5> kPageCaptions{"Sound / Timer         ", "Atemü
                                                "Entspannungsübungen "};
 
 // Columns of the exercise pages, and the rows under the column buttons.
-constexpr int kCol1 = 220;
-constexpr int kCol2 = 330;
+constexpr int kCol1 = 240;
+constexpr int kCol2 = 360;
 constexpr int kFirstRow = 104;
 
 } // namespace
@@ -157,24 +157,24 @@ const LabelRow kLabels[] = {
     {"Sekunden", 1, kCol2, 54, 90},
     {"Zeit aller Atemübungen:", 1, 16, 76, 200},
     {"Vollatmung: ", 1, 16, kFirstRow + 3, 90},
-    {"Ausatmen:", 1, 110, kFirstRow + 3, 100},
-    {"Anhalten:", 1, 110, kFirstRow + kRow + 3, 100},
-    {"Einatmen:", 1, 110, kFirstRow + 2 * kRow + 3, 100},
-    {"Anhalten:", 1, 110, kFirstRow + 3 * kRow + 3, 100},
+    {"Ausatmen:", 1, 128, kFirstRow + 3, 100},
+    {"Anhalten:", 1, 128, kFirstRow + kRow + 3, 100},
+    {"Einatmen:", 1, 128, kFirstRow + 2 * kRow + 3, 100},
+    {"Anhalten:", 1, 128, kFirstRow + 3 * kRow + 3, 100},
     {"Anzahl der Durchgänge: ", 1, 16, kFirstRow + 4 * kRow + 3, 200},
-    {"Wechselatmung: ", 1, 16, kFirstRow + 5 * kRow + 11, 94},
-    {"Ausatmen: ", 1, 110, kFirstRow + 5 * kRow + 11, 100},
-    {"Einatmen: ", 1, 110, kFirstRow + 6 * kRow + 11, 100},
+    {"Wechselatmung: ", 1, 16, kFirstRow + 5 * kRow + 11, 110},
+    {"Ausatmen: ", 1, 128, kFirstRow + 5 * kRow + 11, 100},
+    {"Einatmen: ", 1, 128, kFirstRow + 6 * kRow + 11, 100},
     {"Anzahl der  Durchgänge:", 1, 16, kFirstRow + 7 * kRow + 11, 200},
     // Body exercises
     {"Gesamtzeit der Körperübungen:", 2, 16, 14, 200},
     {"einschließlich 128 sec Vor/Nachbereitungszeit", 2, 16, 32, 300},
-    {"Anzahl der", 2, kCol1, 46, 100},
-    {"Durchgänge", 2, kCol1, 60, 100},
-    {"Sekunden ", 2, kCol2, 46, 100},
-    {"pro Bewegung", 2, kCol2, 60, 100},
-    {"Anzahl aller", 2, 16, 72, 200},
-    {"Durchgänge:", 2, 16, 86, 200},
+    {"Anzahl der", 2, kCol1, 50, 100},
+    {"Durchgänge", 2, kCol1, 64, 100},
+    {"Sekunden ", 2, kCol2, 50, 100},
+    {"pro Bewegung", 2, kCol2, 64, 100},
+    {"Anzahl aller", 2, 16, 76, 200},
+    {"Durchgänge:", 2, 16, 90, 200},
     {"Hände auf/zu: ", 2, 16, kFirstRow + 3, 200},
     {"Hände drehen:", 2, 16, kFirstRow + kYogRow + 3, 200},
     {"Schulter rollen:", 2, 16, kFirstRow + 2 * kYogRow + 3, 200},
@@ -188,13 +188,13 @@ const LabelRow kLabels[] = {
     // Eye exercises
     {"Gesamtzeit der Augenübungen:", 3, 16, 14, 200},
     {"einschließlich 120 sec Vor/Nachbereitungszeit", 3, 16, 32, 300},
-    {"Anzahl der", 3, kCol1, 46, 100},
-    {"Durchgänge", 3, kCol1, 60, 100},
-    {"Sekunden", 3, kCol2, 46, 100},
-    {"pro Bewegung", 3, kCol2, 60, 100},
-    {"Anzahl aller:", 3, 16, 72, 100},
-    {"Durchgänge", 3, 16, 86, 100},
-    {"Zeiten", 3, 120, 79, 90},
+    {"Anzahl der", 3, kCol1, 50, 100},
+    {"Durchgänge", 3, kCol1, 64, 100},
+    {"Sekunden", 3, kCol2, 50, 100},
+    {"pro Bewegung", 3, kCol2, 64, 100},
+    {"Anzahl aller:", 3, 16, 76, 100},
+    {"Durchgänge", 3, 16, 90, 100},
+    {"Zeiten", 3, kCol2 - 60, 83, 60},
     {"Augen wagrecht bewegen:", 3, 16, kFirstRow + 3, 200},
     {"Augen senkrecht bewegen:", 3, 16, kFirstRow + kRow + 3, 200},
     {"Augen nah/fern fokussieren:", 3, 16, kFirstRow + 2 * kRow + 3, 200},
@@ -202,7 +202,7 @@ const LabelRow kLabels[] = {
     {"Sekunden", 3, kCol2, kFirstRow + 3 * kRow + 6, 90},
     {"Hände auf Augen legen:", 3, 16, kFirstRow + 4 * kRow + 3, 200},
     // Relaxation
-    {"Gesamtzeit der Entspannungsübungen:", 4, 16, 14, 230},
+    {"Gesamtzeit der Entspannungsübungen:", 4, 16, 14, 270},
     {"einschließlich 85sec Vor/Nachbereitungszeit", 4, 16, 32, 300},
     {"Minuten", 4, 160, 84, 54},
     {"Sekunden", 4, 214, 84, 60},
@@ -247,7 +247,7 @@ const std::vector<TFMenue::ColumnButton>& ColumnButtons() {
          "minus 1",
          -1,
          1,
-         kCol1 + 52,
+         kCol1 + 58,
          72,
          {"SEAtm1m", "SEAtm2m", "SEAtm3m", "SEAtm4m", "SEAtm5m", "SEAtm6m"}},
         {"BAtmenPlusS",
@@ -261,7 +261,7 @@ const std::vector<TFMenue::ColumnButton>& ColumnButtons() {
          "minus 1",
          -1,
          1,
-         kCol2 + 52,
+         kCol2 + 58,
          72,
          {"SEAtm1s", "SEAtm2s", "SEAtm3s", "SEAtm4s", "SEAtm5s", "SEAtm6s"}},
         {"BYogaPLus",
@@ -280,10 +280,10 @@ const std::vector<TFMenue::ColumnButton>& ColumnButtons() {
          76,
          {"SEYog1D", "SEYog2D", "SEYog3D", "SEYog4D", "SEYog5D", "SEYog6D", "SEYog7D", "SEYog8D",
           "SEYog9D", "SEYog10D"}},
-        {"ButtonAugenDplus", "plus 1", 1, 3, kCol1, 76, {"SEAug1D", "SEAug2D", "SEAug3D"}},
-        {"ButtonAugenDminus", "minus 1", -1, 3, kCol1 + 52, 76, {"SEAug1D", "SEAug2D", "SEAug3D"}},
-        {"ButtonAugenSplus", "plus 1", 1, 3, kCol2 + 52, 76, {"SEAug1s", "SEAug2s", "SEAug3s"}},
-        {"ButtonAugenSminus", "minus 1", -1, 3, kCol2 + 104, 76, {"SEAug1s", "SEAug2s", "SEAug3s"}},
+        {"ButtonAugenDplus", "plus 1", 1, 3, kCol1 - 120, 80, {"SEAug1D", "SEAug2D", "SEAug3D"}},
+        {"ButtonAugenDminus", "minus 1", -1, 3, kCol1 - 62, 80, {"SEAug1D", "SEAug2D", "SEAug3D"}},
+        {"ButtonAugenSplus", "plus 1", 1, 3, kCol2, 80, {"SEAug1s", "SEAug2s", "SEAug3s"}},
+        {"ButtonAugenSminus", "minus 1", -1, 3, kCol2 + 58, 80, {"SEAug1s", "SEAug2s", "SEAug3s"}},
         {"BEntspPlusM",
          "plus 1",
          1,
@@ -365,6 +365,9 @@ TFMenue::TFMenue(UDaten& daten, rt::Clock& clock)
 
     Form->setBorder(rt::Form::Border::Dialog);
     TNB1 = new QTabWidget(Form);
+    // All five captions in one row, blanks and all.
+    TNB1->setUsesScrollButtons(false);
+    TNB1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 3px; }"));
     for (int page = 0; page < int(kPageCaptions.size()); ++page) {
         auto* w = new QWidget;
         TNB1->addTab(w, QString::fromUtf8(kPageCaptions[size_t(page)]));
@@ -436,7 +439,7 @@ void TFMenue::CreateExercisePage(QWidget* page, int index) {
         if (b.page != index)
             continue;
         auto* button = new QPushButton(QString::fromLatin1(b.caption), page);
-        rt::setBounds(button, b.x, b.y, 50, 24);
+        rt::setBounds(button, b.x, b.y, index == 4 ? 52 : 56, 24);
         QObject::connect(button, &QPushButton::clicked, [this, &b] { StepColumn(b); });
         buttons_.emplace_back(QString::fromLatin1(b.name), button);
     }
