@@ -166,6 +166,10 @@ QString shown(const QString& path) {
 } // namespace
 
 void UDaten::LoadSettings() {
+    // Changes that could not be saved are newer than the file: they hold until Quillet ends
+    // or a later save succeeds, as the user was told.
+    if (unsaved_)
+        return;
     QByteArray bytes;
     const rt::FileResult read = rt::readFile(SettingsPath, kSettingsSize, bytes);
     if (!read.ok && !read.existed) {
@@ -221,6 +225,11 @@ void UDaten::LoadSettings() {
 }
 
 bool UDaten::SaveSettings() {
+    unsaved_ = !saveRecord();
+    return !unsaved_;
+}
+
+bool UDaten::saveRecord() {
     if (keepFile_) {
         problem(QStringLiteral("Die Einstellungen können nicht gespeichert werden: Die Datei "
                                "„%1“ konnte nicht gelesen werden (%2). Damit nichts verloren "

@@ -91,12 +91,17 @@ public:
 
     // The file could not be read in this run, so it must not be replaced.
     bool keepsFile() const { return keepFile_; }
+    // The last save failed: the record in memory is newer than the file, and reading the file
+    // again would lose it, so LoadSettings leaves the record alone until a save succeeds.
+    bool unsaved() const { return unsaved_; }
 
     static constexpr char kPasswortPlaceholder = '*';
 
 private:
     void problem(const QString& text);
+    bool saveRecord();
 
     bool keepFile_ = false;
+    bool unsaved_ = false;
     QString keepReason_;
 };

@@ -404,19 +404,41 @@ TEST_F(SettingsFile, ASaveThatCannotWriteEveryByteLeavesTheEarlierFileExactlyAsI
 }
 
 TEST_F(SettingsFile, AFailedFirstSaveLeavesNoFileAndDoesNotSpeakOfAnEarlierOne) {
-    daten.LocateSettingsFile();
     for (const Failure& f : everyFailure()) {
         SCOPED_TRACE(f.what);
         failures = 0;
         problems.clear();
-        daten.fileOps = f.ops;
-        daten.LoadSettings(); // no file: the defaults are written
+        UDaten first; // a first start, each time
+        first.WindowsDir = dir.path();
+        first.onProblem = [this](const QString& t) { problems << t; };
+        first.LocateSettingsFile();
+        first.fileOps = f.ops;
+        first.LoadSettings(); // no file: the defaults are written
         EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty())
             << "an empty or partial file was left";
         ASSERT_EQ(problems.size(), 1);
         EXPECT_FALSE(problems[0].contains(QStringLiteral("bisherige")))
             << problems[0].toStdString();
     }
+}
+
+TEST_F(SettingsFile, ChangesThatCouldNotBeSavedAreNotReadOverByTheOldFile) {
+    daten.LocateSettingsFile();
+    daten.LoadSettings();
+    ASSERT_TRUE(QFile::exists(path()));
+    const rt::FileOps system = daten.fileOps;
+    daten.fileOps = everyFailure()[0].ops;
+    daten.Settings.m1 = 33;
+    EXPECT_FALSE(daten.SaveSettings());
+    EXPECT_TRUE(daten.unsaved());
+    daten.LoadSettings(); // the board reads the file again after the settings window
+    EXPECT_EQ(daten.Settings.m1, 33) << "the user was told the changes hold until Quillet ends";
+    daten.fileOps = system;
+    EXPECT_TRUE(daten.SaveSettings());
+    EXPECT_FALSE(daten.unsaved());
+    daten.Settings.m1 = 1;
+    daten.LoadSettings();
+    EXPECT_EQ(daten.Settings.m1, 33);
 }
 
 // Run by tests/settings/full-disk.sh on a small file system it has filled up.
