@@ -289,14 +289,7 @@ void SpeedButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
 }
 
-// ---- SpinEdit, CheckBox
-
-SpinEdit::SpinEdit(QWidget* parent) : QSpinBox(parent) {
-    connect(this, &QSpinBox::valueChanged, this, [this](int) {
-        if (onChange)
-            onChange();
-    });
-}
+// ---- CheckBox
 
 CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {
     connect(this, &QCheckBox::clicked, this, [this](bool) {

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QSpinBox>
 #include <QTimer>
 #include <QWidget>
 
@@ -150,12 +149,6 @@ private:
 
 // Makes the colour of a bitmap's bottom-left pixel transparent.
 QImage keyOutBottomLeft(const QImage& bitmap);
-
-class SpinEdit : public QSpinBox {
-public:
-    explicit SpinEdit(QWidget* parent);
-    Handler onChange;
-};
 
 class CheckBox : public QCheckBox {
 public:
