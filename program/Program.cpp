@@ -7,6 +7,7 @@
 #include "runtime/DataFiles.h"
 #include "runtime/ErrorReport.h"
 #include "runtime/MessageBox.h"
+#include "runtime/SingleInstance.h"
 #include "runtime/audio/PulsePlayer.h"
 #include "sequences/UProcAtm.h"
 #include "sequences/UProcAug.h"
@@ -83,6 +84,11 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     QApplication app(argc, argv);
     rt::setupApplication(app);
 
+    // One copy per settings folder: a second start brings the first to the front and ends.
+    rt::SingleInstance instance(UDaten::userConfigDir(), rt::SingleInstance::runtimeFolder());
+    if (!instance.acquire())
+        return 0;
+
     rt::SystemClock clock;
     rt::MessageBoxReport report;
     rt::PulsePlayer pulse(report);
@@ -120,6 +126,7 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };
     board.Form->show();
+    instance.onRaise = [&board] { board.Form->bringToFront(); };
     if (hooks.shown)
         hooks.shown(board);
     const int result = app.exec();

@@ -248,6 +248,14 @@ void Form::showModal() {
     setWindowModality(Qt::NonModal);
 }
 
+void Form::bringToFront() {
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void Form::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (modalLoop_)

@@ -47,6 +47,8 @@ public:
 
     // Shows the window modal to the whole program and returns when it closes.
     void showModal();
+    // Shows the window above the others and gives it the focus, also when it was minimised.
+    void bringToFront();
 
     // The caption reaches the window system once per pass of the event loop, however often it
     // changed in that pass (the two countdowns both write it in the same second).
