@@ -328,6 +328,19 @@ TEST_F(Menue, StopwatchCountsAcrossMidnightAndBeyondSixteenBits) {
         EXPECT_EQ(menue->StopwatchDisplay(page)->caption(), QStringLiteral("Stopp - Uhr"));
 }
 
+TEST_F(Menue, ActivatingTheOpenWindowAgainKeepsWhatWasChanged) {
+    open();
+    menue->Form->show();
+    field("SEAtm1s").setValue(33);
+    // As after one of the window's own message boxes: the window is activated again.
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(menue->Form, &activate);
+    QApplication::processEvents();
+    EXPECT_EQ(field("SEAtm1s").value(), 33);
+    EXPECT_EQ(daten.Settings.Atm1s, 33);
+    menue->Form->hide();
+}
+
 TEST_F(Menue, OutOfRangeValuesOfTheFileAreBroughtIntoRange) {
     TSettings s;
     s.Yog3D = 5000;
