@@ -3,7 +3,9 @@
 // contracts the program relies on.
 //
 //   quillet_picturegen --root <repository> [--sheet <png>] [--only <regex>] [--fast]
+//   quillet_picturegen --app-icon <folder>      (the desktop icon only, below <folder>/hicolor)
 
+#include "AppIcon.h"
 #include "Catalogue.h"
 #include "Contracts.h"
 #include "Output.h"
@@ -42,8 +44,20 @@ int main(int argc, char** argv) {
         QStringLiteral("poses"));
     const QCommandLineOption headOpt(QStringLiteral("preview-head"),
                                      QStringLiteral("Let the preview show the heads close up."));
-    cli.addOptions({rootOpt, sheetOpt, onlyOpt, fastOpt, previewOpt, headOpt});
+    const QCommandLineOption appIconOpt(
+        QStringLiteral("app-icon"),
+        QStringLiteral("Draw the desktop icon in every size below <folder>/hicolor, and stop."),
+        QStringLiteral("folder"));
+    cli.addOptions({rootOpt, sheetOpt, onlyOpt, fastOpt, previewOpt, headOpt, appIconOpt});
     cli.process(app);
+    if (cli.isSet(appIconOpt)) {
+        QString error;
+        if (!writeAppIcon(cli.value(appIconOpt), &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
     if (!cli.isSet(rootOpt)) {
         std::fprintf(stderr, "--root is required\n");
         return 2;
