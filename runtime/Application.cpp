@@ -22,6 +22,9 @@ void prepareDisplay() {
 void setupApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("Quillet"));
     app.setOrganizationName(QStringLiteral("Quillet"));
+    // The desktop entry's name (without ".desktop"): Wayland's app id and what the desktop uses
+    // to match our windows with the launcher, its icon and its name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillet.Quillet"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
     auto* translator = new QTranslator(&app);
