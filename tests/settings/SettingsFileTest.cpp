@@ -475,8 +475,12 @@ TEST(SettingsOnAFullDisk, TheUsersFileSurvivesAndTheFailureIsTold) {
     }
     refill.close();
     problems.clear();
-    daten.LoadSettings();
-    EXPECT_FALSE(QFileInfo::exists(daten.SettingsPath)) << "an empty file was left";
+    UDaten first; // a first start on the full disk
+    first.onProblem = [&](const QString& t) { problems << t; };
+    first.WindowsDir = daten.WindowsDir;
+    first.LocateSettingsFile();
+    first.LoadSettings();
+    EXPECT_FALSE(QFileInfo::exists(first.SettingsPath)) << "an empty file was left";
     EXPECT_EQ(problems.size(), 1);
 }
 
