@@ -40,6 +40,15 @@ void jpegMessage(j_common_ptr cinfo, int level) {
         jpegFail(cinfo);
 }
 
+QByteArray tooLarge(std::uint64_t width, std::uint64_t height) {
+    return QStringLiteral("Das Bild ist laut seinem Kopf %1 × %2 Bildpunkte groß, mehr als die "
+                          "%3 Megapixel, die Quillet annimmt; es ist vermutlich beschädigt.")
+        .arg(width)
+        .arg(height)
+        .arg(kMaxPicturePixels / 1'000'000)
+        .toLocal8Bit();
+}
+
 // Kept free of C++ objects with destructors between setjmp and the calls that may jump.
 bool decodeJpegFile(std::FILE* f, QImage* out, JpegError* err) {
     jpeg_decompress_struct cinfo;
@@ -54,6 +63,13 @@ bool decodeJpegFile(std::FILE* f, QImage* out, JpegError* err) {
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, f);
     jpeg_read_header(&cinfo, TRUE);
+    // The header alone may claim any size: refuse before a pixel is allocated.
+    if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxPicturePixels) {
+        std::snprintf(err->message, sizeof err->message, "%s",
+                      tooLarge(cinfo.image_width, cinfo.image_height).constData());
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     cinfo.out_color_space = JCS_EXT_BGRX; // the bytes of Format_RGB32 on little-endian machines
     jpeg_start_decompress(&cinfo);
     *out = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
@@ -75,6 +91,27 @@ bool decodeJpegFile(std::FILE* f, QImage* out, JpegError* err) {
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return true;
+}
+
+// The width and height a BMP's header claims (the height's sign only says which way the rows
+// run); none for anything else.
+QSize bmpHeaderSize(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray h = f.read(26);
+    if (h.size() < 26 || !h.startsWith("BM"))
+        return {};
+    auto int32At = [&](int at) {
+        return qint32(quint32(quint8(h[at])) | quint32(quint8(h[at + 1])) << 8 |
+                      quint32(quint8(h[at + 2])) << 16 | quint32(quint8(h[at + 3])) << 24);
+    };
+    if (int32At(14) == 12) // the old OS/2 header: two 16-bit sizes
+        return QSize(quint8(h[18]) | quint8(h[19]) << 8, quint8(h[20]) | quint8(h[21]) << 8);
+    const qint64 width = int32At(18);
+    const qint64 height = int32At(22);
+    return QSize(int(std::min<qint64>(std::abs(width), INT32_MAX)),
+                 int(std::min<qint64>(std::abs(height), INT32_MAX)));
 }
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
@@ -105,7 +142,14 @@ Picture decodePictureFile(const QString& absolutePath) {
     if (lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg")))
         return decodeJpeg(absolutePath);
     Picture result;
+    const QSize claimed = bmpHeaderSize(absolutePath);
+    if (std::uint64_t(claimed.width()) * std::uint64_t(claimed.height()) > kMaxPicturePixels) {
+        result.error = QString::fromLocal8Bit(tooLarge(claimed.width(), claimed.height()));
+        return result;
+    }
     QImageReader reader(absolutePath);
+    // Qt's own ceiling for what a decoder may allocate, in MiB: the same limit, at 4 bytes a pixel.
+    reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)));
     if (!reader.read(&result.image))
         result.error = reader.errorString();
     return result;

@@ -3,11 +3,16 @@
 #include <QImage>
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 namespace rt {
 
 class DataFiles;
+
+// Far above any picture Quillet ships (1280 x 720); a header that claims more belongs to a
+// damaged or hostile file, and is refused before anything is allocated for it.
+constexpr std::uint64_t kMaxPicturePixels = 64'000'000;
 
 // A decoded picture, or the loader's reason why there is none.
 struct Picture {

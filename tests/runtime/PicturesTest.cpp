@@ -75,6 +75,51 @@ TEST(JpegLoader, DamagedFilesGiveLibjpegsMessage) {
 
 // ---- finding and loading by the program's paths
 
+// Pictures whose header claims billions of pixels are refused from the header, before the
+// loader reserves memory for them.
+TEST(PictureLoaders, RefuseHeadersThatClaimHugePictures) {
+    QTemporaryDir dir;
+    QImage small(8, 8, QImage::Format_RGB32);
+    small.fill(Qt::red);
+
+    const QString jpeg = dir.filePath("huge.jpg");
+    ASSERT_TRUE(small.save(jpeg, "JPG"));
+    QFile f(jpeg);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    const qsizetype sof = bytes.indexOf(QByteArray("\xff\xc0", 2));
+    ASSERT_GT(sof, 0);
+    // Height and width follow the marker, its length and the sample precision.
+    const quint16 height = 63'000, width = 16'397;
+    bytes[sof + 5] = char(height >> 8);
+    bytes[sof + 6] = char(height & 0xff);
+    bytes[sof + 7] = char(width >> 8);
+    bytes[sof + 8] = char(width & 0xff);
+    f.seek(0);
+    f.write(bytes);
+    f.close();
+    rt::Picture p = rt::decodePictureFile(jpeg);
+    EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.contains("16397 × 63000")) << p.error.toStdString();
+    EXPECT_TRUE(p.image.isNull());
+
+    const QString bmp = dir.filePath("huge.bmp");
+    ASSERT_TRUE(small.save(bmp, "BMP"));
+    QFile b(bmp);
+    ASSERT_TRUE(b.open(QIODevice::ReadWrite));
+    QByteArray header = b.read(54);
+    const qint32 side = 20'000;
+    for (int at : {18, 22})
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = char((side >> (8 * i)) & 0xff);
+    b.seek(0);
+    b.write(header);
+    b.close();
+    p = rt::decodePictureFile(bmp);
+    EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.contains("Megapixel")) << p.error.toStdString();
+}
+
 TEST(ProgramPaths, ResolvedWhateverTheLetterCaseAndSeparator) {
     const rt::DataFiles files(QStringList{kData});
     const QString expected = kData + QStringLiteral("/Pictures/Start/start1.jpg");
