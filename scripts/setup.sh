@@ -15,6 +15,8 @@ packages=(
     pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus util-linux
     # the generators of pictures and narration
     sox libsox-fmt-base espeak-ng
+    # the Debian package and its checks (scripts/package.sh)
+    dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()
