@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds Quillet warning-free and runs every test twice: once
 # as built, once under AddressSanitizer and UndefinedBehaviorSanitizer. The sound tests play
-# through a private PulseAudio server with a null sink; widgets draw off screen.
+# through a private PulseAudio server with a null sink; widgets draw off screen. Last, builds
+# the Debian package and checks it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -45,6 +46,12 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:inter
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON -DQUILLET_BENCHMARKS=OFF
+
+# The Debian package, built and checked (scripts/package.sh).
+if ! env -u ASAN_OPTIONS -u LSAN_OPTIONS -u UBSAN_OPTIONS bash scripts/package.sh; then
+    echo "== the package did not pass its checks" >&2
+    status=1
+fi
 
 if ((status != 0)); then
     echo "== some tests failed" >&2
