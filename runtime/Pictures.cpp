@@ -1,6 +1,7 @@
 #include "runtime/Pictures.h"
 
 #include "runtime/DataFiles.h"
+#include "runtime/SafeFile.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -24,10 +25,35 @@ struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    int code = 0; // libjpeg's message code of the failure
 };
+
+// The common reasons in German, libjpeg's own words after them.
+QString germanJpegReason(const JpegError& err) {
+    QString german;
+    switch (err.code) {
+    case JWRN_JPEG_EOF:
+    case JERR_INPUT_EOF:
+        german = QStringLiteral("Die Datei endet vorzeitig, das Bild ist unvollständig");
+        break;
+    case JERR_NO_SOI:
+        german = QStringLiteral("Die Datei ist kein JPEG-Bild");
+        break;
+    case JERR_OUT_OF_MEMORY:
+        german = QStringLiteral("Für das Bild ist nicht genug Speicher frei");
+        break;
+    default:
+        german = QStringLiteral("Das Bild ist beschädigt");
+        break;
+    }
+    return err.message[0] ? german + QStringLiteral(" (") + QString::fromLocal8Bit(err.message) +
+                                QLatin1Char(')')
+                          : german;
+}
 
 [[noreturn]] void jpegFail(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<JpegError*>(cinfo->err);
+    err->code = cinfo->err->msg_code;
     (*cinfo->err->format_message)(cinfo, err->message);
     std::longjmp(err->jump, 1);
 }
@@ -74,7 +100,8 @@ bool decodeJpegFile(std::FILE* f, QImage* out, JpegError* err) {
     jpeg_start_decompress(&cinfo);
     *out = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
     if (out->isNull()) {
-        std::snprintf(err->message, sizeof err->message, "Out of memory for %ux%u pixels",
+        std::snprintf(err->message, sizeof err->message,
+                      "Für das Bild (%u × %u Bildpunkte) ist nicht genug Speicher frei",
                       cinfo.output_width, cinfo.output_height);
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -123,7 +150,7 @@ Picture decodeJpeg(const QString& absolutePath) {
     Picture result;
     std::FILE* f = std::fopen(QFile::encodeName(absolutePath).constData(), "rb");
     if (!f) {
-        result.error = QString::fromLocal8Bit(std::strerror(errno));
+        result.error = systemReason(errno);
         return result;
     }
     JpegError err;
@@ -132,8 +159,10 @@ Picture decodeJpeg(const QString& absolutePath) {
     std::fclose(f);
     if (ok)
         result.image = std::move(image);
-    else
+    else if (err.code == 0) // refused by the program itself, already in German
         result.error = QString::fromLocal8Bit(err.message);
+    else
+        result.error = germanJpegReason(err);
     return result;
 }
 
@@ -150,8 +179,24 @@ Picture decodePictureFile(const QString& absolutePath) {
     QImageReader reader(absolutePath);
     // Qt's own ceiling for what a decoder may allocate, in MiB: the same limit, at 4 bytes a pixel.
     reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)));
-    if (!reader.read(&result.image))
-        result.error = reader.errorString();
+    if (!reader.read(&result.image)) {
+        QString german;
+        switch (reader.error()) {
+        case QImageReader::FileNotFoundError:
+            german = QStringLiteral("Die Datei wurde nicht gefunden");
+            break;
+        case QImageReader::UnsupportedFormatError:
+            german = QStringLiteral("Das Bildformat wird nicht erkannt");
+            break;
+        case QImageReader::DeviceError:
+            german = QStringLiteral("Die Datei kann nicht gelesen werden");
+            break;
+        default:
+            german = QStringLiteral("Das Bild ist beschädigt");
+            break;
+        }
+        result.error = german + QStringLiteral(" (") + reader.errorString() + QLatin1Char(')');
+    }
     return result;
 }
 

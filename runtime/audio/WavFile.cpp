@@ -31,6 +31,30 @@ std::int16_t toInt16(float sample) {
     return static_cast<std::int16_t>(scaled);
 }
 
+// The common reasons in German, libsndfile's own words after them.
+QString germanReason(SNDFILE* file) {
+    QString german;
+    switch (sf_error(file)) {
+    case SF_ERR_UNRECOGNISED_FORMAT:
+        german = QStringLiteral("Das Tonformat wird nicht unterstützt");
+        break;
+    case SF_ERR_SYSTEM:
+        german = QStringLiteral("Die Datei kann nicht gelesen werden");
+        break;
+    case SF_ERR_MALFORMED_FILE:
+        german = QStringLiteral("Die Tondatei ist beschädigt");
+        break;
+    case SF_ERR_UNSUPPORTED_ENCODING:
+        german = QStringLiteral("Die Kodierung der Tondatei wird nicht unterstützt");
+        break;
+    default:
+        german = QStringLiteral("Die Tondatei ist nicht lesbar");
+        break;
+    }
+    return german + QStringLiteral(" (") + QString::fromLocal8Bit(sf_strerror(file)) +
+           QLatin1Char(')');
+}
+
 } // namespace
 
 bool WavFile::read(const QString& path, WavFile& out, QString& error) {
@@ -45,7 +69,7 @@ bool WavFile::read(const QString& path, WavFile& out, QString& error) {
         sf_open(QFile::encodeName(path).constData(), SFM_READ, &info));
     if (!file || info.channels <= 0 || info.samplerate <= 0) {
         error = QStringLiteral("Die Tondatei „%1“ kann nicht gelesen werden: %2")
-                    .arg(path, QString::fromLocal8Bit(sf_strerror(file.get())));
+                    .arg(path, germanReason(file.get()));
         return false;
     }
 
@@ -70,7 +94,7 @@ bool WavFile::read(const QString& path, WavFile& out, QString& error) {
     }
     if (sf_error(file.get()) != SF_ERR_NO_ERROR) {
         error = QStringLiteral("Die Tondatei „%1“ kann nicht gelesen werden: %2")
-                    .arg(path, QString::fromLocal8Bit(sf_strerror(file.get())));
+                    .arg(path, germanReason(file.get()));
         return false;
     }
 

@@ -168,6 +168,8 @@ TEST_F(WavFileTest, ErrorsNameThePath) {
         QStringLiteral("Die Tondatei „%1“ kann nicht gelesen werden: ").arg(text);
     EXPECT_TRUE(error.startsWith(prefix)) << error.toStdString();
     EXPECT_GT(error.size(), prefix.size()) << "libsndfile's reason is missing";
+    EXPECT_TRUE(error.mid(prefix.size()).startsWith(QStringLiteral("Das Tonformat wird nicht")))
+        << "the reason comes in German first: " << error.toStdString();
     EXPECT_EQ(wav.sampleRate, 0);
     EXPECT_TRUE(wav.samples.empty());
 

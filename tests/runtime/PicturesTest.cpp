@@ -49,7 +49,7 @@ TEST(JpegLoader, DecodesToTheSamePixelsAsQt) {
     EXPECT_LE(worst, 4);
 }
 
-TEST(JpegLoader, DamagedFilesGiveLibjpegsMessage) {
+TEST(JpegLoader, DamagedFilesAreToldInGermanWithLibjpegsMessage) {
     QTemporaryDir dir;
     const QByteArray good = fileBytes(kData + QStringLiteral("/Pictures/Start/sunset.jpg"));
     ASSERT_GT(good.size(), 2000);
@@ -58,19 +58,31 @@ TEST(JpegLoader, DamagedFilesGiveLibjpegsMessage) {
     writeFile(truncated, good.left(good.size() / 2));
     rt::Picture p = rt::decodeJpeg(truncated);
     EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.startsWith(QStringLiteral("Die Datei endet vorzeitig")))
+        << p.error.toStdString();
     EXPECT_TRUE(p.error.contains(QStringLiteral("Premature end"))) << p.error.toStdString();
 
     const QString text = dir.path() + QStringLiteral("/text.jpg");
     writeFile(text, "this is not a picture at all");
     p = rt::decodeJpeg(text);
     EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.startsWith(QStringLiteral("Die Datei ist kein JPEG-Bild")))
+        << p.error.toStdString();
     EXPECT_TRUE(p.error.contains(QStringLiteral("Not a JPEG file"))) << p.error.toStdString();
 
     const QString headerOnly = dir.path() + QStringLiteral("/header.jpg");
     writeFile(headerOnly, good.left(300));
     EXPECT_FALSE(rt::decodeJpeg(headerOnly).ok());
 
-    EXPECT_FALSE(rt::decodeJpeg(dir.path() + QStringLiteral("/none.jpg")).ok());
+    p = rt::decodeJpeg(dir.path() + QStringLiteral("/none.jpg"));
+    EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.contains(QStringLiteral("nicht"))) << p.error.toStdString();
+
+    const QString notBmp = dir.path() + QStringLiteral("/text.bmp");
+    writeFile(notBmp, "this is not a picture at all");
+    p = rt::decodePictureFile(notBmp);
+    EXPECT_FALSE(p.ok());
+    EXPECT_TRUE(p.error.startsWith(QStringLiteral("Das Bild"))) << p.error.toStdString();
 }
 
 // ---- finding and loading by the program's paths
