@@ -2,7 +2,7 @@
 # Builds Quillet's fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # into build-fuzz and runs each for the given number of seconds over a copy of its seed corpus.
 # Prints executions and findings per target; exits non-zero on any crash, leak, timeout or
-# out-of-memory. Findings are kept in build-fuzz/fuzz-findings/<target>/.
+# out-of-memory. Findings are kept in build-fuzz/fuzz-findings/<target>/ (or $FUZZ_FINDINGS/<target>/).
 #   bash scripts/fuzz.sh [seconds-per-target]     (default 60)
 # Environment: FUZZ_JOBS=2 runs that many targets side by side; FUZZ_TARGETS="jpeg wav" a choice.
 # Needs clang and libclang-rt-dev (scripts/setup.sh installs them).
@@ -12,6 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 jobs=${FUZZ_JOBS:-1}
 targets=(${FUZZ_TARGETS:-settings jpeg bmp wav})
+findings_dir=${FUZZ_FINDINGS:-$build/fuzz-findings}
 
 for tool in clang clang++ cmake ninja; do
     command -v "$tool" >/dev/null || { echo "fuzz: $tool is missing (bash scripts/setup.sh)" >&2; exit 1; }
@@ -37,7 +38,7 @@ if [[ -f "$root/scripts/lsan.supp" && -z "${LSAN_OPTIONS:-}" ]]; then
 fi
 
 run_target() {
-    local t=$1 work="$build/fuzz-run/$1" findings="$build/fuzz-findings/$1"
+    local t=$1 work="$build/fuzz-run/$1" findings="$findings_dir/$1"
     rm -rf "$work"
     mkdir -p "$work/corpus" "$findings"
     cp "$root/fuzz/corpus/$t/"* "$work/corpus/" 2>/dev/null || true
@@ -64,7 +65,7 @@ for t in "${targets[@]}"; do
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -n 1)
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log" | tail -n 1)
     units=$(find "$work/corpus" -type f | wc -l)
-    found=$(find "$build/fuzz-findings/$t" -type f | wc -l)
+    found=$(find "$findings_dir/$t" -type f | wc -l)
     result=ok
     if ((rc != 0 || found > 0)); then
         result="FAILED (exit $rc): $(grep -m1 -E '^==[0-9]+==ERROR|SUMMARY|runtime error|deadly signal|Timeout|out-of-memory' "$work/log" || echo 'see log')"
@@ -72,5 +73,5 @@ for t in "${targets[@]}"; do
     fi
     printf '%-10s %12s %10s %8s %8s  %s\n' "$t" "${execs:-?}" "${rate:-?}" "$units" "$found" "$result"
 done
-echo "fuzz: logs in $build/fuzz-run/<target>/log, findings in $build/fuzz-findings/; $((SECONDS - started)) s in all"
+echo "fuzz: logs in $build/fuzz-run/<target>/log, findings in $findings_dir/; $((SECONDS - started)) s in all"
 exit $bad
