@@ -17,6 +17,8 @@ packages=(
     sox libsox-fmt-base espeak-ng
     # the Debian package and its checks (scripts/package.sh)
     dpkg-dev file desktop-file-utils appstream lintian
+    # the fuzz targets (clang with libFuzzer) and the soak runs at a faster clock
+    clang libclang-rt-dev libfaketime faketime
 )
 
 missing=()
