@@ -19,13 +19,14 @@ for tool in clang clang++ cmake ninja; do
 done
 
 started=$SECONDS
+mkdir -p "$build"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUILLET_FUZZ=ON -DQUILLET_TESTS=OFF -DQUILLET_BENCHMARKS=OFF >"$build.configure.log" 2>&1 ||
-    { cat "$build.configure.log" >&2; exit 1; }
+    -DQUILLET_FUZZ=ON -DQUILLET_TESTS=OFF -DQUILLET_BENCHMARKS=OFF >"$build/fuzz-configure.log" 2>&1 ||
+    { cat "$build/fuzz-configure.log" >&2; exit 1; }
 names=()
 for t in "${targets[@]}"; do names+=("fuzz_$t"); done
-cmake --build "$build" --target "${names[@]}" >"$build.build.log" 2>&1 ||
-    { tail -n 60 "$build.build.log" >&2; exit 1; }
+cmake --build "$build" --target "${names[@]}" >"$build/fuzz-build.log" 2>&1 ||
+    { tail -n 60 "$build/fuzz-build.log" >&2; exit 1; }
 echo "fuzz: built in $((SECONDS - started)) s; $seconds s per target, $jobs at a time"
 
 # Plug-ins and libraries from outside the build are not instrumented; what they leak on loading
