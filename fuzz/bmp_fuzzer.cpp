@@ -24,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "a picture without pixels was accepted\n");
         std::abort();
     }
-    if (picture.ok() && std::uint64_t(picture.image.width()) *
-                                std::uint64_t(picture.image.height()) >
-                            rt::kMaxPicturePixels) {
+    if (picture.ok() &&
+        std::uint64_t(picture.image.width()) * std::uint64_t(picture.image.height()) >
+            rt::kMaxPicturePixels) {
         std::fprintf(stderr, "a picture of %dx%d was accepted\n", picture.image.width(),
                      picture.image.height());
         std::abort();
