@@ -402,7 +402,7 @@ void TFMenue::CreatePage0(QWidget* page) {
     hours->setObjectName(QStringLiteral("SEdit12_24"));
     rt::setBounds(hours, 180, 14, 60, 22);
     hours->onChange = [this, hours] { S().HoursPerDay = std::uint8_t(hours->value()); };
-    fields_.emplace_back(nullptr, hours);
+    fields_.insert(hours->objectName(), hours);
 
     auto* reset = new QPushButton(QStringLiteral("Reset"), page);
     rt::setBounds(reset, 480, 12, 80, 28);
@@ -421,7 +421,7 @@ void TFMenue::CreateExercisePage(QWidget* page, int index) {
         field->setTypable(row.typable);
         rt::setBounds(field, row.x, row.y, 52, 22);
         field->onChange = [this, &row] { FieldChanged(row); };
-        fields_.emplace_back(&row, field);
+        fields_.insert(field->objectName(), field);
     }
     if (index == 0)
         return;
@@ -479,10 +479,7 @@ void TFMenue::FormCreate() {
 }
 
 rt::SpinField* TFMenue::Field(const QString& name) const {
-    for (const auto& [row, field] : fields_)
-        if (field->objectName() == name)
-            return field;
-    return nullptr;
+    return fields_.value(name, nullptr);
 }
 
 QWidget* TFMenue::Button(const QString& name) const {

@@ -3,6 +3,7 @@
 #include "runtime/Form.h"
 #include "runtime/Timer.h"
 
+#include <QHash>
 #include <QString>
 
 #include <array>
@@ -89,7 +90,8 @@ private:
     UDaten& daten_;
     rt::Clock& clock_;
     bool open_ = false;
-    std::vector<std::pair<const FieldRow*, rt::SpinField*>> fields_;
+    QHash<QString, rt::SpinField*> fields_; // by name
+
     std::vector<std::pair<QString, QWidget*>> buttons_;
     std::vector<std::pair<QString, rt::CheckBox*>> boxes_;
     std::array<QLineEdit*, 5> sumM_{};
