@@ -31,14 +31,7 @@ eval "$(bash scripts/pulse-test-server.sh)"
 
 # Settings with the quick start on, everything else at its defaults.
 mkdir -p "$work/config/quillet"
-bytes=(1 42 0 0 0 0 0 0 0  0 1 1 1 24 1 1
-       0 0 45 0 0 0 0 0 10 0 0 0 0 0 0 0 7 0 0 0 0 0 7 0 5 0 6 0 5 0
-       0 0 5 0 0 0 1 0 0 0 4 0 0 0 1 0 8 0 0 0 7 0 0 0 6 0 8 0
-       4 0 1 0 4 0 1 0 4 0 1 0 2 0 2 0 1 0 2 0 1 0 2 0 2 0 2 0 4 0 2 0 4 0 4 0 4 0 2 0
-       5 0 2 0 5 0 2 0 5 0 2 0 1 0 0 0
-       0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 20 0 0 0 35 0)
-((${#bytes[@]} == 170)) || { echo "settings record is ${#bytes[@]} bytes" >&2; exit 1; }
-for b in "${bytes[@]}"; do printf "\\$(printf %03o "$b")"; done >"$work/config/quillet/User.dat"
+bash scripts/settings-record.sh DSTimer=1 >"$work/config/quillet/User.dat"
 
 ticks=$(getconf CLK_TCK)
 cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }

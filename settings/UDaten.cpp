@@ -1,6 +1,7 @@
 #include "settings/UDaten.h"
 
 #include "runtime/SafeFile.h"
+#include "settings/SettingsBounds.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -222,6 +223,31 @@ void UDaten::LoadSettings() {
     Settings = decodeSettings(record);
     // What is in memory now is what the file holds, so saving over it loses nothing.
     keepFile_ = false;
+    const std::vector<BoundsCorrection> fixed = boundSettings(Settings);
+    // The file keeps its values until the user saves; the same record is reported only once.
+    if (!fixed.empty() && record != reportedRecord_) {
+        reportedRecord_ = record;
+        reportBounds(fixed);
+    }
+}
+
+void UDaten::reportBounds(const std::vector<BoundsCorrection>& fixed) {
+    constexpr std::size_t kListed = 12;
+    QString lines;
+    for (std::size_t i = 0; i < fixed.size() && i < kListed; ++i)
+        lines += QStringLiteral("\n• %1: %2 statt %3")
+                     .arg(fixed[i].label)
+                     .arg(fixed[i].now)
+                     .arg(fixed[i].was);
+    if (fixed.size() > kListed)
+        lines += QStringLiteral("\n• und %1 weitere").arg(fixed.size() - kListed);
+    problem(QStringLiteral("In der Einstellungsdatei „%1“ %2 außerhalb der Grenzen des "
+                           "Einstellungsfensters. Quillet verwendet:%3\n\nDie Datei bleibt "
+                           "unverändert, bis Sie die Einstellungen speichern.")
+                .arg(shown(SettingsPath),
+                     fixed.size() == 1 ? QStringLiteral("liegt ein Wert")
+                                       : QStringLiteral("liegen %1 Werte").arg(fixed.size()),
+                     lines));
 }
 
 bool UDaten::SaveSettings() {

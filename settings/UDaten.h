@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 // The user's settings: one record of 170 bytes, stored whole in User.dat. Fields are named after
 // the settings-window control that edits them (Atm1m by SEAtm1m).
@@ -61,6 +63,8 @@ constexpr int kPasswortOffset = 0;
 SettingsBytes encodeSettings(const TSettings& s);
 TSettings decodeSettings(const SettingsBytes& bytes);
 
+struct BoundsCorrection;
+
 // The record in memory and its file. Holds the one `Settings` of the program.
 class UDaten {
 public:
@@ -99,9 +103,12 @@ public:
 
 private:
     void problem(const QString& text);
+    void reportBounds(const std::vector<BoundsCorrection>& fixed);
     bool saveRecord();
 
     bool keepFile_ = false;
     bool unsaved_ = false;
     QString keepReason_;
+    std::optional<SettingsBytes>
+        reportedRecord_; // the last record whose values were brought into bounds
 };

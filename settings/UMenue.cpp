@@ -4,6 +4,7 @@
 #include "runtime/Controls.h"
 #include "runtime/MessageBox.h"
 #include "runtime/SpinField.h"
+#include "settings/SettingsBounds.h"
 #include "settings/UDaten.h"
 
 #include <QLabel>
@@ -32,15 +33,10 @@ constexpr int kFirstRow = 104;
 
 } // namespace
 
-// One spin field: its record field, bounds, page and place; a minutes field names its seconds
-// field and the lower bound that field has while the minutes are 0.
+// One spin field: its page and place; its record field and bounds are in kSpinBounds.
 struct TFMenue::FieldRow {
     const char* name;
-    std::uint16_t TSettings::*word;
-    int min, max, step;
     int page, x, y;
-    const char* seconds = nullptr;
-    int secondsBase = 0;
     bool typable = false;
 };
 
@@ -52,82 +48,82 @@ constexpr int kYogRow = 23;
 // In the order the window fills them when it opens: every minutes field before its seconds.
 const TFMenue::FieldRow kFields[] = {
     // Sound / Timer
-    {"SEdit_h1", &TSettings::h1, 0, 24, 1, 0, 250, 126},
-    {"SEdit_m1", &TSettings::m1, 0, 59, 1, 0, 320, 126, "SEdit_s1", 5},
-    {"SEdit_s1", &TSettings::s1, 5, 59, 1, 0, 390, 126},
-    {"SEdit_mSTr", &TSettings::mSTr, 0, 60, 1, 0, 320, 154, "SEdit_sSTr", 5},
-    {"SEdit_sSTr", &TSettings::sSTr, 5, 59, 1, 0, 390, 154},
-    {"SEdit_h2", &TSettings::h2, 0, 24, 1, 0, 250, 236},
-    {"SEdit_m2", &TSettings::m2, 0, 59, 1, 0, 320, 236, "SEdit_s2", 5},
-    {"SEdit_s2", &TSettings::s2, 5, 59, 1, 0, 390, 236},
-    {"SEdit_mS", &TSettings::mS, 0, 60, 1, 0, 320, 264, "SEdit_sS", 7},
-    {"SEdit_sS", &TSettings::sS, 7, 59, 1, 0, 390, 264},
+    {"SEdit_h1", 0, 250, 126},
+    {"SEdit_m1", 0, 320, 126},
+    {"SEdit_s1", 0, 390, 126},
+    {"SEdit_mSTr", 0, 320, 154},
+    {"SEdit_sSTr", 0, 390, 154},
+    {"SEdit_h2", 0, 250, 236},
+    {"SEdit_m2", 0, 320, 236},
+    {"SEdit_s2", 0, 390, 236},
+    {"SEdit_mS", 0, 320, 264},
+    {"SEdit_sS", 0, 390, 264},
     // Breathing
-    {"SEAtm1m", &TSettings::Atm1m, 0, 60, 1, 1, kCol1, kFirstRow, "SEAtm1s", 1},
-    {"SEAtm1s", &TSettings::Atm1s, 1, 59, 1, 1, kCol2, kFirstRow},
-    {"SEAtm2m", &TSettings::Atm2m, 0, 60, 1, 1, kCol1, kFirstRow + kRow, "SEAtm2s", 1},
-    {"SEAtm2s", &TSettings::Atm2s, 1, 59, 1, 1, kCol2, kFirstRow + kRow},
-    {"SEAtm3m", &TSettings::Atm3m, 0, 60, 1, 1, kCol1, kFirstRow + 2 * kRow, "SEAtm3s", 1},
-    {"SEAtm3s", &TSettings::Atm3s, 1, 59, 1, 1, kCol2, kFirstRow + 2 * kRow},
-    {"SEAtm4m", &TSettings::Atm4m, 0, 60, 1, 1, kCol1, kFirstRow + 3 * kRow, "SEAtm4s", 1},
-    {"SEAtm4s", &TSettings::Atm4s, 1, 59, 1, 1, kCol2, kFirstRow + 3 * kRow},
-    {"SEAtm5m", &TSettings::Atm5m, 0, 60, 1, 1, kCol1, kFirstRow + 5 * kRow + 8, "SEAtm5s", 2},
-    {"SEAtm5s", &TSettings::Atm5s, 2, 59, 1, 1, kCol2, kFirstRow + 5 * kRow + 8},
-    {"SEAtm6m", &TSettings::Atm6m, 0, 60, 1, 1, kCol1, kFirstRow + 6 * kRow + 8, "SEAtm6s", 1},
-    {"SEAtm6s", &TSettings::Atm6s, 1, 59, 1, 1, kCol2, kFirstRow + 6 * kRow + 8},
-    {"SEAtmZ1", &TSettings::AtmZ1, 1, 1000, 1, 1, kCol1, kFirstRow + 4 * kRow},
-    {"SEAtmZ2", &TSettings::AtmZ2, 1, 1000, 1, 1, kCol1, kFirstRow + 7 * kRow + 8},
+    {"SEAtm1m", 1, kCol1, kFirstRow},
+    {"SEAtm1s", 1, kCol2, kFirstRow},
+    {"SEAtm2m", 1, kCol1, kFirstRow + kRow},
+    {"SEAtm2s", 1, kCol2, kFirstRow + kRow},
+    {"SEAtm3m", 1, kCol1, kFirstRow + 2 * kRow},
+    {"SEAtm3s", 1, kCol2, kFirstRow + 2 * kRow},
+    {"SEAtm4m", 1, kCol1, kFirstRow + 3 * kRow},
+    {"SEAtm4s", 1, kCol2, kFirstRow + 3 * kRow},
+    {"SEAtm5m", 1, kCol1, kFirstRow + 5 * kRow + 8},
+    {"SEAtm5s", 1, kCol2, kFirstRow + 5 * kRow + 8},
+    {"SEAtm6m", 1, kCol1, kFirstRow + 6 * kRow + 8},
+    {"SEAtm6s", 1, kCol2, kFirstRow + 6 * kRow + 8},
+    {"SEAtmZ1", 1, kCol1, kFirstRow + 4 * kRow},
+    {"SEAtmZ2", 1, kCol1, kFirstRow + 7 * kRow + 8},
     // Body exercises: passes, then seconds per movement, row by row
-    {"SEYog1D", &TSettings::Yog1D, 1, 999, 1, 2, kCol1, kFirstRow},
-    {"SEYog1s", &TSettings::Yog1s, 1, 60, 1, 2, kCol2, kFirstRow},
-    {"SEYog2D", &TSettings::Yog2D, 1, 999, 1, 2, kCol1, kFirstRow + kYogRow},
-    {"SEYog2s", &TSettings::Yog2s, 1, 60, 1, 2, kCol2, kFirstRow + kYogRow},
-    {"SEYog3D", &TSettings::Yog3D, 1, 999, 1, 2, kCol1, kFirstRow + 2 * kYogRow},
-    {"SEYog3s", &TSettings::Yog3s, 1, 60, 1, 2, kCol2, kFirstRow + 2 * kYogRow},
-    {"SEYog4D", &TSettings::Yog4D, 1, 999, 1, 2, kCol1, kFirstRow + 3 * kYogRow},
-    {"SEYog4s", &TSettings::Yog4s, 1, 60, 1, 2, kCol2, kFirstRow + 3 * kYogRow},
-    {"SEYog5D", &TSettings::Yog5D, 1, 999, 1, 2, kCol1, kFirstRow + 4 * kYogRow},
-    {"SEYog5s", &TSettings::Yog5s, 1, 60, 1, 2, kCol2, kFirstRow + 4 * kYogRow},
-    {"SEYog6D", &TSettings::Yog6D, 1, 999, 1, 2, kCol1, kFirstRow + 5 * kYogRow},
-    {"SEYog6s", &TSettings::Yog6s, 1, 60, 1, 2, kCol2, kFirstRow + 5 * kYogRow},
-    {"SEYog7D", &TSettings::Yog7D, 1, 999, 1, 2, kCol1, kFirstRow + 6 * kYogRow},
-    {"SEYog7s", &TSettings::Yog7s, 1, 60, 1, 2, kCol2, kFirstRow + 6 * kYogRow},
-    {"SEYog8D", &TSettings::Yog8D, 1, 999, 1, 2, kCol1, kFirstRow + 7 * kYogRow},
-    {"SEYog8s", &TSettings::Yog8s, 1, 60, 1, 2, kCol2, kFirstRow + 7 * kYogRow},
-    {"SEYog9D", &TSettings::Yog9D, 1, 999, 1, 2, kCol1, kFirstRow + 8 * kYogRow},
-    {"SEYog9s", &TSettings::Yog9s, 2, 60, 1, 2, kCol2, kFirstRow + 8 * kYogRow},
-    {"SEYog10D", &TSettings::Yog10D, 1, 999, 1, 2, kCol1, kFirstRow + 9 * kYogRow},
-    {"SEYog10s", &TSettings::Yog10s, 1, 60, 1, 2, kCol2, kFirstRow + 9 * kYogRow},
+    {"SEYog1D", 2, kCol1, kFirstRow},
+    {"SEYog1s", 2, kCol2, kFirstRow},
+    {"SEYog2D", 2, kCol1, kFirstRow + kYogRow},
+    {"SEYog2s", 2, kCol2, kFirstRow + kYogRow},
+    {"SEYog3D", 2, kCol1, kFirstRow + 2 * kYogRow},
+    {"SEYog3s", 2, kCol2, kFirstRow + 2 * kYogRow},
+    {"SEYog4D", 2, kCol1, kFirstRow + 3 * kYogRow},
+    {"SEYog4s", 2, kCol2, kFirstRow + 3 * kYogRow},
+    {"SEYog5D", 2, kCol1, kFirstRow + 4 * kYogRow},
+    {"SEYog5s", 2, kCol2, kFirstRow + 4 * kYogRow},
+    {"SEYog6D", 2, kCol1, kFirstRow + 5 * kYogRow},
+    {"SEYog6s", 2, kCol2, kFirstRow + 5 * kYogRow},
+    {"SEYog7D", 2, kCol1, kFirstRow + 6 * kYogRow},
+    {"SEYog7s", 2, kCol2, kFirstRow + 6 * kYogRow},
+    {"SEYog8D", 2, kCol1, kFirstRow + 7 * kYogRow},
+    {"SEYog8s", 2, kCol2, kFirstRow + 7 * kYogRow},
+    {"SEYog9D", 2, kCol1, kFirstRow + 8 * kYogRow},
+    {"SEYog9s", 2, kCol2, kFirstRow + 8 * kYogRow},
+    {"SEYog10D", 2, kCol1, kFirstRow + 9 * kYogRow},
+    {"SEYog10s", 2, kCol2, kFirstRow + 9 * kYogRow},
     // Eye exercises
-    {"SEAug1D", &TSettings::Aug1D, 1, 999, 1, 3, kCol1, kFirstRow},
-    {"SEAug1s", &TSettings::Aug1s, 1, 60, 1, 3, kCol2, kFirstRow},
-    {"SEAug2D", &TSettings::Aug2D, 1, 999, 1, 3, kCol1, kFirstRow + kRow},
-    {"SEAug2s", &TSettings::Aug2s, 1, 60, 1, 3, kCol2, kFirstRow + kRow},
-    {"SEAug3D", &TSettings::Aug3D, 1, 999, 1, 3, kCol1, kFirstRow + 2 * kRow},
-    {"SEAug3s", &TSettings::Aug3s, 1, 60, 1, 3, kCol2, kFirstRow + 2 * kRow},
-    {"SEAug4m", &TSettings::Aug4m, 0, 60, 1, 3, kCol1, kFirstRow + 4 * kRow, "SEAug4s", 5},
-    {"SEAug4s", &TSettings::Aug4s, 0, 59, 1, 3, kCol2, kFirstRow + 4 * kRow},
+    {"SEAug1D", 3, kCol1, kFirstRow},
+    {"SEAug1s", 3, kCol2, kFirstRow},
+    {"SEAug2D", 3, kCol1, kFirstRow + kRow},
+    {"SEAug2s", 3, kCol2, kFirstRow + kRow},
+    {"SEAug3D", 3, kCol1, kFirstRow + 2 * kRow},
+    {"SEAug3s", 3, kCol2, kFirstRow + 2 * kRow},
+    {"SEAug4m", 3, kCol1, kFirstRow + 4 * kRow},
+    {"SEAug4s", 3, kCol2, kFirstRow + 4 * kRow},
     // Relaxation: five regions on the left, five on the right
-    {"SEEnt1m", &TSettings::Ent1m, 0, 60, 1, 4, 160, kFirstRow, "SEEnt1s", 15},
-    {"SEEnt1s", &TSettings::Ent1s, 15, 59, 1, 4, 214, kFirstRow},
-    {"SEEnt2m", &TSettings::Ent2m, 0, 60, 1, 4, 160, kFirstRow + kRow, "SEEnt2s", 15},
-    {"SEEnt2s", &TSettings::Ent2s, 15, 59, 1, 4, 214, kFirstRow + kRow},
-    {"SEEnt3m", &TSettings::Ent3m, 0, 60, 1, 4, 160, kFirstRow + 2 * kRow, "SEEnt3s", 15},
-    {"SEEnt3s", &TSettings::Ent3s, 15, 59, 1, 4, 214, kFirstRow + 2 * kRow},
-    {"SEEnt4m", &TSettings::Ent4m, 0, 60, 1, 4, 160, kFirstRow + 3 * kRow, "SEEnt4s", 15},
-    {"SEEnt4s", &TSettings::Ent4s, 15, 59, 1, 4, 214, kFirstRow + 3 * kRow},
-    {"SEEnt5m", &TSettings::Ent5m, 0, 60, 1, 4, 160, kFirstRow + 4 * kRow, "SEEnt5s", 15, true},
-    {"SEEnt5s", &TSettings::Ent5s, 15, 59, 1, 4, 214, kFirstRow + 4 * kRow},
-    {"SEEnt6m", &TSettings::Ent6m, 0, 60, 1, 4, 460, kFirstRow, "SEEnt6s", 15},
-    {"SEEnt6s", &TSettings::Ent6s, 15, 59, 1, 4, 514, kFirstRow},
-    {"SEEnt7m", &TSettings::Ent7m, 0, 60, 1, 4, 460, kFirstRow + kRow, "SEEnt7s", 15},
-    {"SEEnt7s", &TSettings::Ent7s, 15, 59, 1, 4, 514, kFirstRow + kRow},
-    {"SEEnt8m", &TSettings::Ent8m, 0, 60, 1, 4, 460, kFirstRow + 2 * kRow, "SEEnt8s", 15},
-    {"SEEnt8s", &TSettings::Ent8s, 15, 59, 1, 4, 514, kFirstRow + 2 * kRow},
-    {"SEEnt9m", &TSettings::Ent9m, 0, 60, 1, 4, 460, kFirstRow + 3 * kRow, "SEEnt9s", 15},
-    {"SEEnt9s", &TSettings::Ent9s, 15, 59, 1, 4, 514, kFirstRow + 3 * kRow},
-    {"SEEnt10m", &TSettings::Ent10m, 0, 60, 1, 4, 460, kFirstRow + 4 * kRow, "SEEnt10s", 30},
-    {"SEEnt10s", &TSettings::Ent10s, 30, 59, 1, 4, 514, kFirstRow + 4 * kRow},
+    {"SEEnt1m", 4, 160, kFirstRow},
+    {"SEEnt1s", 4, 214, kFirstRow},
+    {"SEEnt2m", 4, 160, kFirstRow + kRow},
+    {"SEEnt2s", 4, 214, kFirstRow + kRow},
+    {"SEEnt3m", 4, 160, kFirstRow + 2 * kRow},
+    {"SEEnt3s", 4, 214, kFirstRow + 2 * kRow},
+    {"SEEnt4m", 4, 160, kFirstRow + 3 * kRow},
+    {"SEEnt4s", 4, 214, kFirstRow + 3 * kRow},
+    {"SEEnt5m", 4, 160, kFirstRow + 4 * kRow, true},
+    {"SEEnt5s", 4, 214, kFirstRow + 4 * kRow},
+    {"SEEnt6m", 4, 460, kFirstRow},
+    {"SEEnt6s", 4, 514, kFirstRow},
+    {"SEEnt7m", 4, 460, kFirstRow + kRow},
+    {"SEEnt7s", 4, 514, kFirstRow + kRow},
+    {"SEEnt8m", 4, 460, kFirstRow + 2 * kRow},
+    {"SEEnt8s", 4, 514, kFirstRow + 2 * kRow},
+    {"SEEnt9m", 4, 460, kFirstRow + 3 * kRow},
+    {"SEEnt9s", 4, 514, kFirstRow + 3 * kRow},
+    {"SEEnt10m", 4, 460, kFirstRow + 4 * kRow},
+    {"SEEnt10s", 4, 514, kFirstRow + 4 * kRow},
 };
 
 // Plain labels of the pages: text, page, place and width.
@@ -416,7 +412,8 @@ void TFMenue::CreateExercisePage(QWidget* page, int index) {
     for (const FieldRow& row : kFields) {
         if (row.page != index)
             continue;
-        auto* field = new rt::SpinField(page, row.min, row.max, row.step);
+        const SpinBounds& bounds = spinBounds(row.name);
+        auto* field = new rt::SpinField(page, bounds.min, bounds.max, 1);
         field->setObjectName(QString::fromLatin1(row.name));
         field->setTypable(row.typable);
         rt::setBounds(field, row.x, row.y, 52, 22);
@@ -544,8 +541,9 @@ void TFMenue::FormActivate() {
             S().T2On = loaded.T2On == 1 ? 1 : 0;
         }
         rt::SpinField* field = Field(QString::fromLatin1(row.name));
-        field->setValue(loaded.*row.word);
-        S().*row.word = std::uint16_t(field->value()); // also when the shown text was the same
+        const auto word = spinBounds(row.name).word;
+        field->setValue(loaded.*word);
+        S().*word = std::uint16_t(field->value()); // also when the shown text was the same
     }
     Total(page);
     box("CBoxDSTimer", loaded.DSTimer);
@@ -555,12 +553,13 @@ void TFMenue::FormActivate() {
 void TFMenue::FieldChanged(const FieldRow& row) {
     rt::SpinField* field = Field(QString::fromLatin1(row.name));
     const int value = field->value();
-    if (row.seconds) {
-        rt::SpinField* seconds = Field(QString::fromLatin1(row.seconds));
-        seconds->setMinValue(value <= 0 ? row.secondsBase : 0);
+    const SpinBounds& bounds = spinBounds(row.name);
+    if (bounds.seconds) {
+        rt::SpinField* seconds = Field(QString::fromLatin1(bounds.seconds));
+        seconds->setMinValue(value <= 0 ? spinBounds(bounds.seconds).min : 0);
         seconds->setValue(seconds->value());
     }
-    S().*row.word = std::uint16_t(std::clamp(value, 0, 0xffff));
+    S().*bounds.word = std::uint16_t(std::clamp(value, 0, 0xffff));
     Total(row.page);
 }
 

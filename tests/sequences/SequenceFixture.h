@@ -51,6 +51,9 @@ protected:
             change(s);
         writeSettings(s);
         create(screenWidth, screenHeight);
+        // Reading the file brings its values into the settings window's bounds; the record in
+        // memory gets the values as given, so the sequencers meet values outside them too.
+        board->Daten().Settings = s;
         board->TimerStart.setEnabled(false);
         elapsedMs = 0;
         player.observer = [this](const QString& call) {

@@ -3,6 +3,7 @@
 #include "runtime/Clock.h"
 #include "runtime/Controls.h"
 #include "runtime/SpinField.h"
+#include "settings/SettingsBounds.h"
 #include "settings/UDaten.h"
 #include "settings/UMenue.h"
 
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 
 class Menue : public ::testing::Test {
 protected:
@@ -350,4 +352,22 @@ TEST_F(Menue, OutOfRangeValuesOfTheFileAreBroughtIntoRange) {
     EXPECT_EQ(daten.Settings.Yog3D, 999);
     EXPECT_EQ(daten.Settings.Ent10s, 30);
     EXPECT_EQ(daten.Settings.HoursPerDay, 24);
+}
+
+TEST_F(Menue, TheWindowShowsAnyRecordAsReadingTheFileBoundedIt) {
+    // Reading the file and the window agree on every bound: opening the window on whatever
+    // reading made of a record changes nothing more.
+    std::mt19937 random(8122026);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 40; ++round) {
+        SettingsBytes bytes{};
+        for (auto& b : bytes)
+            b = std::uint8_t(byte(random));
+        TSettings expected = decodeSettings(bytes);
+        boundSettings(expected);
+        open(decodeSettings(bytes));
+        EXPECT_EQ(daten.Settings, expected) << "round " << round;
+        menue->FormClose();
+        EXPECT_EQ(fileContents(), expected) << "closing the window saves the bounded values";
+    }
 }

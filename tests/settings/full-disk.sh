@@ -26,7 +26,7 @@ mount -t tmpfs -o size=64k,mode=0700 quillet-full "$disk"
 mkdir "$disk/quillet"
 
 # A record of 170 bytes the user had: the defaults with the quick start on.
-head -c 170 /dev/zero | tr '\0' '\7' >"$disk/quillet/User.dat"
+bash "$(dirname "$0")/../../scripts/settings-record.sh" DSTimer=1 >"$disk/quillet/User.dat"
 # Fill every block that is left.
 dd if=/dev/zero of="$disk/fill" bs=1024 2>/dev/null || true
 if dd if=/dev/zero of="$disk/more" bs=1 count=1 2>/dev/null; then

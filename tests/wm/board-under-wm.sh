@@ -29,20 +29,12 @@ if [[ -n "${ASAN_OPTIONS:-}" ]]; then
     export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
 fi
 
-# Settings: quick start into the small window, sound off; the watchdog every 5 s and the training
-# prompt every 12 s, each shown for 3 s.
+# Settings: quick start into the small window, sound off; the watchdog every 14 s, shown for 7 s,
+# and the training prompt every 26 s, shown for 5 s (the shortest times the settings allow).
 mkdir -p "$work/config/quillet" "$work/runtime"
 chmod 0700 "$work/runtime"
-# A byte array of the record: Passwort, the switches, then the words little-endian.
-words=(0 0 12 0 0 5 0 0 3 0 0 3 5 6 5
-    0 5 0 1 0 4 0 1 8 0 7 0 6 8
-    4 1 4 1 4 1 2 2 1 2 1 2 2 2 4 2 4 4 4 2
-    5 2 5 2 5 2 1 0
-    0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 35)
-bytes=(1 42 0 0 0 0 0 0 0 0 0 1 1 24 1 1) # HelpFirst Sound Text DSTimer HoursPerDay T1On T2On
-for w in "${words[@]}"; do bytes+=($((w & 255)) $((w >> 8))); done
-((${#bytes[@]} == 170)) || { echo "board-under-wm: record of ${#bytes[@]} bytes" >&2; exit 1; }
-for b in "${bytes[@]}"; do printf "\\$(printf %03o "$b")"; done >"$work/config/quillet/User.dat"
+bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h1=0 m1=0 s1=26 h2=0 m2=0 s2=14 sSTr=5 sS=7 \
+    >"$work/config/quillet/User.dat"
 
 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
     >"$work/quillet.log" 2>&1 &
@@ -134,18 +126,18 @@ n=$(captions_while 3 '((ow == 337 && oh == 63))')
 ((n >= 2)) || fail "the caption did not count before the first prompt ($n captions)"
 
 # ---- the watchdog prompt, near the corner
-until_seen 8 '((ow == 335 && oh == 168))' || fail "the watchdog prompt never came"
+until_seen 18 '((ow == 335 && oh == 168))' || fail "the watchdog prompt never came"
 ((ft == 0)) || fail "the watchdog prompt has a frame"
 on_screen || fail "the watchdog prompt at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
-until_seen 6 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
+until_seen 10 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
 on_screen || fail "the small window at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
 n=$(captions_while 3 '((ow == 337 && oh == 63))')
 ((n >= 2)) || fail "the caption did not count after the watchdog prompt ($n captions)"
 
 # ---- the training prompt
-until_seen 8 '((ow == 333 && oh == 168))' || fail "the training prompt never came"
+until_seen 12 '((ow == 333 && oh == 168))' || fail "the training prompt never came"
 on_screen || fail "the training prompt at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
-until_seen 6 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
+until_seen 8 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
 n=$(captions_while 3 '((ow == 337 && oh == 63))')
 ((n >= 2)) || fail "the caption did not count after the training prompt ($n captions)"
 
