@@ -55,6 +55,43 @@ QString germanReason(SNDFILE* file) {
            QLatin1Char(')');
 }
 
+// A RIFF WAVE file's data chunk: the bytes of sound its header promises and the bytes the file
+// holds after the chunk's header. {-1, -1} for any other file.
+struct DataChunk {
+    std::int64_t promised = -1;
+    std::int64_t held = -1;
+};
+
+DataChunk riffDataChunk(QFile& file) {
+    const auto le32 = [](const QByteArray& b, int at) {
+        return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
+               std::uint32_t(std::uint8_t(b[at + 2])) << 16 |
+               std::uint32_t(std::uint8_t(b[at + 3])) << 24;
+    };
+    const QByteArray head = file.read(12);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+        return {};
+    std::int64_t at = 12;
+    const std::int64_t size = file.size();
+    // A file has few chunks before its data; one of many small chunks is not followed further.
+    for (int chunk = 0; chunk < 64 && at + 8 <= size; ++chunk) {
+        if (!file.seek(at))
+            return {};
+        const QByteArray header = file.read(8);
+        if (header.size() < 8)
+            return {};
+        const std::int64_t length = le32(header, 4);
+        if (header.startsWith("data")) {
+            // 0xFFFFFFFF is a stream's "length unknown": the data runs to the end.
+            if (length == 0xFFFFFFFF)
+                return {};
+            return {length, size - (at + 8)};
+        }
+        at += 8 + length + (length & 1);
+    }
+    return {};
+}
+
 } // namespace
 
 bool WavFile::read(const QString& path, WavFile& out, QString& error) {
@@ -64,14 +101,37 @@ bool WavFile::read(const QString& path, WavFile& out, QString& error) {
         return false;
     }
 
+    const auto refuse = [&](const QString& reason) {
+        error = QStringLiteral("Die Tondatei „%1“ kann nicht gelesen werden: %2").arg(path, reason);
+        return false;
+    };
+    {
+        QFile raw(path);
+        if (raw.open(QIODevice::ReadOnly)) {
+            const DataChunk data = riffDataChunk(raw);
+            if (data.promised > data.held)
+                return refuse(QStringLiteral("Die Tondatei ist beschädigt (ihr Kopf verspricht "
+                                             "%1 Bytes Ton, die Datei enthält %2)")
+                                  .arg(data.promised)
+                                  .arg(std::max<std::int64_t>(data.held, 0)));
+        }
+    }
+
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndFileCloser> file(
         sf_open(QFile::encodeName(path).constData(), SFM_READ, &info));
-    if (!file || info.channels <= 0 || info.samplerate <= 0) {
-        error = QStringLiteral("Die Tondatei „%1“ kann nicht gelesen werden: %2")
-                    .arg(path, germanReason(file.get()));
-        return false;
-    }
+    if (!file || info.channels <= 0 || info.samplerate <= 0)
+        return refuse(germanReason(file.get()));
+    const auto tooLong = [&](std::int64_t frames) {
+        return refuse(QStringLiteral("Die Tondatei ist beschädigt oder zu lang (%1 Minuten Ton "
+                                     "angegeben, höchstens %2 Minuten bei dieser Abtastrate)")
+                          .arg(frames / info.samplerate / 60)
+                          .arg(kMaxSamples / info.channels / info.samplerate / 60));
+    };
+    // What the header promises, before anything is held; a compressed file can promise any
+    // length in a few bytes.
+    if (info.frames > 0 && info.frames != SF_COUNT_MAX && info.frames > kMaxSamples / info.channels)
+        return tooLong(info.frames);
 
     // Integer files are normalised to [-1, 1) when read as float; float files are taken as they
     // are and clipped. Reading float files as short instead would not scale them at all (or
@@ -82,21 +142,21 @@ bool WavFile::read(const QString& path, WavFile& out, QString& error) {
     constexpr sf_count_t kChunkFrames = 8192;
     std::vector<float> chunk(static_cast<std::size_t>(kChunkFrames) * channels);
     std::vector<std::int16_t> samples;
-    if (info.frames > 0 && info.frames < SF_COUNT_MAX)
+    if (info.frames > 0 && info.frames != SF_COUNT_MAX)
         samples.reserve(static_cast<std::size_t>(info.frames) * channels);
     for (;;) {
         const sf_count_t got = sf_readf_float(file.get(), chunk.data(), kChunkFrames);
         if (got <= 0)
             break;
+        // A file that did not tell its length, or told it wrong, ends where the limit is.
+        if (std::int64_t(samples.size() / channels) + got > kMaxSamples / info.channels)
+            return tooLong(std::int64_t(samples.size() / channels) + got);
         const std::size_t count = static_cast<std::size_t>(got) * channels;
         std::transform(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count),
                        std::back_inserter(samples), toInt16);
     }
-    if (sf_error(file.get()) != SF_ERR_NO_ERROR) {
-        error = QStringLiteral("Die Tondatei „%1“ kann nicht gelesen werden: %2")
-                    .arg(path, germanReason(file.get()));
-        return false;
-    }
+    if (sf_error(file.get()) != SF_ERR_NO_ERROR)
+        return refuse(germanReason(file.get()));
 
     out.samples = std::move(samples);
     out.sampleRate = info.samplerate;

@@ -19,6 +19,11 @@ struct WavFile {
         return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0;
     }
 
+    // The most samples (all channels) a sound may decode to: 32 Mi, which is more than eleven
+    // minutes of 48 kHz stereo and far beyond any narration. A file whose header promises more,
+    // or that decodes to more, is refused before the samples are held.
+    static constexpr std::int64_t kMaxSamples = std::int64_t(32) << 20;
+
     // Decodes the file at `path` into `out`. On failure returns false, leaves `out` empty and puts
     // a German sentence for the user into `error` that names the path.
     static bool read(const QString& path, WavFile& out, QString& error);

@@ -180,4 +180,81 @@ TEST_F(WavFileTest, ErrorsNameThePath) {
         << error.toStdString();
 }
 
+// ---- files that promise more than they hold
+
+// Sets the total of samples in a FLAC file's stream header (36 bits after rate, channels, width).
+void setFlacTotal(const QString& file, std::uint64_t total) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    ASSERT_TRUE(bytes.startsWith("fLaC"));
+    std::uint64_t field = 0;
+    for (int i = 18; i < 26; ++i)
+        field = field << 8 | std::uint8_t(bytes[i]);
+    field = (field & ~((std::uint64_t(1) << 36) - 1)) | total;
+    for (int i = 25; i >= 18; --i, field >>= 8)
+        bytes[i] = char(field & 0xff);
+    f.seek(0);
+    f.write(bytes);
+}
+
+TEST_F(WavFileTest, ACompressedFileThatPromisesDaysOfSoundIsRefusedFromItsHeader) {
+    const std::vector<std::int16_t> tone(2205, 1000);
+    for (const char* name : {"huge.flac", "huge.wav"}) {
+        SCOPED_TRACE(name);
+        const QString file = write(name, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, 22050, tone);
+        setFlacTotal(file, (std::uint64_t(1) << 36) - 1); // 36 days at 22 050 Hz, in 1 kB
+        WavFile wav;
+        QString error;
+        EXPECT_FALSE(WavFile::read(file, wav, error)); // and nothing of that size is reserved
+        EXPECT_TRUE(error.contains(QStringLiteral("beschädigt oder zu lang (51942 Minuten Ton")))
+            << error.toStdString();
+        EXPECT_TRUE(wav.samples.empty());
+    }
+}
+
+TEST_F(WavFileTest, ASoundThatDecodesBeyondTheLimitIsRefusedWhileReading) {
+    // Silence compresses to almost nothing, and a stream may leave its length open (0).
+    constexpr int kRate = 48000;
+    const std::int64_t frames = WavFile::kMaxSamples / 2 + kRate;
+    const std::vector<std::int16_t> silence(std::size_t(frames) * 2, 0);
+    const QString file = write("long.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, kRate, silence);
+    setFlacTotal(file, 0);
+    WavFile wav;
+    QString error;
+    EXPECT_FALSE(WavFile::read(file, wav, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("höchstens 5 Minuten bei dieser Abtastrate")))
+        << error.toStdString();
+    EXPECT_TRUE(wav.samples.empty());
+}
+
+TEST_F(WavFileTest, AWaveFileCutShortIsRefusedAndOneOfOpenLengthIsRead) {
+    const std::vector<std::int16_t> tone(8000, 1000);
+    const QString file = write("cut.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 8000, tone);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const QByteArray whole = f.readAll();
+    const int data = whole.indexOf("data");
+    ASSERT_GT(data, 0);
+
+    // Streamed files write 0xFFFFFFFF for "until the end".
+    f.seek(data + 4);
+    f.write("\xff\xff\xff\xff", 4);
+    f.flush();
+    EXPECT_EQ(decode(file).samples.size(), tone.size());
+
+    // The header still promises 16 000 bytes, the file holds 6 000 of them.
+    f.seek(data + 4);
+    f.write(whole.mid(data + 4, 4));
+    f.resize(data + 8 + 6000);
+    f.close();
+    WavFile wav;
+    QString error;
+    EXPECT_FALSE(WavFile::read(file, wav, error));
+    EXPECT_TRUE(error.endsWith(
+        QStringLiteral("Die Tondatei ist beschädigt (ihr Kopf verspricht 16000 Bytes Ton, die "
+                       "Datei enthält 6000)")))
+        << error.toStdString();
+}
+
 } // namespace
