@@ -4,12 +4,16 @@
 
 #include "sequences/UProcAtm.h"
 
+#include <algorithm>
+#include <array>
 #include <memory>
+#include <vector>
 
 class Breathing : public SequenceFixture {
 protected:
-    void start(const std::function<void(TSettings&)>& change = {}) {
-        prepare(change);
+    void start(const std::function<void(TSettings&)>& change = {}, int screenWidth = 1024,
+               int screenHeight = 768) {
+        prepare(change, screenWidth, screenHeight);
         atm = std::make_unique<TFProcAtm>(*board);
         board->AttachSequencer(SeqAtm, atm.get());
         heard.clear();
@@ -25,8 +29,185 @@ protected:
             run(atm->TimerAtmen.interval());
     }
 
+    // One tick of the breath phases as it left the blind.
+    struct BlindTick {
+        int ms; // since the start
+        bool full;
+        std::uint16_t phase;
+        std::int32_t elapsed; // into the phase
+        int blind;
+        int before; // the blind before the tick
+        bool ends;  // the phase ended on this tick
+    };
+
+    // Runs the whole sequence tick by tick. Notes each narration asked for and each step and
+    // breath phase as it begins as a line "ms what" in `timeline`, and every tick of the breath
+    // phases in `blindTicks`.
+    void runWhole() {
+        for (int guard = 0; atm->TimerAtmen.enabled() && guard < 1'000'000; ++guard) {
+            const std::uint16_t step = atm->AtmStep, phase = atm->AtmPhase;
+            const int blind = atm->AtmBlind;
+            const size_t said = heard.size();
+            run(atm->TimerAtmen.interval());
+            for (size_t i = said; i < heard.size(); ++i)
+                timeline << QStringLiteral("%1 %2").arg(heard[i].ms).arg(heard[i].name);
+            const bool stepChanged = atm->AtmStep != step;
+            if (stepChanged)
+                timeline << QStringLiteral("%1 step %2").arg(now()).arg(atm->AtmStep);
+            else if (atm->AtmPhase != phase)
+                timeline << QStringLiteral("%1 phase %2").arg(now()).arg(atm->AtmPhase);
+            if (step == 4 || step == 6)
+                blindTicks.push_back({now(), step == 4, phase, atm->AtmElapsed, atm->AtmBlind,
+                                      blind, stepChanged || atm->AtmPhase != phase});
+        }
+    }
+
+    // The lines of `timeline` from the one that starts step `from` to the one that starts
+    // step `to`.
+    QStringList timelineOfSteps(int from, int to) const {
+        QStringList out;
+        for (const QString& line : timeline) {
+            if (line.endsWith(QStringLiteral(" step %1").arg(from)) || !out.isEmpty())
+                out << line;
+            if (!out.isEmpty() && line.endsWith(QStringLiteral(" step %1").arg(to)))
+                break;
+        }
+        return out;
+    }
+    int timeOfStep(int step) const {
+        const QStringList lines = timelineOfSteps(step, step);
+        return lines.isEmpty() ? -1 : lines.first().section(' ', 0, 0).toInt();
+    }
+
     std::unique_ptr<TFProcAtm> atm;
+    QStringList timeline;
+    std::vector<BlindTick> blindTicks;
 };
+
+namespace {
+
+enum class Move { Falls, Holds, Rises };
+
+struct BreathRow {
+    const char* narration;
+    std::uint16_t TSettings::*minutes;
+    std::uint16_t TSettings::*seconds;
+    Move blind;
+};
+const std::array<BreathRow, 4> kFull{
+    {{"atmen/atmen1.wav", &TSettings::Atm1m, &TSettings::Atm1s, Move::Falls},
+     {"atmen/atmen24.wav", &TSettings::Atm2m, &TSettings::Atm2s, Move::Holds},
+     {"atmen/atmen3.wav", &TSettings::Atm3m, &TSettings::Atm3s, Move::Rises},
+     {"atmen/atmen24.wav", &TSettings::Atm4m, &TSettings::Atm4s, Move::Holds}}};
+const std::array<BreathRow, 4> kAlternate{
+    {{"atmen/wechs2.wav", &TSettings::Atm5m, &TSettings::Atm5s, Move::Falls},
+     {"atmen/atmen3.wav", &TSettings::Atm6m, &TSettings::Atm6s, Move::Rises},
+     {"atmen/wechs1.wav", &TSettings::Atm5m, &TSettings::Atm5s, Move::Falls},
+     {"atmen/atmen3.wav", &TSettings::Atm6m, &TSettings::Atm6s, Move::Rises}}};
+
+const BreathRow& RowOf(bool full, int phase) {
+    return (full ? kFull : kAlternate)[size_t(phase % 4)];
+}
+std::int64_t LengthMs(const TSettings& s, const BreathRow& row) {
+    return (std::int64_t(s.*row.minutes) * 60 + s.*row.seconds) * 1000;
+}
+
+// The breath phases of step 4 (full) or 6 as the sequence has always timed them, with the
+// sequence's lines (see runWhole): a phase begins where the one before it ended, its narration
+// is asked for on its first tick 2 ms later, and it ends on the first tick of the 2 ms pace at or
+// after its length; a phase of no length ends on its first tick.
+QStringList BreathTimeline(const TSettings& s, bool full, int startMs) {
+    const int phases = full ? 4 * s.AtmZ1 + 1 : 2 * s.AtmZ2 + 1;
+    const int step = full ? 4 : 6;
+    QStringList out{QStringLiteral("%1 step %2").arg(startMs).arg(step)};
+    std::int64_t t = startMs;
+    for (int i = 0; i < phases; ++i) {
+        const BreathRow& row = RowOf(full, i);
+        out << QStringLiteral("%1 %2").arg(t + 2).arg(QLatin1String(row.narration));
+        t += std::max<std::int64_t>(LengthMs(s, row), 2);
+        if (i + 1 < phases)
+            out << QStringLiteral("%1 phase %2").arg(t).arg(i + 1);
+        else
+            out << QStringLiteral("%1 step %2").arg(t).arg(step + 1);
+    }
+    return out;
+}
+
+// Where the blind belongs `elapsed` ms into a phase of `length` ms, over a strip `h` pixels high:
+// the share of the phase gone by times h, rounded half to even, counted down from the top while
+// breathing out and up from the bottom while breathing in; a phase of no length is over at once.
+// A hold leaves the blind where it was.
+int BlindAfter(Move move, std::int64_t elapsed, std::int64_t length, int h, int before) {
+    if (move == Move::Holds)
+        return before;
+    std::int64_t covered = h;
+    if (length > 0) {
+        const std::int64_t scaled = std::int64_t(h) * elapsed;
+        covered = scaled / length;
+        const std::int64_t rest = scaled % length;
+        if (2 * rest > length || (2 * rest == length && covered % 2 == 1))
+            ++covered;
+        covered = std::clamp<std::int64_t>(covered, 0, h);
+    }
+    return int(move == Move::Falls ? covered : h - covered);
+}
+
+// Settings that stretch the breath phases' timing.
+struct BreathCase {
+    const char* name;
+    std::function<void(TSettings&)> change;
+    int sixFrom; // when alternate breathing begins, ms since the start
+    int endsAt;  // when the sequence is over
+};
+const std::vector<BreathCase>& BreathCases() {
+    static const std::vector<BreathCase> cases{
+        {"default", {}, 157'000, 315'000},
+        {"phases of one second",
+         [](TSettings& s) {
+             s.Atm1s = s.Atm2s = s.Atm3s = s.Atm4s = s.Atm5s = s.Atm6s = 1;
+             s.AtmZ1 = 3;
+             s.AtmZ2 = 2;
+         },
+         77'000, 129'000},
+        {"long phases with minutes",
+         [](TSettings& s) {
+             s.Atm1m = 1;
+             s.Atm1s = 30;
+             s.Atm2s = 7;
+             s.Atm3m = 2;
+             s.Atm3s = 0;
+             s.Atm4m = 1;
+             s.Atm4s = 0;
+             s.Atm5m = 1;
+             s.Atm5s = 5;
+             s.Atm6s = 45;
+             s.AtmZ1 = 1;
+             s.AtmZ2 = 1;
+         },
+         431'000, 653'000},
+        {"phases of no length",
+         [](TSettings& s) {
+             s.Atm2s = 0;
+             s.Atm4s = 0;
+             s.Atm3s = 3;
+             s.Atm5s = 0;
+             s.Atm6s = 2;
+             s.AtmZ1 = 2;
+             s.AtmZ2 = 3;
+         },
+         85'008, 138'016},
+        {"no phase has a length",
+         [](TSettings& s) {
+             s.Atm1s = s.Atm2s = s.Atm3s = s.Atm4s = s.Atm5s = s.Atm6s = 0;
+             s.AtmZ1 = 2;
+             s.AtmZ2 = 2;
+         },
+         64'018, 111'028},
+    };
+    return cases;
+}
+
+} // namespace
 
 TEST_F(Breathing, FullRunAtDefaultSettings) {
     start();
@@ -222,4 +403,52 @@ TEST_F(Breathing, FigureLayoutFollowsTheStep) {
     EXPECT_EQ(board->IAtmen1->geometry(), QRect(RoundEven(0.28 * w), h - RoundEven(h / 2.0),
                                                 RoundEven(0.25 * w), RoundEven(h / 2.0)));
     EXPECT_EQ(board->PColors->geometry(), QRect(0, 0, 3, h));
+}
+
+// Every phase of both kinds of breathing ends, and the next one's narration comes, when it
+// always did, at the default settings and at odd ones; and so does the rest of the sequence.
+TEST_F(Breathing, PhaseTimingFollowsTheSettings) {
+    for (const BreathCase& c : BreathCases()) {
+        SCOPED_TRACE(c.name);
+        timeline.clear();
+        blindTicks.clear();
+        start(c.change);
+        runWhole();
+        ASSERT_FALSE(atm->TimerAtmen.enabled()) << "the sequence ended";
+        const TSettings& s = board->Settings();
+        EXPECT_EQ(timeOfStep(4), 50'000);
+        EXPECT_EQ(timelineOfSteps(4, 5).join('\n').toStdString(),
+                  BreathTimeline(s, true, 50'000).join('\n').toStdString());
+        EXPECT_EQ(timeOfStep(6), c.sixFrom);
+        EXPECT_EQ(timelineOfSteps(6, 7).join('\n').toStdString(),
+                  BreathTimeline(s, false, timeOfStep(6)).join('\n').toStdString());
+        EXPECT_EQ(now(), c.endsAt);
+        EXPECT_EQ(heard.back().ms, c.endsAt);
+        board.reset();
+    }
+}
+
+// Every tick of the breath phases comes on the 2 ms pace the phases are timed by, and leaves the
+// blind where it belongs at that moment: on a full screen at the default settings, with phases
+// shorter than a pixel step per frame, with phases so long that it moves a pixel now and then,
+// and with phases of no length.
+TEST_F(Breathing, BlindStandsWhereTheBreathHasBroughtIt) {
+    for (const BreathCase& c : BreathCases()) {
+        SCOPED_TRACE(c.name);
+        blindTicks.clear();
+        start(c.change, 1920, 1080);
+        runWhole();
+        const TSettings& s = board->Settings();
+        const int h = board->WindowHeight();
+        ASSERT_GT(blindTicks.size(), 10u);
+        for (const BlindTick& t : blindTicks) {
+            SCOPED_TRACE(t.ms);
+            const BreathRow& row = RowOf(t.full, t.phase);
+            EXPECT_EQ(t.elapsed % 2, 0) << "on the 2 ms pace";
+            EXPECT_EQ(t.blind, BlindAfter(row.blind, t.elapsed, LengthMs(s, row), h, t.before));
+            if (::testing::Test::HasFailure())
+                return;
+        }
+        board.reset();
+    }
 }
