@@ -70,8 +70,10 @@ const std::array<const char*, 4> kSuggestedIcons{
 
 } // namespace
 
-TFMainBoard::TFMainBoard(BoardContext context) : ctx_(context) {
+TFMainBoard::TFMainBoard(BoardContext context)
+    : ctx_(context), ahead_(ctx_.files, ctx_.pictureWorker) {
     Q_INIT_RESOURCE(design); // the window's own pictures, linked in from a static library
+    ahead_.onReady = [this](const QString& programPath) { PictureReady(programPath); };
     CreateControls();
     TimerStart.onTimer = [this] { TimerStartTimer(); };
     TimerTrain.onTimer = [this] { TimerTrainTimer(); };
@@ -258,20 +260,6 @@ void TFMainBoard::FormCreate() {
     MiniTop = RoundEven((WindowHeight() - kBarHeight) / 2.0);
     MiniLeft = RoundEven((WindowWidth() - kBarWidth) / 2.0);
 
-    // Every start picture is decoded now, on all cores, so that the animation only switches
-    // which picture is visible.
-    std::vector<QString> paths;
-    for (int n = 1; n <= 12; ++n)
-        paths.push_back(StartPicture(n));
-    std::vector<rt::Picture> pictures = rt::loadPictures(ctx_.files, paths);
-    for (int n = 1; n <= 12; ++n) {
-        rt::Picture& p = pictures[size_t(n - 1)];
-        if (p.ok())
-            IStart[n]->setPicture(std::move(p.image));
-        else
-            ctx_.report.report(p.error);
-    }
-
     ImageDog->move(0, 0);
     ImageTrain->move(0, 0);
 
@@ -307,8 +295,6 @@ void TFMainBoard::Starten(std::uint8_t code) {
         LStart->hide();
         LoadPicture(IStart[11], QString::fromLatin1(kSunset));
         IStart[11]->show();
-        for (int n = 1; n <= 10; ++n)
-            IStart[n]->clear(); // the intro frames are never shown in this run
         CentreOnScreen();
         TimeSwitchOn = 1;
         HandleButtons(8);
@@ -325,6 +311,8 @@ void TFMainBoard::Starten(std::uint8_t code) {
     StartStepBegin = NowSeconds();
     StartStepSeconds = 2;
     HandleSound(QString::fromLatin1(kNoiseSound));
+    // The first frame shows "Loading ...": the first picture is needed only two seconds later.
+    ahead_.request(StartPicture(1));
     TimerStart.setEnabled(true);
 }
 
@@ -333,29 +321,73 @@ void TFMainBoard::TimerStartTimer() {
     if (elapsed < StartStepSeconds)
         return;
 
+    // Each frame is shown from the pictures decoded ahead, and the next one is asked for; a
+    // frame that can never be shown again is let go at once.
     ++StartStep;
-    if (StartStep == 1) {
-        IStart[1]->show();
-        LStart->hide();
-    } else if (StartStep >= 2 && StartStep <= 11) {
-        IStart[StartStep]->show();
-        IStart[StartStep - 1]->hide();
-        if (StartStep == 10)
+    if (StartStep >= 1 && StartStep <= 11) {
+        const int n = StartStep;
+        ShowAhead(IStart[n], StartPicture(n));
+        IStart[n]->show();
+        if (n == 1) {
+            LStart->hide();
+        } else {
+            IStart[n - 1]->hide();
+            DropAhead(StartPicture(n - 1));
+            IStart[n - 1]->clear();
+        }
+        if (n == 10)
             HandleSound(QString::fromLatin1(kWaveSound));
+        if (n < 11) {
+            ahead_.request(StartPicture(n + 1));
+        } else {
+            ahead_.request(QString::fromLatin1(kSunset));
+            if (Settings().HelpFirst == 1)
+                ahead_.request(StartPicture(12));
+        }
     }
 
     if (StartStep > 13) {
         TimerStart.setEnabled(false);
         SetSizes();
-        LoadPicture(IStart[11], QString::fromLatin1(kSunset));
+        // The last frame stays until the sunset is there to replace it.
+        DropAhead(StartPicture(11));
+        ShowAhead(IStart[11], QString::fromLatin1(kSunset));
         PSButtons->show();
-        if (Settings().HelpFirst == 1)
+        if (Settings().HelpFirst == 1) {
+            ShowAhead(IStart[12], StartPicture(12));
             IStart[12]->show();
-        // The first ten frames can never be shown again.
-        for (int n = 1; n <= 10; ++n)
-            IStart[n]->clear();
+        }
     }
     StartStepBegin = NowSeconds();
+}
+
+// Puts a picture decoded ahead into its control, or, while it is still being decoded, as soon as
+// it is ready. The clock never waits for it.
+void TFMainBoard::ShowAhead(rt::Image* image, const QString& programPath) {
+    aheadFor_.insert(programPath, image);
+    ahead_.request(programPath); // in case it was not asked for in time
+    PictureReady(programPath);
+}
+
+// A picture no control waits for any more.
+void TFMainBoard::DropAhead(const QString& programPath) {
+    aheadFor_.remove(programPath);
+    ahead_.drop(programPath);
+}
+
+void TFMainBoard::PictureReady(const QString& programPath) {
+    const auto it = aheadFor_.find(programPath);
+    if (it == aheadFor_.end())
+        return; // ready ahead of its step; the step takes it
+    std::optional<rt::Picture> picture = ahead_.take(programPath);
+    if (!picture)
+        return; // still being decoded
+    rt::Image* image = it.value();
+    aheadFor_.erase(it);
+    if (picture->ok())
+        image->setPicture(std::move(picture->image), programPath);
+    else
+        ctx_.report.report(picture->error);
 }
 
 // ---------------------------------------------------------------- layout

@@ -7,6 +7,7 @@
 #include "runtime/DataFiles.h"
 #include "runtime/ErrorReport.h"
 #include "runtime/Form.h"
+#include "runtime/PictureAhead.h"
 #include "runtime/PictureCache.h"
 #include "runtime/Timer.h"
 #include "runtime/audio/NarrationPlayer.h"
@@ -36,6 +37,8 @@ struct BoardContext {
     UDaten& daten;
     int screenWidth;
     int screenHeight;
+    // Tests decode the intro's pictures by hand; the program on a worker thread.
+    rt::PictureAhead::Worker pictureWorker = rt::PictureAhead::Worker::Thread;
 };
 
 // The main window: the start animation, the picture areas the sequences fill, the instruction
@@ -108,6 +111,8 @@ public:
     rt::ErrorReport& Report() { return ctx_.report; }
     const rt::DataFiles& Files() { return ctx_.files; }
     UDaten& Daten() { return ctx_.daten; }
+    // The intro's pictures, decoded ahead of their steps.
+    rt::PictureAhead& Ahead() { return ahead_; }
     int WindowWidth() const { return Form->outerWidth(); }
     int WindowHeight() const { return Form->outerHeight(); }
     QString Caption(const char* title) const;
@@ -191,8 +196,13 @@ private:
     void RememberSmallWindowPlace();
     QString CountdownText(std::int32_t remaining) const;
     int NowSeconds() const { return ctx_.clock.secondsOfDay(); }
+    void ShowAhead(rt::Image* image, const QString& programPath);
+    void DropAhead(const QString& programPath);
+    void PictureReady(const QString& programPath);
 
     BoardContext ctx_;
+    rt::PictureAhead ahead_;
+    QHash<QString, rt::Image*> aheadFor_; // pictures a step shows as soon as they are ready
     std::array<Sequencer*, 4> sequencers_{};
     BoardWindows* windows_ = nullptr;
     QHash<QString, QImage> icons_; // button glyphs, read once

@@ -19,28 +19,36 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <memory>
+
 namespace {
 
-// The real modal windows. Each comes up centred, and above the board even when the board stays
-// on top of everything.
+// The real modal windows, each made when it is first opened: a start needs none of them. Each
+// comes up centred, and above the board even when the board stays on top of everything.
 class ProgramWindows final : public BoardWindows {
 public:
-    ProgramWindows(TFMainBoard& board, TFHilfe& hilfe, TFImpressum& impressum, TFMenue& menue)
-        : board_(board), hilfe_(hilfe), impressum_(impressum), menue_(menue) {}
+    ProgramWindows(TFMainBoard& board, UDaten& daten, rt::Clock& clock)
+        : board_(board), daten_(daten), clock_(clock) {}
 
     void ShowHilfe() override {
-        prepare(hilfe_.Form);
-        hilfe_.ShowModal();
+        if (!hilfe_)
+            hilfe_ = std::make_unique<TFHilfe>();
+        prepare(hilfe_->Form);
+        hilfe_->ShowModal();
     }
     void ShowImpressum() override {
-        prepare(impressum_.Form);
-        impressum_.ShowModal();
+        if (!impressum_)
+            impressum_ = std::make_unique<TFImpressum>();
+        prepare(impressum_->Form);
+        impressum_->ShowModal();
     }
     void ShowMenue() override {
-        prepare(menue_.Form);
-        menue_.ShowModal();
+        if (!menue_)
+            menue_ = std::make_unique<TFMenue>(daten_, clock_);
+        prepare(menue_->Form);
+        menue_->ShowModal();
     }
-    bool ResetDone() const override { return menue_.ResetDone == 1; }
+    bool ResetDone() const override { return menue_ && menue_->ResetDone == 1; }
     void Inform(const QString& text) override { rt::showMessage(board_.Form, text); }
 
 private:
@@ -50,9 +58,11 @@ private:
     }
 
     TFMainBoard& board_;
-    TFHilfe& hilfe_;
-    TFImpressum& impressum_;
-    TFMenue& menue_;
+    UDaten& daten_;
+    rt::Clock& clock_;
+    std::unique_ptr<TFHilfe> hilfe_;
+    std::unique_ptr<TFImpressum> impressum_;
+    std::unique_ptr<TFMenue> menue_;
 };
 
 // Passes every call on to the sound server's player and tells the hook of it.
@@ -108,10 +118,7 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     report.setParent(board.Form);
     board.FormCreate();
 
-    TFImpressum impressum;
-    TFHilfe hilfe;
-    TFMenue menue(daten, clock);
-    ProgramWindows windows(board, hilfe, impressum, menue);
+    ProgramWindows windows(board, daten, clock);
     board.AttachWindows(&windows);
 
     TFProcAtm atm(board);

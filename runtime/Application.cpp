@@ -7,7 +7,10 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cstdlib>
+#include <thread>
 
 namespace rt {
 
@@ -17,6 +20,10 @@ void prepareDisplay() {
     const char* x11 = std::getenv("DISPLAY");
     if ((!platform || !*platform) && wayland && *wayland && x11 && *x11)
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // Whoever asks fontconfig first sets up its configuration; a second caller meanwhile waits
+    // for nothing but does the same work again, so Qt is never held up by this thread. It only
+    // reads, and may still be reading when a second copy of the program ends early.
+    std::thread([] { FcInit(); }).detach();
 }
 
 void setupApplication(QApplication& app) {

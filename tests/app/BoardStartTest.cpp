@@ -17,9 +17,11 @@ TEST_F(BoardStart, FirstStartShowsLoadingAndCreatesTheSettingsFile) {
     EXPECT_EQ(board->Form->caption(), QStringLiteral("Quillet   /   Version 01-03-2009"));
     EXPECT_EQ(played(), QStringList{QStringLiteral("start/noise.wav")});
     EXPECT_TRUE(report.texts.isEmpty()) << report.texts.join('\n').toStdString();
-    // Every start picture is decoded before the window shows.
+    // The first frame needs no picture: only the first of the intro is asked for, to be decoded
+    // while "Loading ..." shows.
+    EXPECT_EQ(board->Ahead().requested(), QStringList{"Pictures\\Start\\start1.jpg"});
     for (int n = 1; n <= 12; ++n)
-        EXPECT_FALSE(board->IStart[n]->isEmpty()) << n;
+        EXPECT_TRUE(board->IStart[n]->isEmpty()) << n;
 }
 
 TEST_F(BoardStart, FourteenStepsOfTwoSecondsThenTheIdleBoard) {
@@ -39,12 +41,23 @@ TEST_F(BoardStart, FourteenStepsOfTwoSecondsThenTheIdleBoard) {
     EXPECT_EQ(visibleFrames(), QList<int>{1});
     EXPECT_TRUE(board->LStart->isHidden());
 
+    const auto decodedFrames = [this] {
+        QList<int> v;
+        for (int n = 1; n <= 12; ++n)
+            if (!board->IStart[n]->isEmpty())
+                v << n;
+        return v;
+    };
+    EXPECT_EQ(decodedFrames(), QList<int>{1});
     for (int step = 2; step <= 11; ++step) {
         startTick(1);
         EXPECT_EQ(board->StartStep, step - 1) << "no change after one second";
         startTick(1);
         EXPECT_EQ(board->StartStep, step);
         EXPECT_EQ(visibleFrames(), QList<int>{step}) << "step " << step;
+        // Held: the frame on screen and the one decoded for the next step.
+        EXPECT_EQ(decodedFrames(), QList<int>{step}) << "step " << step;
+        EXPECT_EQ(board->Ahead().held(), 1) << "step " << step;
     }
     EXPECT_EQ(played(), (QStringList{"start/noise.wav", "start/wave.wav"}));
 
@@ -118,6 +131,58 @@ TEST_F(BoardStart, QuickStartSkipsTheIntro) {
     EXPECT_EQ(board->SBWecker->glyphName(), QStringLiteral("Pictures\\Icons\\uhr2.bmp"));
     EXPECT_TRUE(board->SBWecker->isFlat());
     EXPECT_TRUE(played().isEmpty()) << "no start sounds";
+    EXPECT_TRUE(board->Ahead().requested().isEmpty()) << "no picture of the intro is decoded";
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_TRUE(board->IStart[n]->isEmpty()) << n;
+}
+
+TEST_F(BoardStart, ALatePictureIsShownWhenItIsReadyAndNeverHoldsUpTheClock) {
+    create();
+    decodeAhead = false;
+    startTick(2);
+    EXPECT_EQ(board->StartStep, 1);
+    EXPECT_FALSE(board->IStart[1]->isHidden());
+    EXPECT_TRUE(board->IStart[1]->isEmpty()) << "not decoded yet";
+    ASSERT_TRUE(board->Ahead().decodeNext());
+    EXPECT_FALSE(board->IStart[1]->isEmpty()) << "shown as soon as it is ready";
+
+    // Frame 2 is not ready when its step comes: the steps go on without it, and a frame whose
+    // step has passed is never put up late.
+    startTick(2);
+    EXPECT_EQ(board->StartStep, 2);
+    EXPECT_TRUE(board->IStart[2]->isEmpty());
+    startTick(2);
+    EXPECT_EQ(board->StartStep, 3);
+    while (board->Ahead().decodeNext()) {
+    }
+    EXPECT_TRUE(board->IStart[2]->isEmpty());
+    EXPECT_FALSE(board->IStart[3]->isEmpty());
+    EXPECT_FALSE(board->IStart[3]->isHidden());
+    EXPECT_EQ(board->Ahead().held(), 1) << "frame 4, and nothing of frame 2";
+}
+
+TEST_F(BoardStart, TheEndOfTheIntroKeepsTheLastFrameUntilTheSunsetIsReady) {
+    TSettings s;
+    s.HelpFirst = 1;
+    writeSettings(s);
+    create();
+    for (int i = 0; i < 11; ++i)
+        startTick(2);
+    EXPECT_EQ(board->StartStep, 11);
+    EXPECT_EQ(board->Ahead().held(), 2) << "the sunset and the help banner, ahead of the end";
+    decodeAhead = false;
+    board->Ahead().clear(); // as if neither had been decoded in time
+    startTick(2);
+    startTick(2);
+    startTick(2);
+    EXPECT_EQ(board->StartStep, 14);
+    EXPECT_EQ(board->IStart[11]->pictureName(), QStringLiteral("Pictures\\Start\\start11.jpg"));
+    EXPECT_FALSE(board->IStart[12]->isHidden());
+    while (board->Ahead().decodeNext()) {
+    }
+    EXPECT_EQ(board->IStart[11]->pictureName(), QStringLiteral("Pictures\\Start\\sunset.jpg"));
+    EXPECT_FALSE(board->IStart[12]->isEmpty());
+    EXPECT_EQ(board->Ahead().held(), 0);
 }
 
 TEST_F(BoardStart, MissingStartPicturesAreReportedOnceAndTheBoardStillStarts) {
@@ -128,13 +193,16 @@ TEST_F(BoardStart, MissingStartPicturesAreReportedOnceAndTheBoardStillStarts) {
                 data.path() + QStringLiteral("/Pictures/Start/start1.jpg"));
     files = rt::DataFiles(QStringList{data.path()});
     create();
-    // Each missing picture is named, the start goes on and the intro runs.
-    EXPECT_TRUE(report.texts.filter(QStringLiteral("start2.jpg")).size() == 1);
+    // Each missing picture is named when its step comes, the start goes on and the intro runs.
+    startTick(2);
     EXPECT_FALSE(board->IStart[1]->isEmpty());
+    startTick(2);
+    EXPECT_TRUE(report.texts.filter(QStringLiteral("start2.jpg")).size() == 1);
     EXPECT_TRUE(board->IStart[2]->isEmpty());
     EXPECT_TRUE(board->TimerStart.enabled());
-    for (int i = 0; i < 14; ++i)
+    for (int i = 0; i < 12; ++i)
         startTick(2);
+    EXPECT_EQ(report.texts.filter(QStringLiteral("start2.jpg")).size(), 1);
     EXPECT_EQ(board->StartStep, 14);
     EXPECT_FALSE(board->PSButtons->isHidden());
 }

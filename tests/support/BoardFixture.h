@@ -49,18 +49,24 @@ protected:
 
     // Runs the program entry's order: the board, its creation, then the sequencers.
     void create(int screenWidth = 1024, int screenHeight = 768) {
-        board = std::make_unique<TFMainBoard>(
-            BoardContext{clock, player, report, files, daten, screenWidth, screenHeight});
+        board = std::make_unique<TFMainBoard>(BoardContext{clock, player, report, files, daten,
+                                                           screenWidth, screenHeight,
+                                                           rt::PictureAhead::Worker::Manual});
         board->FormCreate();
         for (int i = 0; i < 4; ++i)
             board->AttachSequencer(SequencerIndex(i), &sequencers[size_t(i)]);
     }
 
     // One tick of the start animation, `seconds` after the last one.
+    // Pictures asked for ahead are decoded right after the tick unless a test holds them back.
     void startTick(int seconds) {
         clock.advance(seconds);
         board->TimerStartTimer();
+        if (decodeAhead)
+            while (board->Ahead().decodeNext()) {
+            }
     }
+    bool decodeAhead = true;
 
     // The narration files played, as paths below Sound/.
     QStringList played() const {
