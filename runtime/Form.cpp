@@ -58,8 +58,45 @@ bool Form::setX11Title(const QString& title) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME,
                         latin1 ? xcb_atom_t(XCB_ATOM_STRING) : xcb_atom_t(utf8String_), 8,
                         std::uint32_t(legacy.size()), legacy.constData());
+    // By the third caption the window manager has framed the window and told its frame.
+    if (++titleWrites_ >= 3 && !refitPending_)
+        listenToProperties(false);
     xcb_flush(c);
     return true;
+}
+
+// Property changes on our window tell of the frame (_NET_FRAME_EXTENTS) and of what the window
+// manager did to the window (minimised, maximised); while the window only counts down, none of
+// that changes, and without them the program wakes once a second instead of three or four
+// times. Everything that moves, reframes or raises the window listens again first.
+void Form::listenToProperties(bool listen) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return;
+    if (listen) {
+        if (deafWindow_ == 0)
+            return;
+        xcb_change_window_attributes(c, deafWindow_, XCB_CW_EVENT_MASK, &listeningMask_);
+        xcb_flush(c);
+        deafWindow_ = 0;
+        return;
+    }
+    QWindow* window = windowHandle();
+    if (deafWindow_ != 0 || !window || !window->handle())
+        return;
+    const auto id = xcb_window_t(window->winId());
+    xcb_get_window_attributes_reply_t* reply =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr);
+    if (!reply)
+        return;
+    listeningMask_ = reply->your_event_mask;
+    std::free(reply);
+    if (!(listeningMask_ & XCB_EVENT_MASK_PROPERTY_CHANGE))
+        return;
+    const std::uint32_t deaf = listeningMask_ & ~std::uint32_t(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    xcb_change_window_attributes(c, id, XCB_CW_EVENT_MASK, &deaf);
+    deafWindow_ = id;
 }
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -88,6 +125,7 @@ void Form::setStayOnTop(bool onTop) {
 }
 
 void Form::applyFlags() {
+    listenToProperties(true);
     const bool wasVisible = isVisible();
     Qt::WindowFlags flags = Qt::Window;
     if (border_ == Border::None)
@@ -153,6 +191,7 @@ void Form::centreOn(int screenWidth, int screenHeight) {
 // top-level window reckons with the frame it saw last, which is wrong right after the frame
 // changed (a frameless window lands off by the old frame); so the client rectangle is given.
 void Form::applyGeometry() {
+    listenToProperties(true);
     const QMargins m = frameMargins();
     placedFrame_ = m;
     const QSize client(std::max(1, width_ - m.left() - m.right()),
@@ -202,6 +241,7 @@ bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* resu
 
 void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    titleWrites_ = 0;
     // The native window may still carry a caption written while it was hidden, or none yet.
     sentCaption_ = caption_;
     setX11Title(caption_);
@@ -237,6 +277,7 @@ void Form::setCaption(const QString& caption) {
 void Form::showModal() {
     if (modalLoop_)
         return;
+    listenToProperties(true);
     setWindowModality(Qt::ApplicationModal);
     show();
     raise();
@@ -249,6 +290,14 @@ void Form::showModal() {
 }
 
 void Form::bringToFront() {
+    // Minimised while not listening, the window is unmapped without Qt knowing why: ask for it
+    // to be mapped again, which is how a client takes its window back from an icon.
+    if (deafWindow_ != 0) {
+        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (xcb_connection_t* c = x11 ? x11->connection() : nullptr)
+            xcb_map_window(c, deafWindow_);
+    }
+    listenToProperties(true);
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
@@ -257,6 +306,7 @@ void Form::bringToFront() {
 }
 
 void Form::hideEvent(QHideEvent* event) {
+    listenToProperties(true);
     QWidget::hideEvent(event);
     if (modalLoop_)
         modalLoop_->quit();

@@ -71,6 +71,7 @@ protected:
 
 private:
     bool setX11Title(const QString& title);
+    void listenToProperties(bool listen);
     void applyFlags();
     void applyGeometry();
     void refitFrame();
@@ -89,6 +90,12 @@ private:
     QMargins dialogFrame_ = kAssumedFrame;
     bool refitPending_ = false;
     std::uint32_t netWmName_ = 0, utf8String_ = 0, netFrameExtents_ = 0;
+    // A window whose caption counts every second stops listening to changes of its properties
+    // (the window manager answers each new caption with two of its own): the native window it
+    // happened to, the event mask it had, and the captions written to the native window shown.
+    std::uint32_t deafWindow_ = 0;
+    std::uint32_t listeningMask_ = 0;
+    int titleWrites_ = 0;
 };
 
 } // namespace rt

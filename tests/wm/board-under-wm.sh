@@ -141,6 +141,18 @@ until_seen 8 '((ow == 337 && oh == 63))' || fail "the small window did not come 
 n=$(captions_while 3 '((ow == 337 && oh == 63))')
 ((n >= 2)) || fail "the caption did not count after the training prompt ($n captions)"
 
+# ---- minimised while it counts, then started again: the first copy comes back, still counting
+wid=$(window)
+xdotool windowminimize --sync "$wid" 2>/dev/null || fail "the small window could not be minimised"
+if ! XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" timeout 10 "$quillet" \
+    >"$work/second.log" 2>&1; then
+    fail "the second start did not end cleanly"
+fi
+until_seen 5 '((ow == 337 && oh == 63))' || fail "the small window did not come back after a second start"
+[[ $(xprop -id "$wid" WM_STATE 2>/dev/null) == *Iconic* ]] && fail "the small window stayed minimised"
+n=$(captions_while 3 '((ow == 337 && oh == 63))')
+((n >= 2)) || fail "the caption did not count after coming back ($n captions)"
+
 # ---- the size cycle: time switch off gives the full screen, then Midi, Mini and full again
 look
 press $clock_button
