@@ -44,15 +44,7 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 # Settings: the defaults with the quick start into the small window (DSTimer = 1).
 mkdir -p "$work/config/quillet"
-words=(0 45 0 0 10 0 0 0 7 0 0 7 5 6 5
-    0 5 0 1 0 4 0 1 8 0 7 0 6 8
-    4 1 4 1 4 1 2 2 1 2 1 2 2 2 4 2 4 4 4 2
-    5 2 5 2 5 2 1 0
-    0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 20 0 35)
-bytes=(1 42 0 0 0 0 0 0 0 0 1 1 1 24 1 1) # HelpFirst Sound Text DSTimer HoursPerDay T1On T2On
-for w in "${words[@]}"; do bytes+=($((w & 255)) $((w >> 8))); done
-((${#bytes[@]} == 170)) || { echo "soak-day: record of ${#bytes[@]} bytes" >&2; exit 1; }
-for b in "${bytes[@]}"; do printf "\\$(printf %03o "$b")"; done >"$work/config/quillet/User.dat"
+bash "$root/scripts/settings-record.sh" DSTimer=1 >"$work/config/quillet/User.dat"
 
 # Fake time is worked out from real time: libfaketime starts the program's clock at fake_start
 # and runs it `speed` times as fast, so a constant offset (the start-up) is all that differs.
