@@ -388,6 +388,8 @@ void TFMainBoard::PictureReady(const QString& programPath) {
         image->setPicture(std::move(picture->image), programPath);
     else
         ctx_.report.report(picture->error);
+    if (image == IStart[11])
+        FitSunset();
 }
 
 // ---------------------------------------------------------------- layout
@@ -471,6 +473,23 @@ void TFMainBoard::SetSizes() {
     for (int i = SeqAtm; i <= SeqEnt; ++i)
         if (SequencerReady[size_t(i)])
             sequencers_[size_t(i)]->SetSizes();
+    FitSunset();
+}
+
+// A window less than half the sunset's size (the small window, a prompt) holds the sunset only
+// at the size it shows it: the small window waits for hours with three rows of it on screen. The
+// whole picture is decoded again, ahead, when the board grows.
+void TFMainBoard::FitSunset() {
+    rt::Image* sunset = IStart[11];
+    if (sunset->isEmpty() || sunset->pictureName() != QLatin1String(kSunset))
+        return;
+    const QSize held = sunset->bitmap().size();
+    if (!sunset->reduced()) {
+        if (sunset->width() * 2 <= held.width() && sunset->height() * 2 <= held.height())
+            sunset->keepAtShownSize();
+    } else if (sunset->width() > held.width() || sunset->height() > held.height()) {
+        ShowAhead(sunset, QString::fromLatin1(kSunset));
+    }
 }
 
 void TFMainBoard::HandlePanels(std::uint8_t kind) {

@@ -199,6 +199,7 @@ private:
     void ShowAhead(rt::Image* image, const QString& programPath);
     void DropAhead(const QString& programPath);
     void PictureReady(const QString& programPath);
+    void FitSunset();
 
     BoardContext ctx_;
     rt::PictureAhead ahead_;

@@ -103,6 +103,7 @@ Image::Image(QWidget* parent) : QWidget(parent) {
 
 void Image::setPicture(QImage image, const QString& name) {
     name_ = name;
+    reduced_ = false;
     // The same picture again (a copy that shares its pixels) changes nothing on screen.
     if (!image.isNull() && image.cacheKey() == bitmap_.cacheKey())
         return;
@@ -110,7 +111,16 @@ void Image::setPicture(QImage image, const QString& name) {
     bitmapChanged();
 }
 
+void Image::keepAtShownSize() {
+    if (bitmap_.isNull() || bitmap_.size() == size() || width() < 1 || height() < 1)
+        return;
+    bitmap_ = bitmap_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    reduced_ = true;
+    bitmapChanged();
+}
+
 void Image::clear() {
+    reduced_ = false;
     name_.clear();
     if (bitmap_.isNull())
         return;

@@ -64,6 +64,11 @@ public:
     // `name` says where it came from.
     void setPicture(QImage image, const QString& name = {});
     void clear();
+    // Keeps the picture only at the size the control shows it, to hold a large picture shown
+    // small in less memory; the name stays, so the whole picture can be loaded again later.
+    void keepAtShownSize();
+    // The picture is held at the size it was shown, not as it was loaded.
+    bool reduced() const { return reduced_; }
     const QString& pictureName() const { return name_; }
     bool isEmpty() const { return bitmap_.isNull(); }
     // Direct access to the loaded bitmap.
@@ -93,6 +98,7 @@ private:
     QString name_;
     QPixmap scaled_; // the bitmap at the control's size, made when first painted
     bool transparent_ = false;
+    bool reduced_ = false;
 };
 
 // Read-only text of several lines that wraps within its width.

@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # What waiting costs: Quillet as the small window with both countdowns running (quick start),
 # under a virtual X server at 1920x1080 with a window manager (openbox) and a private sound
-# server, measured over a minute after it settled; optionally next to another program measured
-# the same way.
-#   bash scripts/measure-idle.sh [seconds] [build-dir] [-- other command to compare]
-# Prints CPU share of one core, voluntary context switches per second (all threads), RSS and
-# private dirty memory (smaps_rollup).
+# server, next to a reference measured at the same time: a plain Qt window whose caption counts
+# down once a second (build/bench/quillet_idle_reference), or any other command given after --.
+# Each round starts both afresh, lets them settle for 10 s and measures them for SECONDS; the
+# medians of the rounds are printed.
+#   bash scripts/measure-idle.sh [seconds] [build-dir] [rounds] [-- other command to compare]
+# Figures: CPU share of one core, voluntary context switches per second (all threads), RSS and
+# private dirty memory (smaps_rollup) at the end of the round.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
+seconds=${1:-30}
 build=${2:-build}
-shift $(( $# < 2 ? $# : 2 ))
+rounds=${3:-5}
+shift $(($# < 3 ? $# : 3))
 [[ ${1:-} == -- ]] && shift
 other=("$@")
+((${#other[@]})) || other=("$build/bench/quillet_idle_reference")
+[[ -x $build/quillet && -x ${other[0]} ]] || { echo "measure-idle: build $build first" >&2; exit 1; }
 
 work=$(mktemp -d)
 pids=()
@@ -26,51 +31,68 @@ trap cleanup EXIT
 
 # A desktop has a window manager, and it decides which native window the caption goes to.
 eval "$(bash scripts/x-test-server.sh 1920x1080)"
-echo "virtual X server at 1920x1080 with the window manager openbox"
 eval "$(bash scripts/pulse-test-server.sh)"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 # Settings with the quick start on, everything else at its defaults.
-mkdir -p "$work/config/quillet"
+mkdir -p "$work/config/quillet" "$work/home"
 bash scripts/settings-record.sh DSTimer=1 >"$work/config/quillet/User.dat"
+# Desktop programs want a session bus; the other program gets a private one.
+{ read -r bus_address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+pids+=("$bus_pid")
 
 ticks=$(getconf CLK_TCK)
 cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 switches_of() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
 
-measure() { # name pid
-    local name=$1 pid=$2
+# One round's figures of a process: "cpu-percent switches-per-s rss-MiB dirty-MiB".
+measure() { # pid
+    local pid=$1 c0 s0 t0 c1 s1 t1 rss dirty
     sleep 10 # settle
-    local c0 s0 t0 c1 s1 t1
     c0=$(cpu_of "$pid"); s0=$(switches_of "$pid"); t0=$(date +%s.%N)
     sleep "$seconds"
     c1=$(cpu_of "$pid"); s1=$(switches_of "$pid"); t1=$(date +%s.%N)
-    local rss dirty
     rss=$(awk '/^Rss:/ {print $2}' "/proc/$pid/smaps_rollup")
     dirty=$(awk '/^Private_Dirty:/ {print $2}' "/proc/$pid/smaps_rollup")
-    awk -v n="$name" -v c=$((c1 - c0)) -v s=$((s1 - s0)) -v t0="$t0" -v t1="$t1" -v hz="$ticks" \
+    awk -v c=$((c1 - c0)) -v s=$((s1 - s0)) -v t0="$t0" -v t1="$t1" -v hz="$ticks" \
         -v rss="$rss" -v dirty="$dirty" 'BEGIN {
             d = t1 - t0
-            printf "%-10s CPU %.3f %% of a core, %.2f voluntary switches/s, RSS %.1f MiB, private dirty %.1f MiB (%d s)\n",
-                n, 100 * c / hz / d, s / d, rss / 1024, dirty / 1024, d }'
+            printf "%.4f %.2f %.1f %.1f\n", 100 * c / hz / d, s / d, rss / 1024, dirty / 1024 }'
 }
 
-XDG_CONFIG_HOME=$work/config "$build/quillet" >"$work/quillet.log" 2>&1 &
-qpid=$!
-pids+=($qpid)
-if ((${#other[@]})); then
-    # Desktop programs want a session bus; each gets a private one.
-    mkdir -p "$work/home"
-    { read -r bus_address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-    pids+=("$bus_pid")
+: >"$work/quillet.rounds"
+: >"$work/other.rounds"
+for ((r = 1; r <= rounds; r++)); do
+    XDG_CONFIG_HOME=$work/config "$build/quillet" >"$work/quillet.log" 2>&1 &
+    qpid=$!
     HOME=$work/home XDG_CONFIG_HOME=$work/home/.config DBUS_SESSION_BUS_ADDRESS="$bus_address" \
         "${other[@]}" >"$work/other.log" 2>&1 &
     opid=$!
-    pids+=($opid)
-    measure quillet "$qpid" &
+    pids+=("$qpid" "$opid")
+    measure "$qpid" >>"$work/quillet.rounds" &
     m1=$!
-    measure "$(basename "${other[0]}")" "$opid" &
+    measure "$opid" >>"$work/other.rounds" &
     m2=$!
     wait $m1 $m2
-else
-    measure quillet "$qpid"
-fi
+    kill "$qpid" "$opid" 2>/dev/null || true
+    wait "$qpid" "$opid" 2>/dev/null || true
+done
+
+# The median of each column.
+medians() {
+    local col
+    for col in 1 2 3 4; do
+        cut -d' ' -f"$col" "$1" | sort -g | awk '{a[NR] = $1} END {
+            printf "%s ", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'
+    done
+    echo
+}
+read -r qc qs qr qd <<<"$(medians "$work/quillet.rounds")"
+read -r oc os or od <<<"$(medians "$work/other.rounds")"
+echo "waiting in the small window at 1920x1080 under openbox: medians of $rounds rounds of $seconds s"
+printf '%-28s CPU %.3f %% of a core, %.2f voluntary switches/s, RSS %.1f MiB, private dirty %.1f MiB\n' \
+    "Quillet" "$qc" "$qs" "$qr" "$qd"
+printf '%-28s CPU %.3f %% of a core, %.2f voluntary switches/s, RSS %.1f MiB, private dirty %.1f MiB\n' \
+    "$(basename "${other[0]}") (reference)" "$oc" "$os" "$or" "$od"
+awk -v a="$qs" -v b="$os" -v c="$qd" -v d="$od" \
+    'BEGIN {printf "ratio to the reference: switches %.2fx, private dirty %.2fx\n", a / b, c / d}'

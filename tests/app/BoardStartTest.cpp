@@ -223,3 +223,31 @@ TEST_F(BoardStart, MissingStartSoundNeitherStallsNorRepeatsASteps) {
     startTick(1);
     EXPECT_EQ(board->StartStep, 11);
 }
+
+TEST_F(BoardStart, TheSmallWindowHoldsTheSunsetOnlyAtTheSizeItShowsIt) {
+    TSettings s;
+    s.DSTimer = 1;
+    writeSettings(s);
+    create();
+    ASSERT_EQ(board->SizeMode, Mini);
+    rt::Image* sunset = board->IStart[11];
+    EXPECT_EQ(sunset->pictureName(), QStringLiteral("Pictures\\Start\\sunset.jpg"));
+    EXPECT_TRUE(sunset->reduced());
+    EXPECT_EQ(sunset->bitmap().size(), sunset->size()) << "three rows show above the bar";
+
+    // Full screen: the whole picture is decoded again, ahead, and shown when it is there.
+    board->SBSizeClick();
+    ASSERT_EQ(board->SizeMode, Maxi);
+    while (board->Ahead().decodeNext()) {
+    }
+    EXPECT_FALSE(sunset->reduced());
+    EXPECT_EQ(sunset->bitmap().size(), QSize(1280, 720));
+    // The middle size shows it large enough to keep it whole; the small window does not.
+    board->SBSizeClick();
+    ASSERT_EQ(board->SizeMode, Midi);
+    EXPECT_FALSE(sunset->reduced());
+    board->SBSizeClick();
+    ASSERT_EQ(board->SizeMode, Mini);
+    EXPECT_TRUE(sunset->reduced());
+    EXPECT_EQ(board->Ahead().held(), 0);
+}
