@@ -129,7 +129,7 @@ void Image::clear() {
 }
 
 void Image::bitmapChanged() {
-    scaled_ = QPixmap();
+    scaled_ = QImage();
     setAttribute(Qt::WA_OpaquePaintEvent, !transparent_ && !bitmap_.isNull());
     update();
 }
@@ -158,13 +158,13 @@ void Image::paintEvent(QPaintEvent* event) {
         return;
     if (scaled_.isNull() || scaled_.size() != size()) {
         const QImage source = transparent_ ? keyOutBottomLeft(bitmap_) : bitmap_;
-        scaled_ = QPixmap::fromImage(
-            source.size() == size()
-                ? source
-                : source.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        // Kept as an image: a pixmap here is only another copy of the same pixels.
+        scaled_ = source.size() == size()
+                      ? source
+                      : source.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     QPainter p(this);
-    p.drawPixmap(event->rect(), scaled_, event->rect());
+    p.drawImage(event->rect(), scaled_, event->rect());
 }
 
 void Image::mouseMoveEvent(QMouseEvent*) {
@@ -179,11 +179,11 @@ void Image::mousePressEvent(QMouseEvent*) {
 
 // A hidden picture needs no copy at screen size.
 void Image::hideEvent(QHideEvent*) {
-    scaled_ = QPixmap();
+    scaled_ = QImage();
 }
 
 void Image::resizeEvent(QResizeEvent*) {
-    scaled_ = QPixmap();
+    scaled_ = QImage();
 }
 
 // ---- TextArea
