@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# How much installing Quillet's Debian package costs on a fresh Debian 12, next to Workrave (the
+# Debian 12 package, its candidate version), both measured from this machine's apt lists in the
+# same run: each package's own Installed-Size, and the Installed-Size of its run-time closure,
+# that is the package itself and everything `apt-get install --no-install-recommends` would pull
+# in on a fresh system. The closure with Recommends is shown for information.
+#
+#   bash scripts/measure-install-size.sh [quillet .deb]     (default: build-deb/quillet_*.deb,
+#                                                           which scripts/package.sh builds)
+#
+# Method (an estimate from the package metadata; nothing is installed or downloaded):
+# - Quillet's Pre-Depends, Depends and Recommends come from the .deb (dpkg-deb); every other
+#   package's from `apt-cache depends` of its candidate version, followed recursively (one
+#   `apt-cache depends --recurse` call fetches them all). Version constraints are ignored.
+# - An "a | b" dependency is satisfied when a or b (or a provider of either) is already present,
+#   else by a, as apt does. A virtual package is satisfied by a provider already present, else
+#   by the first provider apt-cache lists. An alternative nothing provides is skipped.
+# - Fresh Debian 12: the packages of Priority required and important (from `apt-cache dumpavail`)
+#   and, resolved by the same rules, what they depend on (libc6, libstdc++6, libsystemd0 and so
+#   on are Priority optional, yet on every system) count as present: they are neither counted
+#   nor followed. As on a real Debian 12 system, usr-is-merged stands for /usr being merged.
+# - A closure's size is the sum of the Installed-Size fields (KiB) of its packages from
+#   `apt-cache show` (candidate versions), with the .deb's own field for Quillet. 1 MiB = 1024 KiB.
+# These figures are lower than those of methods that count the Priority optional libraries of a
+# minimal system as well. Needs the apt lists (apt-get update) and dpkg-deb; takes some seconds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+me=measure-install-size
+
+debs=(build-deb/quillet_*.deb)
+deb=${1:-${debs[0]}}
+[[ -f $deb ]] || { echo "$me: no package at $deb (bash scripts/package.sh builds it)" >&2; exit 1; }
+for tool in apt-cache dpkg-deb awk; do
+    command -v "$tool" >/dev/null || { echo "$me: $tool is missing" >&2; exit 1; }
+done
+reference=workrave
+reference_version=$(apt-cache policy "$reference" 2>/dev/null | awk '$1 == "Candidate:" {print $2}')
+if [[ -z $reference_version || $reference_version == "(none)" ]]; then
+    echo "$me: apt has no candidate for $reference: the apt lists are missing or incomplete." >&2
+    echo "  Run 'apt-get update' (as root) and try again." >&2
+    exit 1
+fi
+mapfile -t essential < <(apt-cache dumpavail |
+    awk '/^Package:/ {p = $2} /^Priority: (required|important)$/ {print p}' | sort -u)
+((${#essential[@]})) || { echo "$me: no required packages in the apt lists (run apt-get update)" >&2; exit 1; }
+
+# groups[pkg]: one line per dependency, "Kind alt alt ...", where an alternative is a name, or
+# <name> for a virtual package, followed by =provider,provider when something provides it.
+# known[pkg]: real, virtual, or missing when apt does not know it. Both kept for the whole run.
+declare -A groups=() known=()
+fetch() {  # fetch [--recurse] NAME...: the dependencies of the names apt-cache was not yet asked for
+    local recurse=()
+    [[ $1 == --recurse ]] && { recurse=(--recurse); shift; }
+    local want=() p
+    for p in "$@"; do [[ -n ${known[$p]:-} ]] || want+=("$p"); done
+    ((${#want[@]})) || return 0
+    for p in "${want[@]}"; do known[$p]=missing; done
+    local pkg kind spec
+    local -A fresh=()
+    while IFS=$'\t' read -r pkg kind spec; do
+        if [[ $kind == - ]]; then
+            [[ ${known[$pkg]:-missing} == missing ]] || continue
+            known[$pkg]=$spec groups[$pkg]='' fresh[$pkg]=1
+        elif [[ -n ${fresh[$pkg]:-} ]]; then
+            groups[$pkg]+="$kind $spec"$'\n'
+        fi
+    done < <(apt-cache depends "${recurse[@]}" --no-suggests --no-conflicts --no-breaks --no-replaces \
+        --no-enhances "${want[@]}" | awk '
+        function name(s) { sub(/:.*/, "", s); return s }
+        function alt(s) { return s ~ /^</ ? "<" name(substr(s, 2, length(s) - 2)) ">" : name(s) }
+        function flush() { if (spec != "" && !dup) print pkg "\t" kind "\t" spec; spec = "" }
+        /^[^ ]/ {
+            flush()
+            open = 0; pkg = $0; virtual = sub(/^</, "", pkg); sub(/>$/, "", pkg); pkg = name(pkg)
+            dup = seen[pkg]++; if (!dup) print pkg "\t-\t" (virtual ? "virtual" : "real"); next
+        }
+        /^ [ |](PreDepends|Depends|Recommends): / {
+            if (!open) flush()
+            kind = $1; sub(/^\|/, "", kind); sub(/:$/, "", kind)
+            spec = spec (spec == "" ? "" : " ") alt($2)
+            open = substr($0, 2, 1) == "|"; sep = "="; next
+        }
+        /^    [^ ]/ { spec = spec sep $1; sep = ","; next }
+        END { flush() }')
+}
+
+# closure KINDS ROOT...: fills "closure" with the roots and every package they pull in through
+# the dependency kinds matching the pattern KINDS, leaving out and not following what "base"
+# holds; "unresolved" gets the dependencies nothing satisfies.
+declare -A base=() in_closure=()
+closure=() unresolved=()
+closure() {
+    local kinds=$1 p
+    shift
+    in_closure=()
+    for p in "$@"; do in_closure[$p]=1; done
+    closure=("$@") unresolved=()
+    local queue=("$@") next kind alts a name provs prov pick satisfied
+    while ((${#queue[@]})); do
+        fetch "${queue[@]}"
+        next=()
+        for p in "${queue[@]}"; do
+            while read -r kind alts; do
+                [[ -n $kind && $kind =~ ^($kinds)$ ]] || continue
+                satisfied='' pick=''
+                for a in $alts; do
+                    name=${a%%=*} provs=''
+                    [[ $a == *=* ]] && provs=${a#*=}
+                    if [[ $name != \<* ]] && [[ -n ${base[$name]:-} || -n ${in_closure[$name]:-} ]]; then
+                        satisfied=1
+                        break
+                    fi
+                    for prov in ${provs//,/ }; do
+                        [[ -n ${base[$prov]:-} || -n ${in_closure[$prov]:-} ]] && { satisfied=1; break 2; }
+                    done
+                    if [[ -z $pick ]]; then
+                        if [[ $name != \<* ]]; then pick=$name
+                        elif [[ -n $provs ]]; then pick=${provs%%,*}
+                        fi
+                    fi
+                done
+                [[ -n $satisfied ]] && continue
+                if [[ -z $pick ]]; then unresolved+=("$p: $alts"); continue; fi
+                in_closure[$pick]=1
+                closure+=("$pick")
+                next+=("$pick")
+            done <<<"${groups[$p]}"
+        done
+        queue=("${next[@]}")
+    done
+}
+
+# Installed-Size (KiB) of the candidate versions, kept for the whole run.
+declare -A size=()
+sizes() {
+    local want=() p kib
+    for p in "$@"; do [[ -n ${size[$p]:-} ]] || want+=("$p"); done
+    ((${#want[@]})) || return 0
+    while read -r p kib; do size[$p]=$kib; done < <(apt-cache show --no-all-versions "${want[@]}" 2>/dev/null |
+        awk '/^Package:/ {p = $2} /^Installed-Size:/ {print p, $2}')
+}
+
+# Quillet is not in the apt lists: its dependencies come from the .deb.
+quillet=$(dpkg-deb -f "$deb" Package)
+quillet_version=$(dpkg-deb -f "$deb" Version)
+size[$quillet]=$(dpkg-deb -f "$deb" Installed-Size)
+deb_field() {  # deb_field FIELD KIND: the .deb's FIELD as "KIND alt alt ..." lines
+    dpkg-deb -f "$deb" "$1" | tr ',' '\n' |
+        sed -E 's/\([^)]*\)//g; s/\[[^]]*\]//g; s/:[a-z0-9-]+//g; s/\|/ /g' |
+        awk -v kind="$2" 'NF {$1 = $1; print kind, $0}'
+}
+quillet_deps=$(deb_field Pre-Depends PreDepends; deb_field Depends Depends; deb_field Recommends Recommends)
+mapfile -t quillet_names < <(awk '{for (i = 2; i <= NF; i++) print $i}' <<<"$quillet_deps" | sort -u)
+
+# Everything any closure below may need, in one apt-cache call.
+fetch --recurse "${essential[@]}" usr-is-merged "$reference" "${quillet_names[@]}"
+[[ ${known[$reference]:-} == real ]] || { echo "$me: apt-cache does not describe $reference" >&2; exit 1; }
+groups[$quillet]=
+while read -r kind alts; do
+    line=$kind
+    for a in $alts; do
+        case ${known[$a]:-missing} in
+        real) line+=" $a" ;;
+        virtual)  # its providers, as `apt-cache showpkg` lists them
+            line+=" <$a>"
+            provs=$(apt-cache showpkg "$a" | awk '/^Reverse Provides:/ {on = 1; next} on && NF && !seen[$1]++ {print $1}' |
+                paste -sd, -)
+            [[ -z $provs ]] || line+="=$provs"
+            ;;
+        *) echo "$me: $quillet depends on $a, which apt does not know" >&2; line+=" <$a>" ;;
+        esac
+    done
+    groups[$quillet]+="$line"$'\n'
+done <<<"$quillet_deps"
+known[$quillet]=real
+
+# The fresh system. Debian 12's installer and debootstrap satisfy init-system-helpers'
+# "usrmerge | usr-is-merged" with usr-is-merged, not with usrmerge, which would bring perl.
+closure 'PreDepends|Depends' "${essential[@]}" usr-is-merged
+for p in "${closure[@]}"; do base[$p]=1; done
+for u in "${unresolved[@]}"; do echo "$me: in the base system nothing satisfies $u" >&2; done
+[[ -z ${base[$quillet]:-} ]] || { echo "$me: $quillet is a Debian base package?" >&2; exit 1; }
+
+declare -A kib=() count=()
+for root in "$quillet" "$reference"; do
+    for kinds in 'PreDepends|Depends' 'PreDepends|Depends|Recommends'; do
+        closure "$kinds" "$root"
+        for u in "${unresolved[@]}"; do echo "$me: nothing satisfies $u" >&2; done
+        sizes "${closure[@]}"
+        total=0
+        for p in "${closure[@]}"; do
+            [[ -n ${size[$p]:-} ]] || echo "$me: apt-cache shows no Installed-Size for $p" >&2
+            total=$((total + ${size[$p]:-0}))
+        done
+        kib[$root,$kinds]=$total count[$root,$kinds]=${#closure[@]}
+    done
+done
+
+echo "Installed size on a fresh Debian 12, from Installed-Size in the package metadata."
+echo "Baseline, counted as present: Debian 12's ${#essential[@]} packages of Priority required and"
+echo "important with what they depend on and usr-is-merged, ${#base[@]} packages in all."
+echo "$quillet $quillet_version: $deb; $reference $reference_version: apt's candidate; ratio: $quillet/$reference."
+echo
+d='PreDepends|Depends' r='PreDepends|Depends|Recommends'
+awk -v q="$quillet" -v r="$reference" \
+    -v qp="${size[$quillet]}" -v rp="${size[$reference]}" \
+    -v qd="${kib[$quillet,$d]}" -v rd="${kib[$reference,$d]}" \
+    -v qdn="${count[$quillet,$d]}" -v rdn="${count[$reference,$d]}" \
+    -v qr="${kib[$quillet,$r]}" -v rr="${kib[$reference,$r]}" \
+    -v qrn="${count[$quillet,$r]}" -v rrn="${count[$reference,$r]}" '
+    function mib(k) { return sprintf("%.1f MiB", k / 1024) }
+    function row(label, a, b) { printf "  %-38s %12s %12s %7.2f\n", label, mib(a), mib(b), a / b }
+    function n(label, a, b) { printf "  %-38s %12d %12d %7.2f\n", label, a, b, a / b }
+    BEGIN {
+        printf "  %-38s %12s %12s %7s\n", "", q, r, "ratio"
+        row("package alone", qp, rp)
+        row("closure, --no-install-recommends", qd, rd)
+        n("  packages in it (itself included)", qdn, rdn)
+        row("closure with Recommends (for info)", qr, rr)
+        n("  packages in it (itself included)", qrn, rrn)
+    }'
