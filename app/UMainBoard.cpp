@@ -147,10 +147,9 @@ void TFMainBoard::CreateControls() {
         IKino[n] = image(PKino);
 
     // Pictures that belong to the window itself.
+    // The prompts' pictures are decoded when a prompt first comes, not on every start.
     ImageTrain = image(Form);
-    ImageTrain->setPicture(QImage(QStringLiteral(":/design/train.png")));
     ImageDog = image(Form);
-    ImageDog->setPicture(QImage(QStringLiteral(":/design/dog.png")));
 
     PText = panel(Form, kSilver);
     PText->resize(334, 87);
@@ -293,7 +292,8 @@ void TFMainBoard::Starten(std::uint8_t code) {
         // Quick start: no intro, the time switch is on.
         IStart[1]->hide();
         LStart->hide();
-        LoadPicture(IStart[11], QString::fromLatin1(kSunset));
+        // Three rows of the sunset show in the small window: they may come a moment later.
+        ShowAhead(IStart[11], QString::fromLatin1(kSunset));
         IStart[11]->show();
         CentreOnScreen();
         TimeSwitchOn = 1;
@@ -310,7 +310,12 @@ void TFMainBoard::Starten(std::uint8_t code) {
     Form->setStayOnTop(true);
     StartStepBegin = NowSeconds();
     StartStepSeconds = 2;
-    HandleSound(QString::fromLatin1(kNoiseSound));
+    // The sound starts right after the first frame: decoding it first would only keep the
+    // window from showing.
+    Form->afterPendingEvents([this] {
+        if (StartStep < 2)
+            HandleSound(QString::fromLatin1(kNoiseSound));
+    });
     // The first frame shows "Loading ...": the first picture is needed only two seconds later.
     ahead_.request(StartPicture(1));
     TimerStart.setEnabled(true);
@@ -529,6 +534,8 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         TopHeightMini();
         Form->setStayOnTop(true);
         TrainPromptShown = 1;
+        if (ImageTrain->isEmpty())
+            ImageTrain->setPicture(QImage(QStringLiteral(":/design/train.png")));
         ImageTrain->show();
         HandleButtons(6);
         HandleSound(QString::fromLatin1(kGongSound));
@@ -541,6 +548,8 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         TopHeightMini();
         Form->setStayOnTop(true);
         DogPromptShown = 1;
+        if (ImageDog->isEmpty())
+            ImageDog->setPicture(QImage(QStringLiteral(":/design/dog.png")));
         ImageDog->show();
         PSButtons->hide();
         HandleSound(QString::fromLatin1(kMantraSound));

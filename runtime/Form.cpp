@@ -289,6 +289,10 @@ void Form::showModal() {
     setWindowModality(Qt::NonModal);
 }
 
+void Form::afterPendingEvents(std::function<void()> work) {
+    QTimer::singleShot(0, this, std::move(work));
+}
+
 void Form::bringToFront() {
     // Minimised while not listening, the window is unmapped without Qt knowing why: ask for it
     // to be mapped again, which is how a client takes its window back from an icon.

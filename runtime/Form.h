@@ -49,6 +49,9 @@ public:
     void showModal();
     // Shows the window above the others and gives it the focus, also when it was minimised.
     void bringToFront();
+    // Runs `work` once the events waiting now have been handled (the window's first frame, when
+    // it has just been shown); never after the window is gone.
+    void afterPendingEvents(std::function<void()> work);
 
     // The caption reaches the window system once per pass of the event loop, however often it
     // changed in that pass (the two countdowns both write it in the same second).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 #include "support/BoardFixture.h"
 
 #include "runtime/Timer.h"
@@ -51,6 +53,7 @@ protected:
             change(s);
         writeSettings(s);
         create(screenWidth, screenHeight);
+        QCoreApplication::processEvents(); // the start sound comes after the first frame
         // Reading the file brings its values into the settings window's bounds; the record in
         // memory gets the values as given, so the sequencers meet values outside them too.
         board->Daten().Settings = s;
