@@ -1,8 +1,11 @@
 // Runs Quillet for real and measures a sequence from inside.
 //   quillet_sequence_probe [seconds]      breathing: the time the set-up of the sequence takes
 //       (button press until the pictures are loaded), the time from the press to the first
-//       slideshow picture on screen, and, during full breathing, the process's CPU share and
-//       how often the blind, the strip and the whole board are really painted
+//       slideshow picture on screen, and, during full breathing, the process's CPU share, how
+//       often it wakes up (voluntary context switches of all its threads) and how often the
+//       blind, the strip and the whole board are really painted
+//   quillet_sequence_probe idle [seconds] the same figures for the board resting on its idle
+//       screen, as the measure to hold the breathing against
 //   quillet_sequence_probe yoga|augen     a whole yoga or eye sequence: every narration handed
 //       to the sound server with its time since the press, the length of the sequence, the
 //       process's CPU share over it and how often the picture, the text and the board painted
@@ -41,6 +44,39 @@ double cpuSeconds() {
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Times the process gave up the processor to wait, summed over its threads: each is a wake-up.
+long wakeups() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_nvcsw;
+}
+
+// The board on its idle screen for `seconds`, after three seconds to settle.
+int idleBoard(char** argv, int seconds) {
+    PaintCounter paints;
+    ProgramHooks hooks;
+    hooks.shown = [&](TFMainBoard& board) {
+        board.Form->installEventFilter(&paints);
+        static double cpu0 = 0;
+        static long woken0 = 0;
+        QTimer::singleShot(3000, [&] {
+            cpu0 = cpuSeconds();
+            woken0 = wakeups();
+            paints.counts.clear();
+        });
+        QTimer::singleShot(3000 + seconds * 1000, [&, seconds] {
+            const double cpu = cpuSeconds() - cpu0;
+            const long woken = wakeups() - woken0;
+            std::printf("idle board over %d s: CPU %.2f %% of a core; wakeups %.1f/s; paints per "
+                        "second: board %.1f\n",
+                        seconds, 100.0 * cpu / seconds, double(woken) / seconds,
+                        paints.counts.value(board.Form) / double(seconds));
+            qApp->quit();
+        });
+    };
+    return RunQuillet(1, argv, hooks);
 }
 
 // A whole yoga or eye sequence, pressed 1.5 s after the start; the program ends with it.
@@ -97,7 +133,9 @@ int wholeSequence(char** argv, bool yoga) {
 int main(int argc, char** argv) {
     const bool yoga = argc > 1 && std::strcmp(argv[1], "yoga") == 0;
     const bool augen = argc > 1 && std::strcmp(argv[1], "augen") == 0;
-    const int seconds = argc > 1 && !yoga && !augen ? std::atoi(argv[1]) : 20;
+    const bool idle = argc > 1 && std::strcmp(argv[1], "idle") == 0;
+    const char* secondsArg = idle ? (argc > 2 ? argv[2] : nullptr) : (argc > 1 ? argv[1] : nullptr);
+    const int seconds = secondsArg && !yoga && !augen ? std::atoi(secondsArg) : 20;
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     {
@@ -111,6 +149,8 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (yoga || augen)
         return wholeSequence(argv, yoga);
+    if (idle)
+        return idleBoard(argv, seconds);
 
     PaintCounter paints;
     QElapsedTimer sincePress;
@@ -136,22 +176,26 @@ int main(int argc, char** argv) {
         // Full breathing begins 50 s into the sequence; measure well inside it.
         const int from = 1500 + 52'000;
         static double cpu0 = 0;
+        static long woken0 = 0;
         static QHash<QObject*, int> before;
-        QTimer::singleShot(from, [&] {
+        QTimer::singleShot(from, [&, poll] {
             poll->stop();
             std::printf("press to the first picture painted: %lld ms\n", firstPictureMs);
             cpu0 = cpuSeconds();
+            woken0 = wakeups();
             before = paints.counts;
         });
         QTimer::singleShot(from + seconds * 1000, [&, seconds] {
             const double cpu = cpuSeconds() - cpu0;
+            const long woken = wakeups() - woken0;
             auto rate = [&](QObject* o) {
                 return (paints.counts.value(o) - before.value(o)) / double(seconds);
             };
-            std::printf("full breathing over %d s: CPU %.1f %% of a core; paints per second: blind "
-                        "%.1f, strip %.1f, breathing picture %.1f, board %.1f\n",
-                        seconds, 100.0 * cpu / seconds, rate(board.PBlende), rate(board.PColors),
-                        rate(board.IAtmen), rate(board.Form));
+            std::printf("full breathing over %d s: CPU %.2f %% of a core; wakeups %.1f/s; paints "
+                        "per second: blind %.1f, strip %.1f, breathing picture %.1f, board %.1f\n",
+                        seconds, 100.0 * cpu / seconds, double(woken) / seconds,
+                        rate(board.PBlende), rate(board.PColors), rate(board.IAtmen),
+                        rate(board.Form));
             qApp->quit();
         });
     };
