@@ -56,4 +56,12 @@ void Timer::setInterval(int ms) {
         start();
 }
 
+void Timer::setIntervalFromNow(int ms) {
+    interval_ = ms;
+    if (!enabled_)
+        return;
+    aligning_ = false;
+    timer_.start(ms);
+}
+
 } // namespace rt

@@ -20,6 +20,9 @@ public:
     bool enabled() const { return enabled_; }
     // A new period restarts a running timer with that period.
     void setInterval(int ms);
+    // Sets the period and, when running, starts it afresh from now whatever it was, not in step
+    // with other timers: for a timer that works out on each tick when it is next needed.
+    void setIntervalFromNow(int ms);
     int interval() const { return interval_; }
 
     std::function<void()> onTimer;

@@ -4,7 +4,10 @@
 #include "app/UMainBoard.h"
 #include "sequences/Countdown.h"
 
+#include <QScreen>
+
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -77,6 +80,58 @@ constexpr int kBreathPeriodMs = 2;
 constexpr int kStepPeriodMs = 500;
 constexpr std::int64_t kMsPerHour = 3'600'000;
 
+// How far the blind has come `elapsed` ms into a breath phase of `length` ms over a strip `h`
+// pixels high: the share of the phase gone by, in whole pixels. A phase of no length (only a
+// damaged settings file has one) is over at once.
+int BlindCovers(std::int64_t elapsed, std::int64_t length, int h) {
+    return length > 0 ? std::clamp(RoundEven(double(h) * double(elapsed) / double(length)), 0, h)
+                      : h;
+}
+
+// One frame of `screen` in whole milliseconds, rounded up; a 60 Hz frame where it does not say.
+int FrameMs(const QScreen* screen) {
+    const double hz = screen ? screen->refreshRate() : 0.0;
+    return int(std::ceil(1000.0 / (hz >= 1.0 ? hz : 60.0)));
+}
+
+// The breath phases are timed, and the blind's heights worked out, on a pace of 2 ms from the
+// phase's start; a tick is only needed where something changes on it. Returns it as ms into the
+// phase: the phase's end at the latest; before that, the first step of the pace at which the
+// blind belongs elsewhere than it stands, but none before the screen's next frame after the blind
+// last moved (`sinceMoved` ago). `due` is where the blind belongs now.
+std::int64_t NextBreathTick(Blind blind, std::int64_t elapsed, std::int64_t length, int h,
+                            int stands, int due, std::int64_t sinceMoved, int frameMs) {
+    const auto dueAt = [&](std::int64_t t) {
+        if (blind == Blind::Falls)
+            return BlindCovers(t, length, h);
+        if (blind == Blind::Rises)
+            return h - BlindCovers(t, length, h);
+        return due;
+    };
+    const std::int64_t waitSteps =
+        std::max<std::int64_t>(1, (frameMs - sinceMoved + kBreathPeriodMs - 1) / kBreathPeriodMs);
+    const std::int64_t first = elapsed + waitSteps * kBreathPeriodMs;
+    if (first >= length)
+        return length;
+    const int then = dueAt(first);
+    if (then != stands)
+        return first;
+    // The blind only ever moves on through a phase: find the first step at which it has, between
+    // the step after `first` (lo + 1) and the first at or past the phase's end (hi).
+    std::int64_t lo = 0;
+    std::int64_t hi = (length - first + kBreathPeriodMs - 1) / kBreathPeriodMs;
+    if (dueAt(first + hi * kBreathPeriodMs) == then)
+        return length;
+    while (hi - lo > 1) {
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        if (dueAt(first + mid * kBreathPeriodMs) == then)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return std::min(first + hi * kBreathPeriodMs, length);
+}
+
 } // namespace
 
 TFProcAtm::TFProcAtm(TFMainBoard& board) : board_(board) {
@@ -105,6 +160,13 @@ void TFProcAtm::TimerAtmenSetUp() {
     AtmStart = std::uint32_t(board_.Clock().secondsOfDay());
     AtmKinoPeriod = 2;
     KinoAtmSetUp();
+    StepPace();
+}
+
+// The half-second pace of the counted and spoken steps, started afresh in step with the
+// program's other timers.
+void TFProcAtm::StepPace() {
+    TimerAtmen.setEnabled(false);
     TimerAtmen.setInterval(kStepPeriodMs);
     TimerAtmen.setEnabled(true);
 }
@@ -121,6 +183,10 @@ void TFProcAtm::KinoAtmSetUp() {
 void TFProcAtm::SetSizesAtm() {
     const int w = board_.WindowWidth();
     const int h = board_.WindowHeight();
+    // A strip of another height moves the blind in other steps: a breath phase works out its
+    // next tick afresh.
+    if ((AtmStep == 4 || AtmStep == 6) && board_.PColors->height() != h)
+        TimerAtmen.setIntervalFromNow(kBreathPeriodMs);
     const int figureHeight = RoundEven(h / 2.0);
     if (AtmStep < 5)
         rt::setBounds(board_.IAtmen1, RoundEven(0.37 * w), RoundEven(0.48 * h), RoundEven(0.12 * w),
@@ -133,7 +199,9 @@ void TFProcAtm::SetSizesAtm() {
     rt::setBounds(board_.PBlende, 0, 0, 3, board_.PBlende->height());
 }
 
-void TFProcAtm::SetBlind(int height, bool paced) {
+void TFProcAtm::SetBlind(int height, bool paced, int nowMs) {
+    if (height != AtmBlind)
+        blindMovedAt_ = nowMs;
     AtmBlind = height;
     if (paced)
         board_.PBlende->setHeightPaced(height);
@@ -181,7 +249,7 @@ void TFProcAtm::TimedStep() {
         board_.HandleSound(QString::fromLatin1(row.narration));
         if (AtmStep == 3) {
             board_.IAtmen1->show();
-            SetBlind(0, false);
+            SetBlind(0, false, board_.Clock().msOfDay());
             board_.PColors->show();
         }
         SetInstruction(board_, QString::fromUtf8(row.text));
@@ -195,7 +263,8 @@ void TFProcAtm::TimedStep() {
         // Into the breath phases: millisecond clock, fast ticks, the blind from the top.
         AtmPhase = 0;
         if (AtmStep == 5)
-            SetBlind(0, false);
+            SetBlind(0, false, board_.Clock().msOfDay());
+        blindDue_ = AtmBlind;
         TimerAtmen.setInterval(kBreathPeriodMs);
         Leave(AtmStep + 1);
         AtmStart = std::uint32_t(board_.Clock().msOfDay());
@@ -224,10 +293,12 @@ void TFProcAtm::BreathPhase() {
     const bool full = AtmStep == 4;
     const PhaseRow& phase = (full ? kFullBreathing : kAlternateBreathing)[AtmPhase % 4];
     const TSettings& settings = board_.Settings();
-    AtmElapsed = Elapsed(board_.Clock().msOfDay(), AtmStart, settings.HoursPerDay, kMsPerHour);
+    const int now = board_.Clock().msOfDay();
+    AtmElapsed = Elapsed(now, AtmStart, settings.HoursPerDay, kMsPerHour);
 
     if (!AtmSaid) {
         AtmSaid = true;
+        frameMs_ = FrameMs(board_.Form->screen());
         board_.MemoText->clearLines();
         board_.HandleSound(QString::fromLatin1(phase.narration));
         board_.MemoText->addLine(QString::fromUtf8(phase.text));
@@ -239,25 +310,38 @@ void TFProcAtm::BreathPhase() {
     const std::int64_t e = AtmElapsed;
     const std::int64_t length = std::int64_t(AtmPhaseLength) * 1000;
     const int h = board_.WindowHeight();
-    // A phase of no length (only a damaged settings file has one) is over at once.
-    const int r =
-        length > 0 ? std::clamp(RoundEven(double(h) * double(e) / double(length)), 0, h) : h;
+    const int r = BlindCovers(e, length, h);
     if (phase.blind == Blind::Falls)
-        SetBlind(r, true);
+        blindDue_ = r;
     else if (phase.blind == Blind::Rises)
-        SetBlind(h - r, true);
+        blindDue_ = h - r;
+    // The screen shows the blind at most once a frame: a move due sooner waits for the next one.
+    std::int64_t sinceBlindMoved = Elapsed(now, blindMovedAt_, settings.HoursPerDay, kMsPerHour);
+    if (blindDue_ != AtmBlind && sinceBlindMoved >= frameMs_) {
+        SetBlind(blindDue_, true, now);
+        sinceBlindMoved = 0;
+    }
 
-    if (e < length)
+    if (e < length) {
+        TimerAtmen.setIntervalFromNow(int(NextBreathTick(phase.blind, e, length, h, AtmBlind,
+                                                         blindDue_, sinceBlindMoved, frameMs_) -
+                                          e));
         return;
+    }
     AtmStart = std::uint32_t(board_.Clock().msOfDay());
     AtmSaid = false;
     ++AtmPhase;
     const int limit = full ? 4 * settings.AtmZ1 : 2 * settings.AtmZ2;
-    if (AtmPhase <= limit)
+    if (AtmPhase <= limit) {
+        // The next phase speaks on its first tick.
+        TimerAtmen.setIntervalFromNow(kBreathPeriodMs);
         return;
+    }
 
     AtmPhase = 0;
-    TimerAtmen.setInterval(kStepPeriodMs);
+    // The blind stands still from here on: where the last phase left it, with the next frame.
+    SetBlind(blindDue_, true, now);
+    StepPace();
     if (full) {
         Leave(5);
         board_.LoadPicture(board_.IAtmen1, QString::fromLatin1(kLeftNostril));

@@ -38,8 +38,8 @@ public:
     std::uint16_t AtmKinoPeriod = 2;
     std::uint16_t AtmPhase = 0;
     std::uint16_t AtmPhaseLength = 0;
-    // Height of the blind over the colour strip as the breath phases set it. The panel follows
-    // it no faster than the screen shows frames.
+    // Height of the blind over the colour strip as the breath phases set it: where it stands a
+    // pixel further, at most once per frame of the screen. The panel follows no faster either.
     int AtmBlind = 0;
 
 private:
@@ -47,8 +47,13 @@ private:
     void CountedStep();
     void BreathPhase();
     void Leave(std::uint16_t next);
-    void SetBlind(int height, bool paced);
+    // `nowMs`: the time of day the tick read, from which the screen's frames are counted.
+    void SetBlind(int height, bool paced, int nowMs);
+    void StepPace();
     std::int32_t ElapsedSeconds() const;
 
     TFMainBoard& board_;
+    int blindDue_ = 0;     // where the blind belongs; it can wait for the screen's next frame
+    int blindMovedAt_ = 0; // ms of the day the blind last changed height
+    int frameMs_ = 17;     // one frame of the screen the board is on, rounded up
 };

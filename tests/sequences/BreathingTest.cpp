@@ -4,6 +4,8 @@
 
 #include "sequences/UProcAtm.h"
 
+#include <QScreen>
+
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -17,11 +19,18 @@ protected:
         atm = std::make_unique<TFProcAtm>(*board);
         board->AttachSequencer(SeqAtm, atm.get());
         heard.clear();
+        blindMovedAt = -1'000'000;
         board->SBAtmenClick();
     }
     void run(int ms) {
         SequenceFixture::run(
             atm->TimerAtmen, [this] { atm->TimerAtmenTimer(); }, ms);
+    }
+    // Runs until `ms` since the start have passed: the tick that reaches that moment, or else
+    // the first one after it, is the last.
+    void runUntil(int ms) {
+        while (now() < ms && atm->TimerAtmen.enabled())
+            run(atm->TimerAtmen.interval());
     }
     // Runs until the sequence has reached `step`.
     void runTo(std::uint16_t step) {
@@ -36,8 +45,9 @@ protected:
         std::uint16_t phase;
         std::int32_t elapsed; // into the phase
         int blind;
-        int before; // the blind before the tick
-        bool ends;  // the phase ended on this tick
+        int before;  // the blind before the tick
+        int movedAt; // when the blind last moved before the tick
+        bool ends;   // the phase ended on this tick
     };
 
     // Runs the whole sequence tick by tick. Notes each narration asked for and each step and
@@ -58,7 +68,9 @@ protected:
                 timeline << QStringLiteral("%1 phase %2").arg(now()).arg(atm->AtmPhase);
             if (step == 4 || step == 6)
                 blindTicks.push_back({now(), step == 4, phase, atm->AtmElapsed, atm->AtmBlind,
-                                      blind, stepChanged || atm->AtmPhase != phase});
+                                      blind, blindMovedAt, stepChanged || atm->AtmPhase != phase});
+            if (atm->AtmBlind != blind)
+                blindMovedAt = now();
         }
     }
 
@@ -82,11 +94,14 @@ protected:
     std::unique_ptr<TFProcAtm> atm;
     QStringList timeline;
     std::vector<BlindTick> blindTicks;
+    int blindMovedAt = -1'000'000;
 };
 
 namespace {
 
-enum class Move { Falls, Holds, Rises };
+// A breath phase lowers the blind over the strip (breathing out), raises it (breathing in), or
+// holds it down or up.
+enum class Move { Falls, HoldsDown, Rises, HoldsUp };
 
 struct BreathRow {
     const char* narration;
@@ -96,9 +111,9 @@ struct BreathRow {
 };
 const std::array<BreathRow, 4> kFull{
     {{"atmen/atmen1.wav", &TSettings::Atm1m, &TSettings::Atm1s, Move::Falls},
-     {"atmen/atmen24.wav", &TSettings::Atm2m, &TSettings::Atm2s, Move::Holds},
+     {"atmen/atmen24.wav", &TSettings::Atm2m, &TSettings::Atm2s, Move::HoldsDown},
      {"atmen/atmen3.wav", &TSettings::Atm3m, &TSettings::Atm3s, Move::Rises},
-     {"atmen/atmen24.wav", &TSettings::Atm4m, &TSettings::Atm4s, Move::Holds}}};
+     {"atmen/atmen24.wav", &TSettings::Atm4m, &TSettings::Atm4s, Move::HoldsUp}}};
 const std::array<BreathRow, 4> kAlternate{
     {{"atmen/wechs2.wav", &TSettings::Atm5m, &TSettings::Atm5s, Move::Falls},
      {"atmen/atmen3.wav", &TSettings::Atm6m, &TSettings::Atm6s, Move::Rises},
@@ -136,10 +151,11 @@ QStringList BreathTimeline(const TSettings& s, bool full, int startMs) {
 // Where the blind belongs `elapsed` ms into a phase of `length` ms, over a strip `h` pixels high:
 // the share of the phase gone by times h, rounded half to even, counted down from the top while
 // breathing out and up from the bottom while breathing in; a phase of no length is over at once.
-// A hold leaves the blind where it was.
-int BlindAfter(Move move, std::int64_t elapsed, std::int64_t length, int h, int before) {
-    if (move == Move::Holds)
-        return before;
+int BlindAfter(Move move, std::int64_t elapsed, std::int64_t length, int h) {
+    if (move == Move::HoldsDown)
+        return h;
+    if (move == Move::HoldsUp)
+        return 0;
     std::int64_t covered = h;
     if (length > 0) {
         const std::int64_t scaled = std::int64_t(h) * elapsed;
@@ -295,11 +311,14 @@ TEST_F(Breathing, BlindStartsAtTheTopAndFollowsTheBreath) {
     EXPECT_EQ(atm->AtmBlind, 0);
     EXPECT_EQ(board->PBlende->height(), 0);
     const int h = board->WindowHeight();
-    run(2'500); // half of the 5 s exhalation
+    const int from = now();
+    runUntil(from + 2'500); // half of the 5 s exhalation
     EXPECT_NEAR(atm->AtmBlind, h / 2, 2);
-    run(2'500);
+    runUntil(from + 5'000);
+    EXPECT_NEAR(atm->AtmBlind, h, 4) << "the end of the exhalation, shown with the next frame";
+    runUntil(from + 5'000 + 500);
     EXPECT_EQ(atm->AtmBlind, h) << "clamped to the strip";
-    run(1'000 + 2'000); // hold, then half the inhalation
+    runUntil(from + 5'000 + 1'000 + 2'000); // hold, then half the inhalation
     EXPECT_NEAR(atm->AtmBlind, h / 2, 2);
     runTo(5);
     EXPECT_EQ(atm->AtmBlind, h) << "the last exhalation leaves the strip covered";
@@ -428,15 +447,17 @@ TEST_F(Breathing, PhaseTimingFollowsTheSettings) {
     }
 }
 
-// Every tick of the breath phases comes on the 2 ms pace the phases are timed by, and leaves the
-// blind where it belongs at that moment: on a full screen at the default settings, with phases
-// shorter than a pixel step per frame, with phases so long that it moves a pixel now and then,
-// and with phases of no length.
+// Every tick of the breath phases comes on the 2 ms pace the phases are timed by, and wherever
+// it moves the blind, it moves it to where it belongs at that moment; where it leaves the blind
+// elsewhere, the blind has moved within the last frame of the screen. On a full screen at the
+// default settings, with phases shorter than a pixel step per frame, with phases so long that
+// the blind moves a pixel now and then, and with phases of no length.
 TEST_F(Breathing, BlindStandsWhereTheBreathHasBroughtIt) {
     for (const BreathCase& c : BreathCases()) {
         SCOPED_TRACE(c.name);
         blindTicks.clear();
         start(c.change, 1920, 1080);
+        const double frameMs = 1000.0 / board->Form->screen()->refreshRate();
         runWhole();
         const TSettings& s = board->Settings();
         const int h = board->WindowHeight();
@@ -445,10 +466,78 @@ TEST_F(Breathing, BlindStandsWhereTheBreathHasBroughtIt) {
             SCOPED_TRACE(t.ms);
             const BreathRow& row = RowOf(t.full, t.phase);
             EXPECT_EQ(t.elapsed % 2, 0) << "on the 2 ms pace";
-            EXPECT_EQ(t.blind, BlindAfter(row.blind, t.elapsed, LengthMs(s, row), h, t.before));
+            const int due = BlindAfter(row.blind, t.elapsed, LengthMs(s, row), h);
+            if (t.blind != t.before) {
+                EXPECT_EQ(t.blind, due) << "moved elsewhere";
+            } else if (t.blind != due) {
+                EXPECT_LT(t.ms - t.movedAt, frameMs) << "held back for longer than a frame";
+            }
             if (::testing::Test::HasFailure())
                 return;
         }
         board.reset();
     }
+}
+
+// Besides the tick on which a breath phase speaks and the one on which it ends, the phases only
+// tick where the blind moves; it moves at most once per frame of the screen, and never waits
+// longer than that to stand where it belongs.
+TEST_F(Breathing, BlindMovesAtMostOncePerFrameAndNeverLate) {
+    for (const BreathCase& c : BreathCases()) {
+        SCOPED_TRACE(c.name);
+        blindTicks.clear();
+        start(c.change, 1920, 1080);
+        const double frameMs = 1000.0 / board->Form->screen()->refreshRate();
+        runWhole();
+        const TSettings& s = board->Settings();
+        const int h = board->WindowHeight();
+        for (size_t i = 0; i < blindTicks.size(); ++i) {
+            const BlindTick& t = blindTicks[i];
+            SCOPED_TRACE(t.ms);
+            const bool moved = t.blind != t.before;
+            if (!t.ends) {
+                EXPECT_TRUE(moved || t.elapsed == 2) << "a tick for nothing";
+                if (moved) {
+                    EXPECT_GE(t.ms - t.movedAt, frameMs) << "twice in one frame";
+                }
+            }
+            if (i == 0 || blindTicks[i - 1].ends)
+                continue;
+            // Where the blind belonged between the tick before and this one.
+            const BreathRow& row = RowOf(t.full, t.phase);
+            int late = -1;
+            for (std::int32_t e = blindTicks[i - 1].elapsed + 2; e < t.elapsed && late < 0; e += 2)
+                if (BlindAfter(row.blind, e, LengthMs(s, row), h) != t.before &&
+                    t.ms - (t.elapsed - e) >= t.movedAt + frameMs)
+                    late = e;
+            EXPECT_EQ(late, -1) << "the blind was due to move this far into the phase";
+            if (::testing::Test::HasFailure())
+                return;
+        }
+        board.reset();
+    }
+}
+
+// A window of another height in the middle of a breath phase (the screen changed) moves the blind
+// in other pixel steps: it stands where the new height puts it within a frame, and does not wait
+// for the next step the old height would have had.
+TEST_F(Breathing, NewWindowHeightIsFollowedWithinAFrame) {
+    start(
+        [](TSettings& s) {
+            s.Atm1m = 1;
+            s.Atm1s = 30;
+        },
+        1920, 1080);
+    runTo(4);
+    const int from = now();
+    runUntil(from + 45'000);
+    ASSERT_EQ(atm->AtmPhase, 0);
+    EXPECT_NEAR(atm->AtmBlind, 540, 1);
+    board->Form->setOuterSize(board->WindowWidth(), 540);
+    board->SetSizes();
+    const int resized = now();
+    runUntil(resized + 18);
+    EXPECT_LE(now(), resized + 18) << "moved within a frame";
+    EXPECT_EQ(atm->AtmBlind, BlindAfter(Move::Falls, atm->AtmElapsed, 90'000, 540));
+    EXPECT_NEAR(atm->AtmBlind, 270, 1);
 }
