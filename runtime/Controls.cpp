@@ -156,14 +156,21 @@ QImage keyOutBottomLeft(const QImage& bitmap) {
 void Image::paintEvent(QPaintEvent* event) {
     if (bitmap_.isNull() || width() <= 0 || height() <= 0)
         return;
+    QPainter p(this);
+    if (!transparent_) {
+        // Scaled while painting, and only where the control is repainted: a copy at the
+        // control's size would be made again after every change of the bitmap.
+        p.setClipRect(event->rect());
+        p.setRenderHint(QPainter::SmoothPixmapTransform, bitmap_.size() != size());
+        p.drawImage(rect(), bitmap_);
+        return;
+    }
     if (scaled_.isNull() || scaled_.size() != size()) {
-        const QImage source = transparent_ ? keyOutBottomLeft(bitmap_) : bitmap_;
-        // Kept as an image: a pixmap here is only another copy of the same pixels.
+        const QImage source = keyOutBottomLeft(bitmap_);
         scaled_ = source.size() == size()
                       ? source
                       : source.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    QPainter p(this);
     p.drawImage(event->rect(), scaled_, event->rect());
 }
 

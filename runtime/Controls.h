@@ -96,7 +96,7 @@ protected:
 private:
     QImage bitmap_;
     QString name_;
-    QImage scaled_; // the bitmap at the control's size, made when first painted
+    QImage scaled_; // a transparent bitmap keyed out at the control's size, made when painted
     bool transparent_ = false;
     bool reduced_ = false;
 };
