@@ -5,11 +5,13 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <qguiapplication_platform.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -287,6 +289,12 @@ void Form::showModal() {
     loop.exec();
     modalLoop_ = nullptr;
     setWindowModality(Qt::NonModal);
+}
+
+int Form::frameMs() const {
+    const QScreen* display = screen();
+    const double hz = display ? display->refreshRate() : 0.0;
+    return int(std::ceil(1000.0 / (hz >= 1.0 ? hz : 60.0)));
 }
 
 void Form::afterPendingEvents(std::function<void()> work) {

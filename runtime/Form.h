@@ -52,6 +52,9 @@ public:
     // Runs `work` once the events waiting now have been handled (the window's first frame, when
     // it has just been shown); never after the window is gone.
     void afterPendingEvents(std::function<void()> work);
+    // One frame of the screen the window is on, in whole milliseconds rounded up (a 60 Hz frame
+    // where the screen does not say).
+    int frameMs() const;
 
     // The caption reaches the window system once per pass of the event loop, however often it
     // changed in that pass (the two countdowns both write it in the same second).

@@ -4,8 +4,6 @@
 #include "app/UMainBoard.h"
 #include "sequences/Countdown.h"
 
-#include <QScreen>
-
 #include <algorithm>
 #include <cmath>
 
@@ -88,11 +86,10 @@ int BlindCovers(std::int64_t elapsed, std::int64_t length, int h) {
                       : h;
 }
 
-// One frame of `screen` in whole milliseconds, rounded up; a 60 Hz frame where it does not say.
-int FrameMs(const QScreen* screen) {
-    const double hz = screen ? screen->refreshRate() : 0.0;
-    return int(std::ceil(1000.0 / (hz >= 1.0 ? hz : 60.0)));
-}
+// The blind moves at most every other frame of the screen (30 times a second at 60 Hz): a
+// breath's blind crosses the strip in seconds, and each move costs a repaint and a round trip to
+// the display, which at every frame came to more than one per cent of a core.
+constexpr int kFramesPerBlindMove = 2;
 
 // The breath phases are timed, and the blind's heights worked out, on a pace of 2 ms from the
 // phase's start; a tick is only needed where something changes on it. Returns it as ms into the
@@ -298,7 +295,7 @@ void TFProcAtm::BreathPhase() {
 
     if (!AtmSaid) {
         AtmSaid = true;
-        frameMs_ = FrameMs(board_.Form->screen());
+        frameMs_ = kFramesPerBlindMove * board_.Form->frameMs();
         board_.MemoText->clearLines();
         board_.HandleSound(QString::fromLatin1(phase.narration));
         board_.MemoText->addLine(QString::fromUtf8(phase.text));

@@ -41,6 +41,8 @@ public:
     // Height of the blind over the colour strip as the breath phases set it: where it stands a
     // pixel further, at most once per frame of the screen. The panel follows no faster either.
     int AtmBlind = 0;
+    // The least time between two moves of the blind: a whole number of the screen's frames.
+    int BlindPaceMs() const { return frameMs_; }
 
 private:
     void TimedStep();
@@ -55,5 +57,5 @@ private:
     TFMainBoard& board_;
     int blindDue_ = 0;     // where the blind belongs; it can wait for the screen's next frame
     int blindMovedAt_ = 0; // ms of the day the blind last changed height
-    int frameMs_ = 17;     // one frame of the screen the board is on, rounded up
+    int frameMs_ = 34;     // the least time between two moves of the blind
 };
