@@ -450,15 +450,15 @@ TEST_F(Breathing, PhaseTimingFollowsTheSettings) {
 
 // Every tick of the breath phases comes on the 2 ms pace the phases are timed by, and wherever
 // it moves the blind, it moves it to where it belongs at that moment; where it leaves the blind
-// elsewhere, the blind has moved within the last frame of the screen. On a full screen at the
-// default settings, with phases shorter than a pixel step per frame, with phases so long that
+// elsewhere, the blind has moved within its pace (two frames of the screen). On a full screen at
+// the default settings, with phases shorter than a pixel step per frame, with phases so long that
 // the blind moves a pixel now and then, and with phases of no length.
 TEST_F(Breathing, BlindStandsWhereTheBreathHasBroughtIt) {
     for (const BreathCase& c : BreathCases()) {
         SCOPED_TRACE(c.name);
         blindTicks.clear();
         start(c.change, 1920, 1080);
-        const double frameMs = atm->BlindPaceMs();
+        const double paceMs = atm->BlindPaceMs();
         runWhole();
         const TSettings& s = board->Settings();
         const int h = board->WindowHeight();
@@ -471,7 +471,7 @@ TEST_F(Breathing, BlindStandsWhereTheBreathHasBroughtIt) {
             if (t.blind != t.before) {
                 EXPECT_EQ(t.blind, due) << "moved elsewhere";
             } else if (t.blind != due) {
-                EXPECT_LT(t.ms - t.movedAt, frameMs) << "held back for longer than the pace";
+                EXPECT_LT(t.ms - t.movedAt, paceMs) << "held back for longer than the pace";
             }
             if (::testing::Test::HasFailure())
                 return;
@@ -481,14 +481,14 @@ TEST_F(Breathing, BlindStandsWhereTheBreathHasBroughtIt) {
 }
 
 // Besides the tick on which a breath phase speaks and the one on which it ends, the phases only
-// tick where the blind moves; it moves at most once per frame of the screen, and never waits
+// tick where the blind moves; it moves at most once per pace (two frames), and never waits
 // longer than that to stand where it belongs.
-TEST_F(Breathing, BlindMovesAtMostOncePerFrameAndNeverLate) {
+TEST_F(Breathing, BlindMovesAtMostOncePerPaceAndNeverLate) {
     for (const BreathCase& c : BreathCases()) {
         SCOPED_TRACE(c.name);
         blindTicks.clear();
         start(c.change, 1920, 1080);
-        const double frameMs = atm->BlindPaceMs();
+        const double paceMs = atm->BlindPaceMs();
         runWhole();
         const TSettings& s = board->Settings();
         const int h = board->WindowHeight();
@@ -499,7 +499,7 @@ TEST_F(Breathing, BlindMovesAtMostOncePerFrameAndNeverLate) {
             if (!t.ends) {
                 EXPECT_TRUE(moved || t.elapsed == 2) << "a tick for nothing";
                 if (moved) {
-                    EXPECT_GE(t.ms - t.movedAt, frameMs) << "twice within the pace";
+                    EXPECT_GE(t.ms - t.movedAt, paceMs) << "twice within the pace";
                 }
             }
             if (i == 0 || blindTicks[i - 1].ends)
@@ -509,7 +509,7 @@ TEST_F(Breathing, BlindMovesAtMostOncePerFrameAndNeverLate) {
             int late = -1;
             for (std::int32_t e = blindTicks[i - 1].elapsed + 2; e < t.elapsed && late < 0; e += 2)
                 if (BlindAfter(row.blind, e, LengthMs(s, row), h) != t.before &&
-                    t.ms - (t.elapsed - e) >= t.movedAt + frameMs)
+                    t.ms - (t.elapsed - e) >= t.movedAt + paceMs)
                     late = e;
             EXPECT_EQ(late, -1) << "the blind was due to move this far into the phase";
             if (::testing::Test::HasFailure())
