@@ -55,20 +55,20 @@ fetch() {  # fetch [--recurse] NAME...: the dependencies of the names apt-cache 
     for p in "$@"; do [[ -n ${known[$p]:-} ]] || want+=("$p"); done
     ((${#want[@]})) || return 0
     for p in "${want[@]}"; do known[$p]=missing; done
-    local pkg kind spec
+    local pkg kind choices
     local -A fresh=()
-    while IFS=$'\t' read -r pkg kind spec; do
+    while IFS=$'\t' read -r pkg kind choices; do
         if [[ $kind == - ]]; then
             [[ ${known[$pkg]:-missing} == missing ]] || continue
-            known[$pkg]=$spec groups[$pkg]='' fresh[$pkg]=1
+            known[$pkg]=$choices groups[$pkg]='' fresh[$pkg]=1
         elif [[ -n ${fresh[$pkg]:-} ]]; then
-            groups[$pkg]+="$kind $spec"$'\n'
+            groups[$pkg]+="$kind $choices"$'\n'
         fi
     done < <(apt-cache depends "${recurse[@]}" --no-suggests --no-conflicts --no-breaks --no-replaces \
         --no-enhances "${want[@]}" | awk '
         function name(s) { sub(/:.*/, "", s); return s }
         function alt(s) { return s ~ /^</ ? "<" name(substr(s, 2, length(s) - 2)) ">" : name(s) }
-        function flush() { if (spec != "" && !dup) print pkg "\t" kind "\t" spec; spec = "" }
+        function flush() { if (choices != "" && !dup) print pkg "\t" kind "\t" choices; choices = "" }
         /^[^ ]/ {
             flush()
             open = 0; pkg = $0; virtual = sub(/^</, "", pkg); sub(/>$/, "", pkg); pkg = name(pkg)
@@ -77,10 +77,10 @@ fetch() {  # fetch [--recurse] NAME...: the dependencies of the names apt-cache 
         /^ [ |](PreDepends|Depends|Recommends): / {
             if (!open) flush()
             kind = $1; sub(/^\|/, "", kind); sub(/:$/, "", kind)
-            spec = spec (spec == "" ? "" : " ") alt($2)
+            choices = choices (choices == "" ? "" : " ") alt($2)
             open = substr($0, 2, 1) == "|"; sep = "="; next
         }
-        /^    [^ ]/ { spec = spec sep $1; sep = ","; next }
+        /^    [^ ]/ { choices = choices sep $1; sep = ","; next }
         END { flush() }')
 }
 
