@@ -14,8 +14,10 @@ QStringList splitProgramPath(const QString& relativePath) {
 
 DataFiles::DataFiles(QStringList roots) : roots_(std::move(roots)) {}
 
+// The working directory is not among them: a desktop starts programs in the home folder, where
+// a `Pictures` folder of the user's own would hide every picture of the program.
 DataFiles DataFiles::standard() {
-    QStringList roots{QDir::currentPath()};
+    QStringList roots;
     const QString exeDir =
         QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     if (!exeDir.isEmpty())

@@ -13,7 +13,8 @@ public:
     // Looks in the given folders in order; the first that holds the path's first component wins.
     explicit DataFiles(QStringList roots);
 
-    // The working directory first, then the installed data folder, then the source tree's data.
+    // The data folder beside the program (`../share/quillet`), then the installed data folder,
+    // then the source tree's data.
     static DataFiles standard();
 
     // The absolute path of the file, or an empty string when it does not exist.

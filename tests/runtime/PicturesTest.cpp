@@ -157,6 +157,25 @@ TEST(ProgramPaths, TheFirstFolderWithTheTopFolderWins) {
               work.path() + QStringLiteral("/Sound/mantra.wav"));
 }
 
+// Started from a folder with pictures of the user's own (the home folder's `Pictures`), the
+// program still finds its own.
+TEST(ProgramPaths, TheWorkingFolderDoesNotHideTheProgramsData) {
+    QTemporaryDir home;
+    writeFile(home.path() + QStringLiteral("/Pictures/holiday.jpg"), "x");
+    writeFile(home.path() + QStringLiteral("/Sound/song.wav"), "x");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(home.path()));
+    const rt::DataFiles files = rt::DataFiles::standard();
+    const QString sunset = files.resolve(QStringLiteral("Pictures\\Start\\sunset.jpg"));
+    const QString gong = files.resolve(QStringLiteral("Sound\\gong.wav"));
+    QDir::setCurrent(before);
+    EXPECT_FALSE(files.roots().contains(home.path()));
+    for (const QString& found : {sunset, gong}) {
+        EXPECT_FALSE(found.isEmpty());
+        EXPECT_FALSE(found.startsWith(home.path())) << found.toStdString();
+    }
+}
+
 TEST(ProgramPaths, LoadErrorsAreGermanAndNameTheFile) {
     QTemporaryDir work;
     writeFile(work.path() + QStringLiteral("/Pictures/broken.jpg"), "not a jpeg");
