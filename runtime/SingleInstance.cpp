@@ -2,34 +2,92 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace rt {
 
 namespace {
+
 constexpr char kRaise[] = "raise\n";
-constexpr int kAnswerMs = 2000;
+constexpr int kAnswerSeconds = 2;
+// A later start says one short word; whoever sends more is not one of us.
+constexpr qsizetype kMostWords = 64;
 
 QString baseName(const QString& key, const QString& folder) {
     const QByteArray hash =
         QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
     return QDir(folder).filePath(QStringLiteral("quillet-") + QString::fromLatin1(hash));
 }
+
+// The socket's address, or false when the path does not fit one.
+bool socketAddress(const QString& path, sockaddr_un* address) {
+    const QByteArray native = QFile::encodeName(path);
+    std::memset(address, 0, sizeof *address);
+    address->sun_family = AF_UNIX;
+    if (native.isEmpty() || std::size_t(native.size()) >= sizeof address->sun_path)
+        return false;
+    std::memcpy(address->sun_path, native.constData(), std::size_t(native.size()));
+    return true;
+}
+
+// One later start on the line: read until it has said its word, then hang up.
+class Call : public QObject {
+public:
+    Call(int fd, QObject* parent, std::function<void()> raise)
+        : QObject(parent), fd_(fd), notifier_(fd, QSocketNotifier::Read, this),
+          raise_(std::move(raise)) {
+        QObject::connect(&notifier_, &QSocketNotifier::activated, this, [this] { read(); });
+    }
+    ~Call() override { ::close(fd_); }
+
+private:
+    void read() {
+        char buffer[kMostWords];
+        ssize_t n = 0;
+        while (said_.size() < kMostWords && (n = ::read(fd_, buffer, sizeof buffer)) > 0)
+            said_.append(buffer, n);
+        const bool waiting = n < 0 && (errno == EAGAIN || errno == EINTR);
+        if (waiting && !said_.contains('\n') && said_.size() < kMostWords)
+            return;
+        notifier_.setEnabled(false);
+        deleteLater();
+        if (said_ == kRaise && raise_)
+            raise_();
+    }
+
+    int fd_;
+    QSocketNotifier notifier_;
+    std::function<void()> raise_;
+    QByteArray said_;
+};
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& key, const QString& folder)
-    : base_(baseName(key, folder)), lock_(base_ + QStringLiteral(".lock")) {
-    // A copy that runs for days still holds its lock: only a lock whose process is gone is stale.
-    lock_.setStaleLockTime(0);
-}
+    : base_(baseName(key, folder)) {}
 
 SingleInstance::~SingleInstance() {
-    if (server_)
-        server_->close();
-    if (lock_.isLocked())
-        lock_.unlock();
+    if (serverFd_ >= 0) {
+        server_.reset();
+        ::close(serverFd_);
+        ::unlink(QFile::encodeName(socketPath()).constData());
+    }
+    // The lock file stays: removing it while another start has it open would let two copies
+    // lock two different files.
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
 }
 
 QString SingleInstance::runtimeFolder() {
@@ -41,42 +99,71 @@ QString SingleInstance::runtimeFolder() {
 
 bool SingleInstance::acquire() {
     QDir().mkpath(QFileInfo(lockPath()).absolutePath());
-    if (!lock_.tryLock(0)) {
-        if (lock_.error() == QLockFile::LockFailedError) {
-            askRunningCopy();
-            return false;
-        }
-        // The folder cannot hold a lock (read-only, full): run without the guard rather than
-        // not at all.
+    const int fd =
+        ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // The folder cannot hold a lock (read-only, full, a file system without locks): run
+    // without the guard rather than not at all.
+    if (fd < 0)
         return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool taken = errno == EWOULDBLOCK;
+        ::close(fd);
+        if (!taken)
+            return true;
+        askRunningCopy();
+        return false;
     }
-    // We hold the lock: a socket left behind by a copy that was killed is stale.
-    QLocalServer::removeServer(socketPath());
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    QObject::connect(server_.get(), &QLocalServer::newConnection, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-                if (socket->readAll().contains("raise") && onRaise)
-                    onRaise();
-            });
-        }
-    });
-    server_->listen(socketPath());
+    lockFd_ = fd;
+    listen();
     return true;
+}
+
+// We hold the lock, so a socket file already there was left by a copy that was killed.
+void SingleInstance::listen() {
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), &address))
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return;
+    ::unlink(address.sun_path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(address.sun_path, 0600) != 0 || ::listen(fd, 8) != 0) {
+        ::close(fd);
+        return;
+    }
+    serverFd_ = fd;
+    server_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(server_.get(), &QSocketNotifier::activated, server_.get(),
+                     [this] { acceptCalls(); });
+}
+
+void SingleInstance::acceptCalls() {
+    for (;;) {
+        const int fd = ::accept4(serverFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        new Call(fd, server_.get(), [this] {
+            if (onRaise)
+                onRaise();
+        });
+    }
 }
 
 // Tells the running copy to come to the front. When it does not answer (still starting, or
 // hanging), this start does not go ahead either: two copies must never share the settings.
 void SingleInstance::askRunningCopy() {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    if (!socket.waitForConnected(kAnswerMs))
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), &address))
         return;
-    socket.write(kRaise);
-    socket.waitForBytesWritten(kAnswerMs);
-    socket.disconnectFromServer();
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return;
+    const timeval patience{kAnswerSeconds, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        ::send(fd, kRaise, sizeof kRaise - 1, MSG_NOSIGNAL);
+    ::close(fd);
 }
 
 } // namespace rt

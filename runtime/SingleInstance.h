@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace rt {
 
-// One running copy per settings folder: the first start takes a lock file and listens on a
-// local socket beside it, both in the user's runtime folder. A second start finds the lock,
-// asks the first copy through the socket to come to the front, and ends. A lock left by a copy
-// that crashed or was killed belongs to no running process and is taken over.
+// One running copy per settings folder: the first start locks a file and listens on a local
+// socket beside it, both in the user's runtime folder. A second start finds the file locked,
+// asks the first copy through the socket to come to the front, and ends. The lock belongs to
+// the running process: the system lets go of it when the process ends, however it ends, so a
+// copy that crashed or was killed leaves nothing that keeps the next start out.
 class SingleInstance {
 public:
     // `key` names what is guarded (the settings folder); `folder` is where lock and socket live.
@@ -36,11 +36,15 @@ public:
     static QString runtimeFolder();
 
 private:
+    void listen();
+    void acceptCalls();
     void askRunningCopy();
 
     QString base_;
-    QLockFile lock_;
-    std::unique_ptr<QLocalServer> server_;
+    int lockFd_ = -1;
+    int serverFd_ = -1;
+    // Owns the notifiers of the calls being read, too.
+    std::unique_ptr<QSocketNotifier> server_;
 };
 
 } // namespace rt

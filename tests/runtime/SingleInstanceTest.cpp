@@ -5,10 +5,15 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHostInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,7 +68,7 @@ TEST(SingleInstance, WhatAKilledCopyLeftBehindIsTakenOver) {
     QFile lock(probe.lockPath());
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.write(QByteArray::number(gone) + '\n' + QCoreApplication::applicationName().toUtf8() +
-               '\n' + QHostInfo::localHostName().toUtf8() + '\n');
+               '\n' + QSysInfo::machineHostName().toUtf8() + '\n');
     lock.close();
     QFile socket(probe.socketPath());
     ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
@@ -78,4 +83,67 @@ TEST(SingleInstance, WhatAKilledCopyLeftBehindIsTakenOver) {
     EXPECT_FALSE(later.acquire());
     processUntil([&] { return raised > 0; });
     EXPECT_EQ(raised, 1);
+}
+
+// The lock goes with the process that holds it, however that process ends.
+TEST(SingleInstance, AKilledCopyLetsGoOfTheLock) {
+    QTemporaryDir dir;
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t copy = fork();
+    if (copy == 0) {
+        rt::SingleInstance running(QStringLiteral("k"), dir.path());
+        const char held = running.acquire() ? '1' : '0';
+        (void)!write(ready[1], &held, 1);
+        pause();
+        _exit(0);
+    }
+    ASSERT_GT(copy, 0);
+    char held = 0;
+    ASSERT_EQ(read(ready[0], &held, 1), 1);
+    close(ready[0]);
+    close(ready[1]);
+    ASSERT_EQ(held, '1');
+
+    rt::SingleInstance second(QStringLiteral("k"), dir.path());
+    EXPECT_FALSE(second.acquire()) << "the copy holds the lock";
+    kill(copy, SIGKILL);
+    waitpid(copy, nullptr, 0);
+    rt::SingleInstance third(QStringLiteral("k"), dir.path());
+    EXPECT_TRUE(third.acquire());
+}
+
+// Only the word of a later start raises the window; anything else on the socket is dropped.
+TEST(SingleInstance, OnlyALaterStartRaisesTheWindow) {
+    QTemporaryDir dir;
+    rt::SingleInstance first(QStringLiteral("k"), dir.path());
+    int raised = 0;
+    first.onRaise = [&] { ++raised; };
+    ASSERT_TRUE(first.acquire());
+
+    auto call = [&](const QByteArray& words) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(first.socketPath());
+        std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(send(fd, words.constData(), std::size_t(words.size()), MSG_NOSIGNAL),
+                  words.size());
+        return fd;
+    };
+    close(call(QByteArray(200, 'x')));
+    close(call("raise the roof\n"));
+    const int silent = call(""); // connects and says nothing, and stays on the line
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(raised, 0);
+
+    rt::SingleInstance later(QStringLiteral("k"), dir.path());
+    EXPECT_FALSE(later.acquire());
+    processUntil([&] { return raised > 0; });
+    EXPECT_EQ(raised, 1) << "a silent caller holds nobody up";
+    close(silent);
 }
