@@ -166,7 +166,12 @@ void TFMainBoard::CreateControls() {
     Memo0 = new rt::HintBox(Form);
     Memo0->hide();
     Memo0->setFont(rt::pixelFont(13, true));
-    Memo0->setStyleSheet(QStringLiteral("QLabel { background: yellow; color: black; }"));
+    {
+        QPalette pal = Memo0->palette();
+        pal.setColor(QPalette::Window, Qt::yellow);
+        pal.setColor(QPalette::WindowText, Qt::black);
+        Memo0->setPalette(pal);
+    }
     Memo0->resize(100, 20);
     Memo0->setCursor(Qt::ForbiddenCursor);
 
@@ -174,7 +179,11 @@ void TFMainBoard::CreateControls() {
 
     LStart = new QLabel(QStringLiteral("Loading ..."), Form);
     LStart->setFont(rt::pixelFont(32, true));
-    LStart->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+    {
+        QPalette pal = LStart->palette();
+        pal.setColor(QPalette::WindowText, Qt::red);
+        LStart->setPalette(pal);
+    }
     LStart->adjustSize();
 
     // Moving the pointer over a large picture hides the hint.
@@ -222,7 +231,8 @@ void TFMainBoard::CreateButtonBar() {
         auto* b = new rt::SpeedButton(PSButtons);
         rt::setBounds(b, p.left, 5, 30, 30);
         if (p.designIcon)
-            b->setGlyphPixmap(QPixmap(QString::fromLatin1(p.designIcon)));
+            b->setGlyphPixmap(
+                QPixmap::fromImage(rt::designPicture(QString::fromLatin1(p.designIcon))));
         b->onMouseMove = [this, kind] { HandleMemo(kind); };
         *p.button = b;
         ++kind;
@@ -292,8 +302,12 @@ void TFMainBoard::Starten(std::uint8_t code) {
         // Quick start: no intro, the time switch is on.
         IStart[1]->hide();
         LStart->hide();
-        // Three rows of the sunset show in the small window: they may come a moment later.
-        ShowAhead(IStart[11], QString::fromLatin1(kSunset));
+        // Three rows of the sunset show in the small window: they come a moment after its
+        // first frame, decoded meanwhile.
+        Form->afterFirstFrame([this] {
+            if (IStart[11]->isEmpty())
+                ShowAhead(IStart[11], QString::fromLatin1(kSunset));
+        });
         IStart[11]->show();
         CentreOnScreen();
         TimeSwitchOn = 1;
@@ -310,14 +324,14 @@ void TFMainBoard::Starten(std::uint8_t code) {
     Form->setStayOnTop(true);
     StartStepBegin = NowSeconds();
     StartStepSeconds = 2;
-    // The sound starts right after the first frame: decoding it first would only keep the
-    // window from showing.
-    Form->afterPendingEvents([this] {
+    // The first frame shows "Loading ...". The sound starts right after it, and the first
+    // picture, needed two seconds later, is decoded then: neither keeps the window from showing.
+    Form->afterFirstFrame([this] {
         if (StartStep < 2)
             HandleSound(QString::fromLatin1(kNoiseSound));
+        if (StartStep < 1)
+            ahead_.request(StartPicture(1));
     });
-    // The first frame shows "Loading ...": the first picture is needed only two seconds later.
-    ahead_.request(StartPicture(1));
     TimerStart.setEnabled(true);
 }
 
@@ -535,7 +549,7 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         Form->setStayOnTop(true);
         TrainPromptShown = 1;
         if (ImageTrain->isEmpty())
-            ImageTrain->setPicture(QImage(QStringLiteral(":/design/train.png")));
+            ImageTrain->setPicture(rt::designPicture(QStringLiteral(":/design/train.png")));
         ImageTrain->show();
         HandleButtons(6);
         HandleSound(QString::fromLatin1(kGongSound));
@@ -549,7 +563,7 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         Form->setStayOnTop(true);
         DogPromptShown = 1;
         if (ImageDog->isEmpty())
-            ImageDog->setPicture(QImage(QStringLiteral(":/design/dog.png")));
+            ImageDog->setPicture(rt::designPicture(QStringLiteral(":/design/dog.png")));
         ImageDog->show();
         PSButtons->hide();
         HandleSound(QString::fromLatin1(kMantraSound));

@@ -92,7 +92,7 @@ int wholeSequence(char** argv, bool yoga) {
         board.Form->installEventFilter(&paints);
         board.IYoga->installEventFilter(&paints);
         board.IAugen->installEventFilter(&paints);
-        board.MemoText->viewport()->installEventFilter(&paints);
+        board.MemoText->editor()->viewport()->installEventFilter(&paints);
         QTimer::singleShot(1500, [&board, &sincePress, &cpu0, yoga] {
             sincePress.start();
             cpu0 = cpuSeconds();
@@ -119,7 +119,7 @@ int wholeSequence(char** argv, bool yoga) {
                         "%d, board %d\n",
                         seconds, 100.0 * cpu / seconds, paints.counts.value(picture),
                         paints.counts.value(picture) / seconds,
-                        paints.counts.value(board.MemoText->viewport()),
+                        paints.counts.value(board.MemoText->editor()->viewport()),
                         paints.counts.value(board.Form));
             std::fflush(stdout);
             qApp->quit();

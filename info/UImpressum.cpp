@@ -1,5 +1,6 @@
 #include "info/UImpressum.h"
 #include "info/HelpTexts.h"
+#include "runtime/Pictures.h"
 
 #include <QImage>
 
@@ -69,7 +70,7 @@ QLabel* newLabel(QWidget* page, const char* text, int pixels, bool bold) {
 rt::Image* newPicture(QWidget* parent, const char* name) {
     auto* image = new rt::Image(parent);
     const QString path = QStringLiteral(":/design/") + QLatin1String(name);
-    image->setPicture(QImage(path), path);
+    image->setPicture(rt::designPicture(path), path);
     return image;
 }
 

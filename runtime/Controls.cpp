@@ -1,5 +1,6 @@
 #include "runtime/Controls.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,7 +14,7 @@ void setBounds(QWidget* w, int left, int top, int width, int height) {
 }
 
 QFont pixelFont(int pixelSize, bool bold) {
-    QFont f = QWidget().font();
+    QFont f = QApplication::font();
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     return f;
@@ -195,17 +196,47 @@ void Image::resizeEvent(QResizeEvent*) {
 
 // ---- TextArea
 
-TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent) {
-    setReadOnly(true);
+TextArea::TextArea(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
-QStringList TextArea::lines() const {
-    const QString text = toPlainText();
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+void TextArea::clearLines() {
+    lines_.clear();
+    if (editor_)
+        editor_->clear();
+}
+
+void TextArea::addLine(const QString& line) {
+    // The editor keeps one line per paragraph; a line with breaks of its own is several.
+    lines_ += line.split(QLatin1Char('\n'));
+    if (editor_)
+        editor_->appendPlainText(line);
+}
+
+QPlainTextEdit* TextArea::editor() {
+    if (!editor_) {
+        editor_ = new QPlainTextEdit(this);
+        editor_->setReadOnly(true);
+        editor_->setFocusPolicy(Qt::NoFocus);
+        editor_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        editor_->setGeometry(rect());
+        editor_->setPlainText(toPlainText());
+        editor_->show();
+    }
+    return editor_;
+}
+
+void TextArea::showEvent(QShowEvent* event) {
+    editor();
+    QWidget::showEvent(event);
+}
+
+void TextArea::resizeEvent(QResizeEvent* event) {
+    if (editor_)
+        editor_->setGeometry(rect());
+    QWidget::resizeEvent(event);
 }
 
 // ---- HintBox

@@ -101,13 +101,26 @@ private:
     bool reduced_ = false;
 };
 
-// Read-only text of several lines that wraps within its width.
-class TextArea : public QPlainTextEdit {
+// Read-only text of several lines that wraps within its width. The text editor that shows it
+// (with its document, scroll area and style) is made only when the area is first shown: the
+// board creates one at start-up that the intro never shows.
+class TextArea : public QWidget {
 public:
     explicit TextArea(QWidget* parent);
-    void clearLines() { clear(); }
-    void addLine(const QString& line) { appendPlainText(line); }
-    QStringList lines() const;
+    void clearLines();
+    void addLine(const QString& line);
+    QStringList lines() const { return toPlainText().isEmpty() ? QStringList() : lines_; }
+    QString toPlainText() const { return lines_.join(QLatin1Char('\n')); }
+    // The editor, made now if it was not yet (for tests and the few callers that need it).
+    QPlainTextEdit* editor();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QStringList lines_;
+    QPlainTextEdit* editor_ = nullptr;
 };
 
 // A one-line text box that cannot be edited or focused.

@@ -243,6 +243,10 @@ bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* resu
 
 void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!firstFramePainted_ && !watchingForFirstFrame_ && windowHandle()) {
+        windowHandle()->installEventFilter(this);
+        watchingForFirstFrame_ = true;
+    }
     titleWrites_ = 0;
     // The native window may still carry a caption written while it was hidden, or none yet.
     sentCaption_ = caption_;
@@ -297,8 +301,35 @@ int Form::frameMs() const {
     return int(std::ceil(1000.0 / (hz >= 1.0 ? hz : 60.0)));
 }
 
-void Form::afterPendingEvents(std::function<void()> work) {
-    QTimer::singleShot(0, this, std::move(work));
+void Form::afterFirstFrame(std::function<void()> work) {
+    constexpr int kLongestWaitMs = 500;
+    afterFirstFrame_.push_back(std::move(work));
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !firstFramePainted_)
+            QTimer::singleShot(kLongestWaitMs, this, [this] { runAfterFirstFrame(); });
+        else
+            runAfterFirstFrame();
+    });
+}
+
+void Form::runAfterFirstFrame() {
+    std::vector<std::function<void()>> work;
+    work.swap(afterFirstFrame_);
+    for (auto& w : work)
+        w();
+}
+
+// The first exposure of the native window paints the whole window before the event returns:
+// what waits for the first frame follows right after.
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() &&
+        windowHandle()->isExposed() && !firstFramePainted_) {
+        firstFramePainted_ = true;
+        watched->removeEventFilter(this);
+        watchingForFirstFrame_ = false;
+        QTimer::singleShot(0, this, [this] { runAfterFirstFrame(); });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form::bringToFront() {

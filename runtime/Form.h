@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QEventLoop;
 
@@ -49,9 +50,11 @@ public:
     void showModal();
     // Shows the window above the others and gives it the focus, also when it was minimised.
     void bringToFront();
-    // Runs `work` once the events waiting now have been handled (the window's first frame, when
-    // it has just been shown); never after the window is gone.
-    void afterPendingEvents(std::function<void()> work);
+    // Runs `work` once the window's first frame is on the screen, so that it neither delays
+    // nor competes with that frame; after the events waiting now when the window is hidden or
+    // was painted before. A window that is not painted within half a second (covered, or on a
+    // display that never tells) runs it then. Never after the window is gone.
+    void afterFirstFrame(std::function<void()> work);
     // One frame of the screen the window is on, in whole milliseconds rounded up (a 60 Hz frame
     // where the screen does not say).
     int frameMs() const;
@@ -74,8 +77,10 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void runAfterFirstFrame();
     bool setX11Title(const QString& title);
     void listenToProperties(bool listen);
     void applyFlags();
@@ -102,6 +107,10 @@ private:
     std::uint32_t deafWindow_ = 0;
     std::uint32_t listeningMask_ = 0;
     int titleWrites_ = 0;
+    // Work waiting for the first frame, and whether that frame has been painted.
+    std::vector<std::function<void()>> afterFirstFrame_;
+    bool firstFramePainted_ = false;
+    bool watchingForFirstFrame_ = false;
 };
 
 } // namespace rt

@@ -176,7 +176,8 @@ Picture decodePictureFile(const QString& absolutePath) {
         result.error = QString::fromLocal8Bit(tooLarge(claimed.width(), claimed.height()));
         return result;
     }
-    QImageReader reader(absolutePath);
+    QImageReader reader(absolutePath, "bmp");
+    reader.setAutoDetectImageFormat(false); // Qt's own BMP reader, no plug-in asked
     // Qt's own ceiling for what a decoder may allocate, in MiB: the same limit, at 4 bytes a pixel.
     reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)));
     if (!reader.read(&result.image)) {
@@ -198,6 +199,12 @@ Picture decodePictureFile(const QString& absolutePath) {
         result.error = german + QStringLiteral(" (") + reader.errorString() + QLatin1Char(')');
     }
     return result;
+}
+
+QImage designPicture(const QString& resourcePath) {
+    QImageReader reader(resourcePath, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 Picture loadPicture(const DataFiles& files, const QString& programPath) {

@@ -25,8 +25,14 @@ struct Picture {
 // or truncated file gives libjpeg's own message; it never ends the process.
 Picture decodeJpeg(const QString& absolutePath);
 
-// Decodes a file by its extension: JPEG through decodeJpeg, everything else (BMP) through Qt.
+// Decodes a file by its extension: JPEG through decodeJpeg, everything else as a BMP through
+// Qt's own reader.
 Picture decodePictureFile(const QString& absolutePath);
+
+// One of the window design's PNG pictures linked into the program (":/design/…"), read by Qt's
+// own PNG reader. Qt would otherwise load every image format plug-in installed to look at the
+// file first, which costs a start-up milliseconds.
+QImage designPicture(const QString& resourcePath);
 
 // Resolves a program path ("Pictures\Start\start1.jpg") and decodes it; a missing file or a
 // decoding error becomes a German text that names the path.

@@ -159,11 +159,10 @@ PulsePlayer::Impl::Impl(ErrorReport& report) : report_(report) {
     loop_ = pa_threaded_mainloop_new();
     if (!loop_)
         return;
-    // The loop thread is not running yet, so no lock is needed here.
-    connectContext();
+    // The server is asked for on the first play, not here: the program starts without waiting
+    // for it, and the server is not woken while the first window is being drawn.
     pa_threaded_mainloop_set_name(loop_, "quillet-sound");
     if (pa_threaded_mainloop_start(loop_) < 0) {
-        dropContext();
         pa_threaded_mainloop_free(loop_);
         loop_ = nullptr;
     }

@@ -10,11 +10,11 @@ class ErrorReport;
 
 // Plays narrations through the PulseAudio server (or PipeWire's stand-in for it).
 //
-// The connection to the server is made in the background and never waited for: a narration asked
-// for while it is still being made starts as soon as it stands. When there is no server, play()
-// reports why; every later play() first tries to connect again, since a server may come up
-// later. Losing the server while a narration waits or plays is reported once the GUI thread's
-// event loop runs again. An idle player leaves its stream corked and causes no wakeups.
+// The connection to the server is made on the first play, in the background, and never waited
+// for: a narration asked for while it is still being made starts as soon as it stands. When there
+// is no server, play() reports why; every later play() first tries to connect again, since a server
+// may come up later. Losing the server while a narration waits or plays is reported once the GUI
+// thread's event loop runs again. An idle player leaves its stream corked and causes no wakeups.
 //
 // Create, use and destroy on the GUI thread; `report` is only ever called there and must outlive
 // the player.

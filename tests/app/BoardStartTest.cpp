@@ -18,6 +18,7 @@ TEST_F(BoardStart, FirstStartShowsLoadingAndCreatesTheSettingsFile) {
     EXPECT_EQ(board->Form->outerHeight(), 768);
     EXPECT_EQ(board->Form->caption(), QStringLiteral("Quillet   /   Version 01-03-2009"));
     EXPECT_TRUE(played().isEmpty()) << "the window shows before the start sound is decoded";
+    EXPECT_TRUE(board->Ahead().requested().isEmpty()) << "nor is any picture decoded before it";
     QCoreApplication::processEvents();
     EXPECT_EQ(played(), QStringList{QStringLiteral("start/noise.wav")});
     EXPECT_TRUE(report.texts.isEmpty()) << report.texts.join('\n').toStdString();
@@ -129,6 +130,8 @@ TEST_F(BoardStart, QuickStartSkipsTheIntro) {
     EXPECT_FALSE(board->TimerStart.enabled());
     EXPECT_TRUE(board->LStart->isHidden());
     EXPECT_FALSE(board->IStart[11]->isHidden());
+    EXPECT_TRUE(board->Ahead().requested().isEmpty()) << "nothing decoded before the first frame";
+    QCoreApplication::processEvents();
     ASSERT_TRUE(board->Ahead().decodeNext()) << "the sunset, decoded after the window shows";
     EXPECT_FALSE(board->IStart[11]->isEmpty());
     EXPECT_TRUE(board->IStart[12]->isHidden()) << "the help banner only ends an intro";
@@ -237,6 +240,7 @@ TEST_F(BoardStart, TheSmallWindowHoldsTheSunsetOnlyAtTheSizeItShowsIt) {
     writeSettings(s);
     create();
     ASSERT_EQ(board->SizeMode, Mini);
+    QCoreApplication::processEvents(); // the first frame, then the sunset is asked for
     while (board->Ahead().decodeNext()) {
     }
     rt::Image* sunset = board->IStart[11];

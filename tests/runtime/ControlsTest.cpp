@@ -3,7 +3,10 @@
 #include "runtime/Form.h"
 #include "runtime/Timer.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPainter>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 TEST(Glyphs, TheBottomLeftColourIsTransparent) {
@@ -59,6 +62,67 @@ TEST(ImageControl, PaintsItsBitmapStretchedAndSeesChangesToIt) {
     EXPECT_EQ(shown.pixel(35, 15), qRgb(255, 0, 0));
     EXPECT_EQ(shown.pixel(2, 2), QColor(Qt::green).rgb());
     EXPECT_EQ(image.bitmap().size(), QSize(4, 2)) << "the bitmap keeps its own size";
+}
+
+// The text area makes its editor when first shown: what was written before is there, in the
+// area's colours and size, and later lines follow.
+TEST(TextAreas, ShowWhatWasWrittenBeforeAndAfterTheyWereShown) {
+    QWidget host;
+    host.resize(200, 100);
+    rt::TextArea area(&host);
+    area.setGeometry(2, 2, 150, 60);
+    QPalette pal = area.palette();
+    pal.setColor(QPalette::Base, Qt::yellow);
+    area.setPalette(pal);
+    area.addLine(QStringLiteral("Einatmen"));
+    area.addLine(QStringLiteral("Ausatmen\nHalten"));
+    EXPECT_EQ(area.lines(), (QStringList{"Einatmen", "Ausatmen", "Halten"}));
+    EXPECT_TRUE(area.findChildren<QPlainTextEdit*>().isEmpty()) << "no editor before it shows";
+
+    host.show();
+    QPlainTextEdit* editor = area.editor();
+    ASSERT_EQ(area.findChildren<QPlainTextEdit*>().size(), 1);
+    EXPECT_EQ(editor->toPlainText(), area.toPlainText());
+    EXPECT_EQ(editor->geometry(), QRect(0, 0, 150, 60));
+    EXPECT_TRUE(editor->isReadOnly());
+    EXPECT_EQ(editor->viewport()->palette().color(QPalette::Base), QColor(Qt::yellow));
+
+    area.clearLines();
+    EXPECT_TRUE(area.lines().isEmpty());
+    area.addLine(QStringLiteral("Ende der Übung"));
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("Ende der Übung"));
+    area.resize(100, 40);
+    EXPECT_EQ(editor->size(), QSize(100, 40));
+}
+
+// Work that must not compete with the first frame runs right after it; on a hidden window, after
+// the events waiting now.
+TEST(FormFrames, WorkWaitsForTheFirstFrameOnlyWhileTheWindowShows) {
+    rt::Form hidden;
+    int ran = 0;
+    hidden.afterFirstFrame([&] { ++ran; });
+    EXPECT_EQ(ran, 0) << "never inside the caller";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 1);
+
+    rt::Form shown;
+    shown.setBounds(10, 10, 200, 100);
+    bool exposedWhenRun = false;
+    shown.afterFirstFrame([&] {
+        exposedWhenRun = shown.windowHandle()->isExposed();
+        ++ran;
+    });
+    shown.show();
+    QElapsedTimer t;
+    t.start();
+    while (ran < 2 && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(ran, 2);
+    EXPECT_TRUE(exposedWhenRun);
+    // Painted once, later work runs without waiting.
+    shown.afterFirstFrame([&] { ++ran; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 3);
 }
 
 TEST(FormShapes, OuterSizeIncludesTheDialogFrame) {
