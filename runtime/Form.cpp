@@ -243,10 +243,9 @@ bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* resu
 
 void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!firstFramePainted_ && !watchingForFirstFrame_ && windowHandle()) {
+    // Watched on every showing until painted: a change of frame may bring a new native window.
+    if (!firstFramePainted_ && windowHandle())
         windowHandle()->installEventFilter(this);
-        watchingForFirstFrame_ = true;
-    }
     titleWrites_ = 0;
     // The native window may still carry a caption written while it was hidden, or none yet.
     sentCaption_ = caption_;
@@ -306,7 +305,10 @@ void Form::afterFirstFrame(std::function<void()> work) {
     afterFirstFrame_.push_back(std::move(work));
     QTimer::singleShot(0, this, [this] {
         if (isVisible() && !firstFramePainted_)
-            QTimer::singleShot(kLongestWaitMs, this, [this] { runAfterFirstFrame(); });
+            QTimer::singleShot(kLongestWaitMs, this, [this] {
+                firstFramePainted_ = true; // or as good as: nothing waits for it again
+                runAfterFirstFrame();
+            });
         else
             runAfterFirstFrame();
     });
@@ -326,7 +328,6 @@ bool Form::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->isExposed() && !firstFramePainted_) {
         firstFramePainted_ = true;
         watched->removeEventFilter(this);
-        watchingForFirstFrame_ = false;
         QTimer::singleShot(0, this, [this] { runAfterFirstFrame(); });
     }
     return QWidget::eventFilter(watched, event);

@@ -110,7 +110,6 @@ private:
     // Work waiting for the first frame, and whether that frame has been painted.
     std::vector<std::function<void()>> afterFirstFrame_;
     bool firstFramePainted_ = false;
-    bool watchingForFirstFrame_ = false;
 };
 
 } // namespace rt
