@@ -12,10 +12,13 @@ public:
     int secondsOfDay() const { return msOfDay() / 1000; }
 };
 
-// The local wall clock.
+// The local wall clock. Read it on one thread.
 class SystemClock final : public Clock {
 public:
     int msOfDay() const override;
+
+private:
+    mutable long long nextZoneCheck_ = 0; // when the time zone is read again (epoch seconds)
 };
 
 // A clock that only moves when told to; for tests and tools.

@@ -25,6 +25,10 @@ QFont pixelFont(int pixelSize, bool bold) {
 Panel::Panel(QWidget* parent, const QColor& color) : QWidget(parent), color_(color) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // One colour from the top left: a panel that grows paints only what it gained. The
+    // breathing blind grows by a few rows at a time, and the window system is not made to wait
+    // for rows it is still showing.
+    setAttribute(Qt::WA_StaticContents);
 }
 
 void Panel::setColor(const QColor& color) {
@@ -36,6 +40,7 @@ void Panel::setCaption(const QString& caption, const QColor& textColor, const QF
     caption_ = caption;
     textColor_ = textColor;
     captionFont_ = font;
+    setAttribute(Qt::WA_StaticContents, caption_.isEmpty()); // a centred caption moves
     update();
 }
 

@@ -1,13 +1,19 @@
 #include "runtime/Controls.h"
+#include "runtime/Clock.h"
 #include "runtime/ErrorReport.h"
 #include "runtime/Form.h"
 #include "runtime/Timer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QTime>
 #include <QWindow>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
 
 TEST(Glyphs, TheBottomLeftColourIsTransparent) {
     QImage bmp(4, 3, QImage::Format_RGB32);
@@ -62,6 +68,36 @@ TEST(ImageControl, PaintsItsBitmapStretchedAndSeesChangesToIt) {
     EXPECT_EQ(shown.pixel(35, 15), qRgb(255, 0, 0));
     EXPECT_EQ(shown.pixel(2, 2), QColor(Qt::green).rgb());
     EXPECT_EQ(image.bitmap().size(), QSize(4, 2)) << "the bitmap keeps its own size";
+}
+
+// A panel of one colour that grows paints only the rows it gained (the breathing blind grows a
+// few rows at a time); one with a centred caption paints itself whole, since the caption moves.
+TEST(Panels, GrowingPaintsOnlyWhatIsNewUnlessACaptionMoves) {
+    struct PaintLog : QObject {
+        QRegion painted;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent*>(e)->region();
+            return false;
+        }
+    };
+    QWidget host;
+    host.resize(100, 100);
+    rt::Panel blind(&host, Qt::red);
+    blind.setGeometry(0, 0, 3, 10);
+    rt::Panel titled(&host, Qt::black);
+    titled.setGeometry(10, 0, 60, 10);
+    titled.setCaption(QStringLiteral("Loading ..."), Qt::red);
+    host.show();
+    QCoreApplication::processEvents();
+    PaintLog blindLog, titledLog;
+    blind.installEventFilter(&blindLog);
+    titled.installEventFilter(&titledLog);
+    blind.resize(3, 14);
+    titled.resize(60, 14);
+    host.repaint();
+    EXPECT_EQ(blindLog.painted, QRegion(0, 10, 3, 4));
+    EXPECT_EQ(titledLog.painted, QRegion(0, 0, 60, 14));
 }
 
 // The text area makes its editor when first shown: what was written before is there, in the
@@ -172,4 +208,29 @@ TEST(Timers, PeriodsOfATenthOfASecondOrMoreStartInStep) {
     EXPECT_EQ(rt::Timer::firstDelay(10'234, 500), 266);
     // The blind's two-millisecond ticks start at once.
     EXPECT_EQ(rt::Timer::firstDelay(10'233, 2), 2);
+}
+
+// The wall clock tells local time in the zone of the system: two zones give the same instant
+// as their offset apart, and a clock agrees with Qt's reading of the local time.
+TEST(WallClock, TellsTheLocalTimeOfDayInTheSystemsZone) {
+    constexpr int kDay = 86'400'000;
+    const QByteArray zone = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    const auto apart = [&](int a, int b) { return ((a - b) % kDay + kDay) % kDay; };
+
+    qputenv("TZ", "UTC0");
+    const int utc = rt::SystemClock().msOfDay();
+    EXPECT_LT(apart(QTime::currentTime().msecsSinceStartOfDay(), utc), 1000);
+    qputenv("TZ", "NPT-5:45"); // five hours and three quarters east of Greenwich, no summer time
+    const int east = rt::SystemClock().msOfDay();
+    const int offset = (5 * 60 + 45) * 60'000;
+    EXPECT_LT(std::abs(apart(east, utc) - offset), 1000) << east << " " << utc;
+    EXPECT_GE(east, 0);
+    EXPECT_LT(east, kDay);
+
+    if (hadZone)
+        qputenv("TZ", zone);
+    else
+        qunsetenv("TZ");
+    tzset();
 }
