@@ -99,12 +99,18 @@ QString SingleInstance::runtimeFolder() {
 
 bool SingleInstance::acquire() {
     QDir().mkpath(QFileInfo(lockPath()).absolutePath());
-    const int fd =
-        ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    // The folder cannot hold a lock (read-only, full, a file system without locks): run
-    // without the guard rather than not at all.
+    const int fd = ::open(QFile::encodeName(lockPath()).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // The folder cannot hold a lock (read-only, full, a file system without locks), or the lock
+    // is not ours (a link, or another user's file in a shared temporary folder, which that user
+    // could hold to keep us out): run without the guard rather than not at all.
     if (fd < 0)
         return true;
+    struct stat owner {};
+    if (::fstat(fd, &owner) != 0 || owner.st_uid != ::geteuid()) {
+        ::close(fd);
+        return true;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool taken = errno == EWOULDBLOCK;
         ::close(fd);

@@ -12,6 +12,8 @@
 #include <csignal>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -146,4 +148,20 @@ TEST(SingleInstance, OnlyALaterStartRaisesTheWindow) {
     processUntil([&] { return raised > 0; });
     EXPECT_EQ(raised, 1) << "a silent caller holds nobody up";
     close(silent);
+}
+
+// A lock that is not a file of our own (here a link to a file someone holds locked) does not keep
+// the program from starting: it runs without the guard.
+TEST(SingleInstance, ALockThatIsNotOursKeepsNobodyOut) {
+    QTemporaryDir dir;
+    rt::SingleInstance probe(QStringLiteral("k"), dir.path());
+    const QByteArray held = QFile::encodeName(dir.path() + QStringLiteral("/held"));
+    const int holder = open(held.constData(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    ASSERT_EQ(symlink(held.constData(), QFile::encodeName(probe.lockPath()).constData()), 0);
+
+    rt::SingleInstance start(QStringLiteral("k"), dir.path());
+    EXPECT_TRUE(start.acquire());
+    close(holder);
 }
