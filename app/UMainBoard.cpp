@@ -156,22 +156,12 @@ void TFMainBoard::CreateControls() {
     MemoText = new rt::TextArea(PText);
     rt::setBounds(MemoText, 2, 2, 329, 82);
     MemoText->setFont(rt::pixelFont(11));
-    {
-        QPalette pal = MemoText->palette();
-        pal.setColor(QPalette::Base, kSilver);
-        pal.setColor(QPalette::Text, Qt::black);
-        MemoText->setPalette(pal);
-    }
+    rt::setColors(MemoText, {{QPalette::Base, kSilver}, {QPalette::Text, Qt::black}});
 
     Memo0 = new rt::HintBox(Form);
     Memo0->hide();
     Memo0->setFont(rt::pixelFont(13, true));
-    {
-        QPalette pal = Memo0->palette();
-        pal.setColor(QPalette::Window, Qt::yellow);
-        pal.setColor(QPalette::WindowText, Qt::black);
-        Memo0->setPalette(pal);
-    }
+    rt::setColors(Memo0, {{QPalette::Window, Qt::yellow}, {QPalette::WindowText, Qt::black}});
     Memo0->resize(100, 20);
     Memo0->setCursor(Qt::ForbiddenCursor);
 
@@ -179,11 +169,7 @@ void TFMainBoard::CreateControls() {
 
     LStart = new QLabel(QStringLiteral("Loading ..."), Form);
     LStart->setFont(rt::pixelFont(32, true));
-    {
-        QPalette pal = LStart->palette();
-        pal.setColor(QPalette::WindowText, Qt::red);
-        LStart->setPalette(pal);
-    }
+    rt::setColors(LStart, {{QPalette::WindowText, Qt::red}});
     LStart->adjustSize();
 
     // Moving the pointer over a large picture hides the hint.

@@ -20,6 +20,13 @@ QFont pixelFont(int pixelSize, bool bold) {
     return f;
 }
 
+void setColors(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colors) {
+    QPalette pal = w->palette();
+    for (const auto& [role, color] : colors)
+        pal.setColor(role, color);
+    w->setPalette(pal);
+}
+
 // ---- Panel
 
 Panel::Panel(QWidget* parent, const QColor& color) : QWidget(parent), color_(color) {

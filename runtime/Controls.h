@@ -5,12 +5,15 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 namespace rt {
 
@@ -19,6 +22,8 @@ using Handler = std::function<void()>;
 
 void setBounds(QWidget* w, int left, int top, int width, int height);
 QFont pixelFont(int pixelSize, bool bold = false);
+// Gives the control (and what lies in it) these colours in place of the style's.
+void setColors(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colors);
 
 // A rectangle with a background colour and an optional caption centred in it.
 class Panel : public QWidget {

@@ -31,7 +31,7 @@ Picture decodePictureFile(const QString& absolutePath);
 
 // One of the window design's PNG pictures linked into the program (":/design/…"), read by Qt's
 // own PNG reader. Qt would otherwise load every image format plug-in installed to look at the
-// file first, which costs a start-up milliseconds.
+// file first, which costs the start-up milliseconds.
 QImage designPicture(const QString& resourcePath);
 
 // Resolves a program path ("Pictures\Start\start1.jpg") and decodes it; a missing file or a

@@ -74,6 +74,16 @@ protected:
         }
     }
 
+    // One whole sequence with these settings on a full screen, its blind ticks recorded afresh;
+    // returns the blind's pace.
+    double runWholeOnFullScreen(const std::function<void(TSettings&)>& change) {
+        blindTicks.clear();
+        start(change, 1920, 1080);
+        const double paceMs = atm->BlindPaceMs();
+        runWhole();
+        return paceMs;
+    }
+
     // The lines of `timeline` from the one that starts step `from` to the one that starts
     // step `to`.
     QStringList timelineOfSteps(int from, int to) const {
@@ -456,10 +466,7 @@ TEST_F(Breathing, PhaseTimingFollowsTheSettings) {
 TEST_F(Breathing, BlindStandsWhereTheBreathHasBroughtIt) {
     for (const BreathCase& c : BreathCases()) {
         SCOPED_TRACE(c.name);
-        blindTicks.clear();
-        start(c.change, 1920, 1080);
-        const double paceMs = atm->BlindPaceMs();
-        runWhole();
+        const double paceMs = runWholeOnFullScreen(c.change);
         const TSettings& s = board->Settings();
         const int h = board->WindowHeight();
         ASSERT_GT(blindTicks.size(), 10u);
@@ -486,10 +493,7 @@ TEST_F(Breathing, BlindStandsWhereTheBreathHasBroughtIt) {
 TEST_F(Breathing, BlindMovesAtMostOncePerPaceAndNeverLate) {
     for (const BreathCase& c : BreathCases()) {
         SCOPED_TRACE(c.name);
-        blindTicks.clear();
-        start(c.change, 1920, 1080);
-        const double paceMs = atm->BlindPaceMs();
-        runWhole();
+        const double paceMs = runWholeOnFullScreen(c.change);
         const TSettings& s = board->Settings();
         const int h = board->WindowHeight();
         for (size_t i = 0; i < blindTicks.size(); ++i) {
