@@ -322,7 +322,7 @@ void TFMainBoard::Starten(std::uint8_t code) {
 }
 
 void TFMainBoard::TimerStartTimer() {
-    const std::int32_t elapsed = Elapsed(NowSeconds(), StartStepBegin, Settings().HoursPerDay);
+    const std::int32_t elapsed = Elapsed(NowSeconds(), StartStepBegin);
     if (elapsed < StartStepSeconds)
         return;
 
@@ -750,7 +750,7 @@ QString TFMainBoard::CountdownText(std::int32_t r) const {
 
 void TFMainBoard::TimerTrainTimer() {
     RememberSmallWindowPlace();
-    TrainElapsed = Elapsed(NowSeconds(), TrainBegin, Settings().HoursPerDay);
+    TrainElapsed = Elapsed(NowSeconds(), TrainBegin);
     TrainLabel = QStringLiteral("Training: ") + CountdownText(TrainSpan - TrainElapsed);
     Form->setCaption(TrainLabel + DogLabel);
     if (TrainElapsed < TrainSpan)
@@ -777,11 +777,18 @@ void TFMainBoard::TimerTrainTimer() {
 
 void TFMainBoard::TimerDogTimer() {
     RememberSmallWindowPlace();
-    DogElapsed = Elapsed(NowSeconds(), DogBegin, Settings().HoursPerDay);
+    DogElapsed = Elapsed(NowSeconds(), DogBegin);
     DogLabel = QStringLiteral("     Wachhund: ") + CountdownText(DogSpan - DogElapsed);
     Form->setCaption(TrainLabel + DogLabel);
     if (DogElapsed < DogSpan)
         return;
+    // Both came due at once, after the machine slept, say: only the training prompt comes, and it
+    // starts the watchdog afresh; a pause now would only put the training prompt right after it.
+    if (DogPromptShown == 0 && TimerTrain.enabled() &&
+        Elapsed(NowSeconds(), TrainBegin) >= TrainSpan) {
+        TimerTrainTimer();
+        return;
+    }
 
     TimerTrain.setEnabled(false);
     if (DogPromptShown == 1) {

@@ -169,16 +169,16 @@ public:
     std::uint8_t TrainPromptShown = 0;
     std::uint8_t DogPromptShown = 0;
     std::uint8_t StartStep = 0;
-    std::int32_t StartStepBegin = 0;
+    std::int64_t StartStepBegin = 0;
     std::int32_t StartStepSeconds = 2;
     std::int32_t MiniTop = 0;
     std::int32_t MiniLeft = 0;
     std::array<std::uint8_t, 4> SequencerReady{};
-    std::int32_t TrainBegin = 0;
+    std::int64_t TrainBegin = 0;
     std::int32_t TrainSpan = 0;
     std::int32_t TrainElapsed = 0;
     QString TrainLabel = QStringLiteral("Training: Inaktiv");
-    std::int32_t DogBegin = 0;
+    std::int64_t DogBegin = 0;
     std::int32_t DogSpan = 0;
     std::int32_t DogElapsed = 0;
     QString DogLabel = QStringLiteral("     Wachhund: Inaktiv");
@@ -195,7 +195,7 @@ private:
     void SequenceButtonClick(std::uint8_t kind);
     void RememberSmallWindowPlace();
     QString CountdownText(std::int32_t remaining) const;
-    int NowSeconds() const { return ctx_.clock.secondsOfDay(); }
+    std::int64_t NowSeconds() const { return ctx_.clock.nowSeconds(); }
     void ShowAhead(rt::Image* image, const QString& programPath);
     void DropAhead(const QString& programPath);
     void PictureReady(const QString& programPath);

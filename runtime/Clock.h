@@ -1,39 +1,38 @@
 #pragma once
 
+#include <cstdint>
+
 namespace rt {
 
-// Every reading of the time of day goes through a Clock, so that tests can move time by hand.
+// Every duration of the program (countdowns, the intro, sequence steps, the stopwatch) is measured
+// on a Clock. It only moves forward and keeps counting while the machine sleeps; its zero means
+// nothing. Setting the system clock, a change of time zone or of summer time does not move it.
 class Clock {
 public:
     virtual ~Clock() = default;
-    // Milliseconds since local midnight, 0 .. 86 399 999.
-    virtual int msOfDay() const = 0;
-    // Seconds since local midnight, 0 .. 86 399 (milliseconds dropped).
-    int secondsOfDay() const { return msOfDay() / 1000; }
+    virtual std::int64_t nowMs() const = 0;
+    // Whole seconds of the same clock (milliseconds dropped).
+    std::int64_t nowSeconds() const { return nowMs() / 1000; }
 };
 
-// The local wall clock. Read it on one thread.
+// The system's boot clock (CLOCK_BOOTTIME): monotonic, and it counts the time suspended.
 class SystemClock final : public Clock {
 public:
-    int msOfDay() const override;
-
-private:
-    mutable long long nextZoneCheck_ = 0; // when the time zone is read again (epoch seconds)
+    std::int64_t nowMs() const override;
 };
 
-// A clock that only moves when told to; for tests and tools.
+// A clock that only moves when told to; for tests and tools. It starts at `h`:`m`:`s` worth of
+// milliseconds, so that a reading looks like a time of day in a test's messages.
 class ManualClock final : public Clock {
 public:
-    explicit ManualClock(int h = 12, int m = 0, int s = 0, int ms = 0) { set(h, m, s, ms); }
-    int msOfDay() const override { return ms_; }
-    void set(int h, int m, int s, int ms = 0) { ms_ = ((h * 60 + m) * 60 + s) * 1000 + ms; }
-    // Moves forward, wrapping at midnight like the wall clock does.
-    void advanceMs(int ms) { ms_ = (ms_ + ms) % kMsPerDay; }
-    void advance(int seconds) { advanceMs(seconds * 1000); }
+    explicit ManualClock(int h = 12, int m = 0, int s = 0, int ms = 0)
+        : ms_(((std::int64_t(h) * 60 + m) * 60 + s) * 1000 + ms) {}
+    std::int64_t nowMs() const override { return ms_; }
+    void advanceMs(std::int64_t ms) { ms_ += ms > 0 ? ms : 0; }
+    void advance(std::int64_t seconds) { advanceMs(seconds * 1000); }
 
 private:
-    static constexpr int kMsPerDay = 86'400'000;
-    int ms_ = 0;
+    std::int64_t ms_;
 };
 
 } // namespace rt

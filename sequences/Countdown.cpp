@@ -62,7 +62,7 @@ bool CountTick(TFMainBoard& board, const Journey& journey, CountState state, std
         return false;
     ++state.kino;
     const bool over = CountStep(board, journey, state.kino, soundFolder);
-    state.start = std::uint32_t(board.Clock().secondsOfDay());
+    state.start = board.Clock().nowSeconds();
     return over;
 }
 

@@ -42,7 +42,7 @@ bool CountStep(TFMainBoard& board, const Journey& journey, std::uint8_t kino,
 struct CountState {
     bool& said;
     std::uint8_t& kino;
-    std::uint32_t& start;
+    std::int64_t& start;
 };
 bool CountTick(TFMainBoard& board, const Journey& journey, CountState state, std::int32_t elapsed,
                int period, const char* soundFolder);

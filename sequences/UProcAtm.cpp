@@ -76,7 +76,6 @@ constexpr Journey kJourneyIn{true, 0, 14};
 constexpr Journey kJourneyBack{false, 13, 14};
 constexpr int kBreathPeriodMs = 2;
 constexpr int kStepPeriodMs = 500;
-constexpr std::int64_t kMsPerHour = 3'600'000;
 
 // How far the blind has come `elapsed` ms into a breath phase of `length` ms over a strip `h`
 // pixels high: the share of the phase gone by, in whole pixels. A phase of no length (only a
@@ -136,7 +135,7 @@ TFProcAtm::TFProcAtm(TFMainBoard& board) : board_(board) {
 }
 
 std::int32_t TFProcAtm::ElapsedSeconds() const {
-    return Elapsed(board_.Clock().secondsOfDay(), AtmStart, board_.Settings().HoursPerDay);
+    return Elapsed(board_.Clock().nowSeconds(), AtmStart);
 }
 
 void TFProcAtm::TimerAtmenSetUp() {
@@ -154,7 +153,7 @@ void TFProcAtm::TimerAtmenSetUp() {
     board_.LoadPicture(board_.IAtmen1, QString::fromLatin1(kFigure));
     board_.LoadPicture(board_.IColors, QString::fromLatin1(kColours));
     SetSizesAtm();
-    AtmStart = std::uint32_t(board_.Clock().secondsOfDay());
+    AtmStart = board_.Clock().nowSeconds();
     AtmKinoPeriod = 2;
     KinoAtmSetUp();
     StepPace();
@@ -196,7 +195,7 @@ void TFProcAtm::SetSizesAtm() {
     rt::setBounds(board_.PBlende, 0, 0, 3, board_.PBlende->height());
 }
 
-void TFProcAtm::SetBlind(int height, bool paced, int nowMs) {
+void TFProcAtm::SetBlind(int height, bool paced, std::int64_t nowMs) {
     if (height != AtmBlind)
         blindMovedAt_ = nowMs;
     AtmBlind = height;
@@ -208,7 +207,7 @@ void TFProcAtm::SetBlind(int height, bool paced, int nowMs) {
 
 void TFProcAtm::Leave(std::uint16_t next) {
     AtmSaid = false;
-    AtmStart = std::uint32_t(board_.Clock().secondsOfDay());
+    AtmStart = board_.Clock().nowSeconds();
     AtmStep = next;
 }
 
@@ -246,7 +245,7 @@ void TFProcAtm::TimedStep() {
         board_.HandleSound(QString::fromLatin1(row.narration));
         if (AtmStep == 3) {
             board_.IAtmen1->show();
-            SetBlind(0, false, board_.Clock().msOfDay());
+            SetBlind(0, false, board_.Clock().nowMs());
             board_.PColors->show();
         }
         SetInstruction(board_, QString::fromUtf8(row.text));
@@ -260,11 +259,11 @@ void TFProcAtm::TimedStep() {
         // Into the breath phases: millisecond clock, fast ticks, the blind from the top.
         AtmPhase = 0;
         if (AtmStep == 5)
-            SetBlind(0, false, board_.Clock().msOfDay());
+            SetBlind(0, false, board_.Clock().nowMs());
         blindDue_ = AtmBlind;
         TimerAtmen.setInterval(kBreathPeriodMs);
         Leave(AtmStep + 1);
-        AtmStart = std::uint32_t(board_.Clock().msOfDay());
+        AtmStart = board_.Clock().nowMs();
         break;
     default:
         Leave(AtmStep + 1);
@@ -290,8 +289,8 @@ void TFProcAtm::BreathPhase() {
     const bool full = AtmStep == 4;
     const PhaseRow& phase = (full ? kFullBreathing : kAlternateBreathing)[AtmPhase % 4];
     const TSettings& settings = board_.Settings();
-    const int now = board_.Clock().msOfDay();
-    AtmElapsed = Elapsed(now, AtmStart, settings.HoursPerDay, kMsPerHour);
+    const std::int64_t now = board_.Clock().nowMs();
+    AtmElapsed = Elapsed(now, AtmStart);
 
     if (!AtmSaid) {
         AtmSaid = true;
@@ -313,7 +312,7 @@ void TFProcAtm::BreathPhase() {
     else if (phase.blind == Blind::Rises)
         blindDue_ = h - r;
     // The screen shows the blind at most once a frame: a move due sooner waits for the next one.
-    std::int64_t sinceBlindMoved = Elapsed(now, blindMovedAt_, settings.HoursPerDay, kMsPerHour);
+    std::int64_t sinceBlindMoved = Elapsed(now, blindMovedAt_);
     if (blindDue_ != AtmBlind && sinceBlindMoved >= frameMs_) {
         SetBlind(blindDue_, true, now);
         sinceBlindMoved = 0;
@@ -325,7 +324,7 @@ void TFProcAtm::BreathPhase() {
                                           e));
         return;
     }
-    AtmStart = std::uint32_t(board_.Clock().msOfDay());
+    AtmStart = board_.Clock().nowMs();
     AtmSaid = false;
     ++AtmPhase;
     const int limit = full ? 4 * settings.AtmZ1 : 2 * settings.AtmZ2;

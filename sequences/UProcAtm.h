@@ -32,7 +32,7 @@ public:
 
     std::uint16_t AtmStep = 0;
     bool AtmSaid = false;
-    std::uint32_t AtmStart = 0; // seconds of the day; milliseconds in steps 4 and 6
+    std::int64_t AtmStart = 0; // clock seconds; milliseconds in steps 4 and 6
     std::int32_t AtmElapsed = 0;
     std::uint8_t AtmKino = 0;
     std::uint16_t AtmKinoPeriod = 2;
@@ -49,13 +49,13 @@ private:
     void CountedStep();
     void BreathPhase();
     void Leave(std::uint16_t next);
-    // `nowMs`: the time of day the tick read, from which the screen's frames are counted.
-    void SetBlind(int height, bool paced, int nowMs);
+    // `nowMs`: the clock reading of the tick, from which the screen's frames are counted.
+    void SetBlind(int height, bool paced, std::int64_t nowMs);
     void StepPace();
     std::int32_t ElapsedSeconds() const;
 
     TFMainBoard& board_;
-    int blindDue_ = 0;     // where the blind belongs; it can wait for the screen's next frame
-    int blindMovedAt_ = 0; // ms of the day the blind last changed height
-    int frameMs_ = 34;     // the least time between two moves of the blind
+    int blindDue_ = 0; // where the blind belongs; it can wait for the screen's next frame
+    std::int64_t blindMovedAt_ = 0; // clock ms when the blind last changed height
+    int frameMs_ = 34;              // the least time between two moves of the blind
 };

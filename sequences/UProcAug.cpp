@@ -142,7 +142,7 @@ void TFProcAug::TimerAugenSetUp() {
     AugEyeLX = 490;
     AugEyeRX = 513;
     AugEyeY = 336;
-    AugStart = std::uint32_t(board_.Clock().secondsOfDay());
+    AugStart = board_.Clock().nowSeconds();
     TimerAugen.setInterval(500);
     TimerAugen.setEnabled(true);
 }
@@ -163,7 +163,7 @@ void TFProcAug::Show(const char* picture) {
 }
 
 void TFProcAug::TimerAugenTimer() {
-    AugElapsed = Elapsed(board_.Clock().secondsOfDay(), AugStart, board_.Settings().HoursPerDay);
+    AugElapsed = Elapsed(board_.Clock().nowSeconds(), AugStart);
     if (AugStep < 1 || AugStep > kSteps.size())
         return; // no sequence runs
     const StepRow& row = Row(AugStep);
@@ -249,7 +249,7 @@ void TFProcAug::LoopingStep() {
     }
     if (!face.isNull())
         board_.IAugen->bitmapChanged();
-    AugStart = std::uint32_t(board_.Clock().secondsOfDay());
+    AugStart = board_.Clock().nowSeconds();
 }
 
 void TFProcAug::Leave() {
@@ -278,7 +278,7 @@ void TFProcAug::Leave() {
     ++AugStep;
     AugCount = 1;
     AugSaid = false;
-    AugStart = std::uint32_t(board_.Clock().secondsOfDay());
+    AugStart = board_.Clock().nowSeconds();
 }
 
 void TFProcAug::StartHorizontal() {

@@ -36,7 +36,7 @@ public:
     std::uint16_t AugStep = 0;
     std::uint16_t AugCount = 0;
     bool AugSaid = false;
-    std::uint32_t AugStart = 0;
+    std::int64_t AugStart = 0;
     std::int32_t AugElapsed = 0;
     // Points on the face picture, in its pixels.
     std::int32_t AugEyeLX = 0, AugEyeRX = 0, AugEyeY = 0;

@@ -144,11 +144,11 @@ void TFProcEnt::TimerEntspSetUp() {
         board_.IEntsp1->bitmap().format() != QImage::Format_RGB32)
         board_.IEntsp1->setPicture(board_.IEntsp1->bitmap().convertToFormat(QImage::Format_RGB32));
     SetSizesEnt();
-    EntStart = std::uint32_t(board_.Clock().secondsOfDay());
+    EntStart = board_.Clock().nowSeconds();
     EntKinoPeriod = 2;
     EntSampleX = 104;
     EntSampleY = 40;
-    random_.Seed(std::uint64_t(board_.Clock().msOfDay()));
+    random_.Seed(std::uint64_t(board_.Clock().nowMs()));
     KinoEntSetUp();
     TimerEntsp.setEnabled(true);
 }
@@ -175,12 +175,12 @@ void TFProcEnt::SetSizesEnt() {
 
 void TFProcEnt::Leave(std::uint16_t next) {
     EntSaid = false;
-    EntStart = std::uint32_t(board_.Clock().secondsOfDay());
+    EntStart = board_.Clock().nowSeconds();
     EntStep = next;
 }
 
 void TFProcEnt::TimerEntspTimer() {
-    EntElapsed = Elapsed(board_.Clock().secondsOfDay(), EntStart, board_.Settings().HoursPerDay);
+    EntElapsed = Elapsed(board_.Clock().nowSeconds(), EntStart);
     if (EntStep == 1 || EntStep == 3 || EntStep == 14 || EntStep == 15)
         TimedStep();
     else if (EntStep == 2 || EntStep == 16)

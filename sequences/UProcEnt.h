@@ -40,7 +40,7 @@ public:
 
     std::uint16_t EntStep = 0;
     bool EntSaid = false;
-    std::uint32_t EntStart = 0;
+    std::int64_t EntStart = 0;
     std::int32_t EntElapsed = 0;
     std::uint8_t EntKino = 0;
     std::uint16_t EntKinoPeriod = 2;

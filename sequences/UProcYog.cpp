@@ -280,7 +280,7 @@ void TFProcYog::TimerYogaSetUp() {
         board_.PText->show();
     Show(kIntros[0].picture);
     SetSizesYog();
-    YogStart = std::uint32_t(board_.Clock().secondsOfDay());
+    YogStart = board_.Clock().nowSeconds();
     TimerYoga.setInterval(500);
     TimerYoga.setEnabled(true);
 }
@@ -305,11 +305,11 @@ void TFProcYog::Enter(std::uint16_t step) {
     YogCount = 1;
     YogBack = false;
     YogSaid = false;
-    YogStart = std::uint32_t(board_.Clock().secondsOfDay());
+    YogStart = board_.Clock().nowSeconds();
 }
 
 void TFProcYog::TimerYogaTimer() {
-    YogElapsed = Elapsed(board_.Clock().secondsOfDay(), YogStart, board_.Settings().HoursPerDay);
+    YogElapsed = Elapsed(board_.Clock().nowSeconds(), YogStart);
 
     if (const IntroRow* intro = FindStep(kIntros, YogStep)) {
         if (!YogSaid) {
@@ -348,7 +348,7 @@ void TFProcYog::TimerYogaTimer() {
         SetInstruction(board_, QString::fromUtf8(m.text));
         ++YogCount;
         YogSaid = false;
-        YogStart = std::uint32_t(board_.Clock().secondsOfDay());
+        YogStart = board_.Clock().nowSeconds();
         if (YogCount > limit)
             Enter(row->next);
         return;
@@ -375,7 +375,7 @@ void TFProcYog::TimerYogaTimer() {
         ++YogCount;
         if (row->kind != Loop::Turn)
             YogSaid = false;
-        YogStart = std::uint32_t(board_.Clock().secondsOfDay());
+        YogStart = board_.Clock().nowSeconds();
         if (YogCount > limit) {
             if (row->onLeave)
                 board_.HandleSound(Narration(row->onLeave));

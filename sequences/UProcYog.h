@@ -34,7 +34,7 @@ public:
     std::uint16_t YogCount = 0;
     bool YogBack = false;
     bool YogSaid = false;
-    std::uint32_t YogStart = 0;
+    std::int64_t YogStart = 0;
     std::int32_t YogElapsed = 0;
 
     // The pictures of the running sequence, each decoded once.

@@ -653,7 +653,7 @@ void TFMenue::StepColumn(const ColumnButton& button) {
 }
 
 void TFMenue::Button1Click() {
-    StopwatchStart = clock_.secondsOfDay();
+    StopwatchStart = clock_.nowSeconds();
     TimerStoppUhr.setEnabled(true);
 }
 
@@ -662,10 +662,7 @@ void TFMenue::Button2Click() {
 }
 
 void TFMenue::TimerStoppUhrTimer() {
-    std::int64_t elapsed = std::int64_t(clock_.secondsOfDay()) - StopwatchStart;
-    const int hoursPerDay = S().HoursPerDay > 0 ? S().HoursPerDay : 24;
-    while (elapsed < 0)
-        elapsed += std::int64_t(hoursPerDay) * 3600;
+    const std::int64_t elapsed = std::max<std::int64_t>(0, clock_.nowSeconds() - StopwatchStart);
     const std::int64_t hours = elapsed / 3600;
     const std::int64_t minutes = (elapsed - hours * 3600) / 60;
     const std::int64_t seconds = elapsed - hours * 3600 - minutes * 60;

@@ -70,7 +70,7 @@ public:
     QTabWidget* TNB1 = nullptr;
     rt::Timer TimerStoppUhr{500};
     // The stopwatch's start, in seconds of the day.
-    std::int32_t StopwatchStart = 0;
+    std::int64_t StopwatchStart = 0;
     // 1 after the user confirmed a reset to the defaults in the last showing.
     std::uint8_t ResetDone = 0;
 

@@ -85,29 +85,6 @@ TEST_F(BoardStart, FourteenStepsOfTwoSecondsThenTheIdleBoard) {
     EXPECT_TRUE(report.texts.isEmpty());
 }
 
-TEST_F(BoardStart, IntroRunsOnAcrossMidnight) {
-    clock.set(23, 59, 59);
-    create();
-    startTick(1); // 00:00:00 -> one second since 23:59:59
-    EXPECT_EQ(board->StartStep, 0);
-    startTick(1); // 00:00:01 -> two seconds
-    EXPECT_EQ(board->StartStep, 1);
-    startTick(2);
-    EXPECT_EQ(board->StartStep, 2);
-}
-
-TEST_F(BoardStart, IntroAcrossMidnightOnATwelveHourClockKeepsItsStepLength) {
-    TSettings s;
-    s.HoursPerDay = 12;
-    writeSettings(s);
-    clock.set(23, 59, 59);
-    create();
-    startTick(1);
-    EXPECT_EQ(board->StartStep, 0);
-    startTick(1);
-    EXPECT_EQ(board->StartStep, 1);
-}
-
 TEST_F(BoardStart, HelpBannerComesAtTheEndOfTheIntroWhenHelpIsStillToBeRead) {
     TSettings s;
     s.HelpFirst = 1;

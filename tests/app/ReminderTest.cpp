@@ -144,10 +144,9 @@ TEST_F(Reminder, WatchdogNotShorterThanTrainingNeverComes) {
     EXPECT_EQ(trainFrom.size(), 3);
 }
 
-TEST_F(Reminder, CountdownAcrossMidnightKeepsItsLength) {
+TEST_F(Reminder, CountdownKeepsItsLengthWithEitherHoursPerDay) {
     for (int hours : {24, 12}) {
         SCOPED_TRACE(hours);
-        clock.set(23, 50, 0);
         now = 0;
         trainFrom.clear();
         start([hours](TSettings& s) {
@@ -156,6 +155,46 @@ TEST_F(Reminder, CountdownAcrossMidnightKeepsItsLength) {
         });
         run(45 * 60);
         EXPECT_EQ(trainFrom, QList<int>{45 * 60});
+        board.reset();
+    }
+}
+
+// The countdowns are measured on a clock that counts on while the machine sleeps.
+TEST_F(Reminder, IntervalLongerThanADayComesOnTime) {
+    start([](TSettings& s) {
+        s.T2On = 0;
+        s.h1 = 24;
+        s.m1 = 30;
+    });
+    clock.advance(24 * 3600 + 30 * 60 - 2);
+    run(1);
+    EXPECT_EQ(board->Form->caption(), QStringLiteral("Training: 0:0:1     Wachhund: Inaktiv"));
+    run(1);
+    EXPECT_EQ(board->TrainPromptShown, 1);
+}
+
+TEST_F(Reminder, AfterASleepOnePromptComesAndBothCountdownsStartAfresh) {
+    // The watchdog ticks first after the wake-up, the order in which a pause would come and the
+    // training prompt follow right after it.
+    for (bool dogFirst : {true, false}) {
+        SCOPED_TRACE(dogFirst);
+        start();
+        clock.advance(2 * 3600);
+        if (dogFirst)
+            board->TimerDogTimer();
+        else
+            board->TimerTrainTimer();
+        EXPECT_EQ(board->TrainPromptShown, 1);
+        EXPECT_EQ(board->DogPromptShown, 0);
+        EXPECT_FALSE(board->TimerDog.enabled());
+        now = 0;
+        dogFrom.clear();
+        trainFrom.clear();
+        trainTo.clear();
+        run(7 + 45 * 60);
+        EXPECT_EQ(trainTo, QList<int>{7}) << "the prompt's visible time";
+        EXPECT_EQ(dogFrom, (QList<int>{607, 1214, 1821, 2428})) << "every 10 min and 7 s of pause";
+        EXPECT_EQ(trainFrom, QList<int>{7 + 45 * 60});
         board.reset();
     }
 }

@@ -299,26 +299,28 @@ TEST_F(Menue, ResetWithAbortClosesAndSavesWhatWasSet) {
     EXPECT_EQ(fileContents().Atm1s, 12);
 }
 
-TEST_F(Menue, StopwatchCountsAcrossMidnightAndBeyondSixteenBits) {
+TEST_F(Menue, StopwatchCountsWholeSecondsBeyondSixteenBitsAndADay) {
     open();
     menue->TNB1->setCurrentIndex(4);
-    clock.set(23, 59, 50);
+    clock.advanceMs(900);
     menue->Button1Click();
     EXPECT_TRUE(menue->TimerStoppUhr.enabled());
-    clock.set(0, 0, 5);
+    clock.advanceMs(15'100);
     menue->TimerStoppUhrTimer();
-    EXPECT_EQ(menue->StopwatchDisplay(4)->caption(), QStringLiteral("0 : 0 : 15"));
+    EXPECT_EQ(menue->StopwatchDisplay(4)->caption(), QStringLiteral("0 : 0 : 16"));
 
-    // Started in the evening, after second 65 535 of the day.
     menue->TNB1->setCurrentIndex(2);
-    clock.set(18, 12, 20);
     menue->Button1Click();
-    clock.set(19, 13, 21);
+    clock.advance(3661);
     menue->TimerStoppUhrTimer();
     EXPECT_EQ(menue->StopwatchDisplay(2)->caption(), QStringLiteral("1 : 1 : 1"));
     menue->Button2Click();
     EXPECT_FALSE(menue->TimerStoppUhr.enabled());
     EXPECT_EQ(menue->StopwatchDisplay(2)->caption(), QStringLiteral("1 : 1 : 1"));
+    menue->Button1Click();
+    clock.advance(25 * 3600 + 70'000);
+    menue->TimerStoppUhrTimer();
+    EXPECT_EQ(menue->StopwatchDisplay(2)->caption(), QStringLiteral("44 : 26 : 40"));
 
     // Page 0 shows nothing; closing clears every display.
     menue->Button1Click();
