@@ -716,6 +716,10 @@ void TFMainBoard::T1SetUp() {
         HandleSize();
     }
     HandleButtons(5);
+    if (RemindersPaused()) {
+        Form->setCaption(PauseCaption);
+        return;
+    }
     TimerTrain.setEnabled(true);
 }
 
@@ -731,6 +735,10 @@ void TFMainBoard::T2SetUp() {
         HandleSize();
     }
     HandleButtons(5);
+    if (RemindersPaused()) {
+        Form->setCaption(PauseCaption);
+        return;
+    }
     TimerDog.setEnabled(true);
 }
 
@@ -748,12 +756,77 @@ QString TFMainBoard::CountdownText(std::int32_t r) const {
     return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes).arg(seconds);
 }
 
+// Whether the board waits between prompts (counting down or showing one): not in a sequence, the
+// intro or the settings.
+bool TFMainBoard::Waiting() const {
+    return TimerTrain.enabled() || TimerDog.enabled();
+}
+
+// A prompt that falls due waits while the user is away on a natural break or the desktop asks
+// not to be interrupted; the countdown's tick asks again each second. Whether the user is on a
+// break is asked on every tick, due or not, so that a sleep is noticed when the machine wakes.
+bool TFMainBoard::PromptWaits(bool due) {
+    if (!presence_)
+        return false;
+    const bool onBreak = presence_->OnBreak();
+    return due && (onBreak || presence_->HoldsPrompts());
+}
+
+void TFMainBoard::AttachPresence(Presence* presence) {
+    if (presence_)
+        presence_->BreakEnded = nullptr;
+    presence_ = presence;
+    if (presence_)
+        presence_->BreakEnded = [this] { BreakEnded(); };
+}
+
+void TFMainBoard::BreakEnded() {
+    if (TimeSwitchOn != 1 || RemindersPaused() || !Waiting())
+        return;
+    HandlePanels(0);
+    SizeMode = Midi;
+    HandleSize();
+    T1SetUp();
+    T2SetUp();
+}
+
+void TFMainBoard::PauseReminders(const QString& caption) {
+    PauseCaption = caption;
+    if (TimeSwitchOn != 1)
+        return;
+    if (Waiting()) {
+        HandlePanels(0);
+        SizeMode = Midi;
+        HandleSize();
+        T1SetUp();
+        T2SetUp();
+    } else if (SizeMode == Mini) {
+        Form->setCaption(PauseCaption);
+    }
+}
+
+void TFMainBoard::ResumeReminders() {
+    if (!RemindersPaused())
+        return;
+    PauseCaption.clear();
+    // Waiting in the small window: the countdowns start afresh. A sequence still running starts
+    // them when it ends.
+    if (TimeSwitchOn == 1 && SizeMode == Mini && !Waiting()) {
+        Form->setCaption(Caption("Quillet"));
+        T1SetUp();
+        T2SetUp();
+    }
+}
+
 void TFMainBoard::TimerTrainTimer() {
     RememberSmallWindowPlace();
     TrainElapsed = Elapsed(NowSeconds(), TrainBegin);
-    TrainLabel = QStringLiteral("Training: ") + CountdownText(TrainSpan - TrainElapsed);
+    const bool due = TrainElapsed >= TrainSpan;
+    const bool waits = PromptWaits(due && TrainPromptShown == 0);
+    TrainLabel = QStringLiteral("Training: ") +
+                 (waits ? QStringLiteral("wartet") : CountdownText(TrainSpan - TrainElapsed));
     Form->setCaption(TrainLabel + DogLabel);
-    if (TrainElapsed < TrainSpan)
+    if (!due || waits)
         return;
 
     TimerDog.setEnabled(false);
@@ -778,9 +851,12 @@ void TFMainBoard::TimerTrainTimer() {
 void TFMainBoard::TimerDogTimer() {
     RememberSmallWindowPlace();
     DogElapsed = Elapsed(NowSeconds(), DogBegin);
-    DogLabel = QStringLiteral("     Wachhund: ") + CountdownText(DogSpan - DogElapsed);
+    const bool due = DogElapsed >= DogSpan;
+    const bool waits = PromptWaits(due && DogPromptShown == 0);
+    DogLabel = QStringLiteral("     Wachhund: ") +
+               (waits ? QStringLiteral("wartet") : CountdownText(DogSpan - DogElapsed));
     Form->setCaption(TrainLabel + DogLabel);
-    if (DogElapsed < DogSpan)
+    if (!due || waits)
         return;
     // Both came due at once, after the machine slept, say: only the training prompt comes, and it
     // starts the watchdog afresh; a pause now would only put the training prompt right after it.

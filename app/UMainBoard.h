@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BoardWindows.h"
+#include "app/Presence.h"
 #include "app/Sequencer.h"
 #include "runtime/Clock.h"
 #include "runtime/Controls.h"
@@ -63,6 +64,9 @@ public:
     // The help, settings and imprint windows exist.
     void AttachWindows(BoardWindows* windows) { windows_ = windows; }
 
+    // What the desktop tells of its user; without it every prompt comes when it falls due.
+    void AttachPresence(Presence* presence);
+
     // ---- start-up
     void FormCreate();
     void Starten(std::uint8_t code);
@@ -80,6 +84,12 @@ public:
     void T2SetUp();
     void TimerTrainTimer();
     void TimerDogTimer();
+    // The user came back from a natural break: both countdowns start afresh.
+    void BreakEnded();
+    // No reminder until ResumeReminders; `caption` says until when ("Pause bis 15:30").
+    void PauseReminders(const QString& caption);
+    void ResumeReminders();
+    bool RemindersPaused() const { return !PauseCaption.isEmpty(); }
 
     // ---- commands of the button bar
     void SBAtmenClick() { SequenceButtonClick(2); }
@@ -182,6 +192,7 @@ public:
     std::int32_t DogSpan = 0;
     std::int32_t DogElapsed = 0;
     QString DogLabel = QStringLiteral("     Wachhund: Inaktiv");
+    QString PauseCaption; // empty unless the reminders are paused
 
 private:
     void CreateControls();
@@ -195,6 +206,8 @@ private:
     void SequenceButtonClick(std::uint8_t kind);
     void RememberSmallWindowPlace();
     QString CountdownText(std::int32_t remaining) const;
+    bool Waiting() const;
+    bool PromptWaits(bool due);
     std::int64_t NowSeconds() const { return ctx_.clock.nowSeconds(); }
     void ShowAhead(rt::Image* image, const QString& programPath);
     void DropAhead(const QString& programPath);
@@ -206,5 +219,6 @@ private:
     QHash<QString, rt::Image*> aheadFor_; // pictures a step shows as soon as they are ready
     std::array<Sequencer*, 4> sequencers_{};
     BoardWindows* windows_ = nullptr;
+    Presence* presence_ = nullptr;
     QHash<QString, QImage> icons_; // button glyphs, read once
 };

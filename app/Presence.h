@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+
+// What the board asks of the desktop before it shows a reminder: whether the user is away on a
+// natural break, and whether a prompt must wait (a full-screen window, do-not-disturb, a video or
+// a call). The board knows the desktop only through this.
+class Presence {
+public:
+    virtual ~Presence() = default;
+    // The user has been away (no input, screen locked, machine asleep) for at least the length of
+    // a natural break and is not back yet.
+    virtual bool OnBreak() = 0;
+    // A prompt that falls due now waits.
+    virtual bool HoldsPrompts() = 0;
+
+    // Set by the board: the user is back from a natural break.
+    std::function<void()> BreakEnded;
+};

@@ -1,0 +1,131 @@
+#include "desktop/Awareness.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <ctime>
+
+namespace desk {
+
+namespace {
+
+std::int64_t readMs(clockid_t id) {
+    timespec t{};
+    clock_gettime(id, &t);
+    return std::int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1'000'000;
+}
+
+} // namespace
+
+std::int64_t Awareness::systemAsleepMs() {
+    return readMs(CLOCK_BOOTTIME) - readMs(CLOCK_MONOTONIC);
+}
+
+Awareness::Awareness(rt::Clock& clock, std::function<std::int64_t()> asleepMs)
+    : clock_(clock), asleepMs_(asleepMs ? std::move(asleepMs) : &Awareness::systemAsleepMs) {
+    asleepSeen_ = asleepMs_();
+}
+
+Awareness::~Awareness() = default;
+
+void Awareness::addAwaySource(std::unique_ptr<AwaySource> source) {
+    if (!source || !source->available())
+        return;
+    auto away = std::make_unique<Away>();
+    Away* a = away.get();
+    away->source = std::move(source);
+    away->source->setIdleThresholdMs(rules_.naturalBreakMs);
+    away->source->wentAway = [this, a](std::int64_t since) { wentAway(*a, since); };
+    away->source->cameBack = [this, a] { cameBack(*a); };
+    away_.push_back(std::move(away));
+}
+
+void Awareness::addHoldSource(std::unique_ptr<HoldSource> source, HoldKind kind) {
+    if (source && source->available())
+        holds_.push_back({std::move(source), kind});
+}
+
+void Awareness::setRules(const Rules& rules) {
+    const bool rearm = rules.naturalBreakMs != rules_.naturalBreakMs;
+    rules_ = rules;
+    if (rearm)
+        for (auto& a : away_)
+            a->source->setIdleThresholdMs(rules_.naturalBreakMs);
+}
+
+void Awareness::wentAway(Away& away, std::int64_t sinceMs) {
+    away.sinceMs = std::min(sinceMs, clock_.nowMs());
+    absenceFrom_ = absenceFrom_ < 0 ? away.sinceMs : std::min(absenceFrom_, away.sinceMs);
+}
+
+void Awareness::cameBack(Away& away) {
+    if (away.sinceMs < 0)
+        return;
+    away.sinceMs = -1;
+    for (const auto& a : away_)
+        if (a->sinceMs >= 0)
+            return; // another source still sees the user away (a locked screen, say)
+    const std::int64_t from = absenceFrom_;
+    absenceFrom_ = -1;
+    if (rules_.naturalBreak && from >= 0 && clock_.nowMs() - from >= rules_.naturalBreakMs &&
+        BreakEnded)
+        BreakEnded();
+}
+
+// A sleep as long as a natural break, noticed by the clocks alone: it is one, just ended.
+bool Awareness::sleptThrough() {
+    const std::int64_t asleep = asleepMs_();
+    const std::int64_t slept = asleep - asleepSeen_;
+    asleepSeen_ = asleep;
+    return slept >= rules_.naturalBreakMs;
+}
+
+bool Awareness::OnBreak() {
+    if (sleptThrough() && rules_.naturalBreak && absenceFrom_ < 0) {
+        // Told after the tick that asked: the board starts its countdowns afresh then.
+        QTimer::singleShot(0, &calls_, [this] {
+            if (BreakEnded)
+                BreakEnded();
+        });
+        return true;
+    }
+    if (!rules_.naturalBreak || absenceFrom_ < 0)
+        return false;
+    return clock_.nowMs() - absenceFrom_ >= rules_.naturalBreakMs;
+}
+
+bool Awareness::obeys(HoldKind kind) const {
+    switch (kind) {
+    case HoldKind::FullScreen:
+        return rules_.holdFullScreen;
+    case HoldKind::DoNotDisturb:
+        return rules_.holdDoNotDisturb;
+    case HoldKind::Inhibitor:
+        return rules_.holdInhibitors;
+    }
+    return false;
+}
+
+bool Awareness::HoldsPrompts() {
+    for (Hold& h : holds_)
+        if (obeys(h.kind) && h.source->holding())
+            return true;
+    return false;
+}
+
+QString Awareness::awayName() const {
+    QStringList names;
+    for (const auto& a : away_)
+        names << a->source->name();
+    return names.join(QStringLiteral(", "));
+}
+
+QString Awareness::holdName(HoldKind kind) const {
+    QStringList names;
+    for (const Hold& h : holds_)
+        if (h.kind == kind)
+            names << h.source->name();
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace desk

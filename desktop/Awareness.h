@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/Presence.h"
+#include "desktop/Sources.h"
+#include "runtime/Clock.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace desk {
+
+// Which of the user's switches a hold obeys.
+enum class HoldKind { FullScreen, DoNotDisturb, Inhibitor };
+
+// What the user chose (from quillet.conf).
+struct Rules {
+    bool naturalBreak = true;
+    std::int64_t naturalBreakMs = 5 * 60 * 1000;
+    bool holdFullScreen = true;
+    bool holdDoNotDisturb = true;
+    bool holdInhibitors = true;
+};
+
+// The board's view of the desktop: the sources of away time (idle time, a locked screen, sleep)
+// and of holds, under the user's rules. A natural break is an absence of at least the
+// natural-break length, from the earliest moment any source saw the user leave to the moment
+// the last of them saw the user back.
+class Awareness final : public Presence {
+public:
+    // `asleepMs`: the time the machine has spent suspended since it started (the boot clock's lead
+    // over the monotonic clock); read on every question, so that a sleep is noticed even where no
+    // source tells of it.
+    explicit Awareness(rt::Clock& clock, std::function<std::int64_t()> asleepMs = {});
+    ~Awareness() override;
+
+    void addAwaySource(std::unique_ptr<AwaySource> source);
+    void addHoldSource(std::unique_ptr<HoldSource> source, HoldKind kind);
+    void setRules(const Rules& rules);
+    const Rules& rules() const { return rules_; }
+
+    bool OnBreak() override;
+    bool HoldsPrompts() override;
+
+    // Whether any source of each kind works on this desktop, and which: for the settings.
+    QString awayName() const;
+    QString holdName(HoldKind kind) const;
+
+    // The time suspended so far, read from the system's clocks.
+    static std::int64_t systemAsleepMs();
+
+private:
+    struct Away {
+        std::unique_ptr<AwaySource> source;
+        std::int64_t sinceMs = -1; // when it saw the user leave; -1 while the user is present
+    };
+    struct Hold {
+        std::unique_ptr<HoldSource> source;
+        HoldKind kind;
+    };
+    void wentAway(Away& away, std::int64_t sinceMs);
+    void cameBack(Away& away);
+    bool obeys(HoldKind kind) const;
+    bool sleptThrough();
+
+    rt::Clock& clock_;
+    std::function<std::int64_t()> asleepMs_;
+    std::int64_t asleepSeen_ = 0;
+    Rules rules_;
+    std::vector<std::unique_ptr<Away>> away_;
+    std::vector<Hold> holds_;
+    std::int64_t absenceFrom_ = -1; // earliest leave of the absence under way
+    QObject calls_;                 // what is told after the question that found it
+};
+
+} // namespace desk
