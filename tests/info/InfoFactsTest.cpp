@@ -88,13 +88,6 @@ TEST(HelpFacts, StatedDefaultLengthsAreTheSettingsWindowsTotals) {
     EXPECT_EQ(n, 4);
 }
 
-TEST(HelpFacts, MinutesAreReadAsTheHelpWritesThem) {
-    EXPECT_EQ(minutesSaid(QStringLiteral("fünf")), 300);
-    EXPECT_EQ(minutesSaid(QStringLiteral("siebeneinhalb")), 450);
-    EXPECT_EQ(minutesSaid(QStringLiteral("7")), 420);
-    EXPECT_EQ(minutesSaid(QStringLiteral("etwa")), -1);
-}
-
 TEST(ImprintFacts, NamesTheReaderOfEachKindOfPicture) {
     // Every kind of picture file the program reads: its data and its window pictures.
     QSet<QString> kinds;
