@@ -38,20 +38,20 @@ bar, auf der Seite „Sound / Timer“:
 * Wächterfunktion: ein- oder ausschalten und festlegen, wie oft der Wächter erscheint
 (voreingestellt: alle 10~Minuten). Wie lange er über allen Fenstern bleibt, bestimmt „StayOnTop“
 (voreingestellt: 7~Sekunden). Wählen Sie die Zeit des Wächters kürzer als die des Trainings,
-sonst kommt stets zuerst das Training.
+sonst kommt ihm das Training jedes Mal zuvor.
 
 * Start mit aktivierter Zeitschaltuhr: Ist diese Wahl angekreuzt, entfällt beim Programmstart der
 Vorspann. Quillet zeigt gleich nur die kleine Bedienleiste und beginnt zu zählen – so eignet es
 sich gut für den automatischen Start mit dem System. Sind Trainingsaufforderung und Wächter dabei
 beide ausgeschaltet, schaltet das Menü sie beim Schließen ein.
 
-Solange die Zeitschaltuhr läuft, zählen beide Zeiten in der Titelzeile der kleinen Bedienleiste
-rückwärts. Ein Klick auf den Knopf mit der Uhr schaltet sie aus und wieder ein.
+Solange die Zeitschaltuhr läuft, zählen die eingeschalteten Zeiten in der Titelzeile der kleinen
+Bedienleiste rückwärts. Ein Klick auf den Knopf mit der Uhr schaltet sie aus und wieder ein.
 )";
 
 const char* const kHinweise = R"(
-für die Körperübungen 7~Minuten. Im Menü für Einstellungen können Sie jede Übung länger oder
-kürzer einstellen; die Gesamtdauer jeder Übungsfolge zeigt das Menü gleich mit an.
+für die Körperübungen siebeneinhalb Minuten. Im Menü für Einstellungen können Sie jede Übung
+länger oder kürzer einstellen; die Gesamtdauer jeder Übungsfolge zeigt das Menü gleich mit an.
 
 „Reset“ im Menü setzt nach einer Rückfrage alle Einstellungen auf die Voreinstellungen zurück:
 die Dauer und die Wiederholungen aller Übungen, Ton und Text sowie die Zeiten der Zeitschaltuhr.
@@ -96,19 +96,20 @@ gehen Sie in Gedanken vom Arbeitsplatz zu einem Wasserfall. Dort folgen die Voll
 Wechselatmung, danach ein Mantra und der gezählte Weg zurück. Eine Blende, die über eine
 Farbleiste wandert, gibt dabei den Takt des Atems vor.
 
-Vollatmung: Sie atmen durch die Nase in drei Räume hinein. Zuerst wölbt sich der Bauch nach vorn,
-dann weitet sich der Brustkorb, zuletzt heben sich die Schultern ein wenig. Nach einer kurzen
-Pause lassen Sie den Atem ruhig und vollständig hinausströmen; Schultern, Brustkorb und Bauch
-sinken dabei wieder zurück. Wieder folgt eine kurze Pause, dann beginnt der nächste Atemzug.
+Vollatmung: Jeder Atemzug beginnt mit dem Ausatmen. Lassen Sie den Atem ruhig und vollständig
+hinausströmen; Schultern, Brustkorb und Bauch sinken dabei zurück. Nach einer kurzen Pause atmen
+Sie durch die Nase in drei Räume hinein: Zuerst wölbt sich der Bauch nach vorn, dann weitet sich
+der Brustkorb, zuletzt heben sich die Schultern ein wenig. Wieder folgt eine kurze Pause, dann
+beginnt der nächste Atemzug.
 
 Wechselatmung: Sie atmen abwechselnd durch nur ein Nasenloch. Die rechte Hand schließt mit dem
-Daumen das rechte und mit dem Ringfinger das linke Nasenloch. Atmen Sie links ein, schließen Sie
-links, öffnen Sie rechts und atmen Sie dort aus; atmen Sie rechts wieder ein, schließen Sie
-rechts und atmen Sie links aus. So geht es ruhig im Wechsel weiter. Ist die Nase verstopft,
-lassen Sie diese Übung aus.
+Daumen das rechte und mit dem Ringfinger das linke Nasenloch. Schließen Sie zuerst rechts, atmen
+Sie links aus und links wieder ein; schließen Sie dann links, öffnen Sie rechts, atmen Sie dort
+aus und rechts wieder ein. So geht es ruhig im Wechsel weiter. Ist die Nase verstopft, lassen
+Sie diese Übung aus.
 
-Im Menü für Einstellungen bestimmen Sie die Sekunden für Einatmen, Pause und Ausatmen und die
-Zahl der Atemzüge. Wählen Sie die Zeiten so, dass Sie bequem mitkommen; der Atem soll nie
+Im Menü für Einstellungen bestimmen Sie die Zeiten für Ausatmen, Anhalten und Einatmen und die
+Zahl der Durchgänge. Wählen Sie die Zeiten so, dass Sie bequem mitkommen; der Atem soll nie
 gepresst oder angestrengt sein.
 
 Wird Ihnen schwindlig oder kribbeln Hände oder Lippen, dann haben Sie zu kräftig oder zu schnell
@@ -124,15 +125,18 @@ Sanfte Lockerungs-, Dehn- und Kräftigungsübungen wirken dem entgegen. Sie brin
 Gelenke und Muskeln, fördern die Durchblutung und können helfen, Verspannungen vorzubeugen und
 bestehende zu lösen. Schon wenige Minuten, mehrmals am Tag, sind eine gute Gewohnheit.
 
-Die zehn Körperübungen von Quillet lassen sich im Sitzen am Schreibtisch ausführen: die Hände
-öffnen und schließen, die Hände drehen, die Schultern rollen, den Kopf sanft kreisen lassen, sich
-zweimal aufrichten und strecken, den Rumpf drehen, die Beine beugen, die Bauchmuskeln anspannen
-und die Fußgelenke bewegen; zum Schluss schütteln Sie die Beine aus. Im Menü für Einstellungen
-bestimmen Sie für jede Übung die Zahl der Durchgänge und die Sekunden pro Bewegung.
+Die zehn Körperübungen von Quillet brauchen nur den Platz am Schreibtisch. Im Sitzen öffnen und
+schließen Sie die Hände, drehen die Hände, rollen die Schultern und drehen den Kopf nach links und
+rechts: gesenkt, aufrecht und in den Nacken gelegt. Zweimal richten Sie sich in fünf Stufen auf,
+erst im Sitzen aus einer Gebetshaltung, dann im Stehen aus einer tiefen Vorbeuge. Im Stehen drehen
+Sie auch den Rumpf. Wieder im Sitzen ziehen Sie die Knie an den Oberkörper, spannen die
+Bauchmuskeln an und winkeln die Füße an und ab; zum Schluss schütteln Sie die Beine aus. Im Menü
+für Einstellungen bestimmen Sie für jede Übung die Zahl der Durchgänge und die Sekunden pro
+Bewegung.
 
 Führen Sie jede Bewegung langsam und kontrolliert aus, ohne Schwung und nur so weit, wie es
-angenehm ist. Atmen Sie dabei ruhig weiter und halten Sie den Atem nicht an. Lassen Sie beim
-Kopfkreisen den Kopf nicht weit in den Nacken fallen. Bei Schmerzen hören Sie auf; bei
+angenehm ist. Atmen Sie dabei ruhig weiter und halten Sie den Atem nicht an. Den Kopf legen Sie
+nur sanft in den Nacken und drehen ihn dort besonders behutsam. Bei Schmerzen hören Sie auf; bei
 Beschwerden an Wirbelsäule oder Gelenken fragen Sie vorher Ihre Ärztin oder Ihren Arzt.
 )";
 
@@ -143,8 +147,11 @@ Augenpausen tun dann gut.
 
 Sechs äußere Muskeln bewegen jeden Augapfel. Die ersten beiden Übungen führen den Blick
 waagerecht nach links und rechts und senkrecht nach oben und unten; dabei arbeiten die Muskeln,
-die das Auge zur Seite und nach oben und unten drehen. Folgen Sie der Linie auf dem Bild nur mit
-den Augen, der Kopf bleibt ruhig. Nach jeder dieser Übungen schließen Sie die Augen kurz.
+die das Auge zur Seite und nach oben und unten drehen. Sie blicken dabei auf eine wirkliche oder
+gedachte Linie an der Wand gegenüber, waagerecht in Augenhöhe und senkrecht in Verlängerung der
+Nase, und wandern nur mit den Augen zu ihren Enden und zur Mitte; der Kopf bleibt ruhig. Das Bild
+zeigt die Linie und wohin der Blick gerade geht. Nach jeder dieser Übungen schließen Sie die Augen
+kurz.
 
 Die dritte Übung wechselt zwischen nah und fern. Beim Blick in die Nähe wölbt ein kleiner Muskel
 im Auge die Linse stärker, beim Blick in die Ferne entspannt er sich. Solche Fokussierübungen
@@ -191,9 +198,9 @@ werden, lässt die Muskeln leichter los; oft werden die Hände dabei tatsächlic
 Erfahrung beruht auch das Autogene Training.
 
 Die Entspannungsübung von Quillet führt Sie in zehn gezählten Schritten in eine warme
-Abenddämmerung. Dann atmen Sie nacheinander in zehn Bereiche des Körpers hinein, während sich
-eine Figur auf dem Bildschirm Bereich für Bereich mit Farbe füllt. Ein Mantra und der gezählte
-Weg zurück beschließen die Übung.
+Abenddämmerung. Dann schließen Sie die Augen und atmen nacheinander in zehn Bereiche des Körpers
+hinein; auf dem Bildschirm füllt sich dabei eine Figur Bereich für Bereich mit Farbe. Ein Mantra
+und der gezählte Weg zurück beschließen die Übung.
 
 In tiefer Entspannung sinken Puls und Blutdruck. Kommen Sie darum langsam zurück: Ballen Sie die
 Hände einige Male zur Faust, recken und strecken Sie sich, atmen Sie tief durch und öffnen Sie

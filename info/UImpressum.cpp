@@ -11,22 +11,23 @@ namespace {
 const char* const kQualifikationen = R"(
 |Worauf Quillet steht
 
-Quillet ist in C++20 geschrieben. Fenster und Bedienelemente stammen aus Qt~6 Widgets, die
-Bilder liest libjpeg-turbo, die Ansagen liest libsndfile, und libpulse spielt sie über den
-Tonserver des Desktops ab (PulseAudio oder PipeWire).
+Quillet ist in C++20 geschrieben. Fenster und Bedienelemente stammen aus Qt~6 Widgets. Die
+JPEG-Bilder liest libjpeg-turbo, die BMP- und PNG-Bilder lesen die Bildleser von Qt. Die Ansagen
+liest libsndfile, und libpulse spielt sie über den Tonserver des Desktops ab (PulseAudio oder
+PipeWire).
 
 Alle Bilder zeichnet unser eigener Bildgenerator: eine bewegliche Figur aus runden Körpern, dazu
 Räume, Landschaften und Symbole, alles aus Programmcode, nichts von Hand und nichts aus fremden
 Quellen. Die gesprochenen Anleitungen erzeugt eSpeak NG mit seiner deutschen Stimme; SoX macht
-sie ruhiger und gleicht die Lautstärke an. Gong, Rauschen und den Ton des Mantras berechnet ein
-kleines Programm Abtastwert für Abtastwert.
+sie ruhiger und gleicht die Lautstärke an. Das Rauschen und die Welle des Vorspanns, den Gong und
+den Ton unter dem Mantra berechnet ein kleines Programm Abtastwert für Abtastwert.
 
 |Wie Quillet geprüft wird
 
 Unit- und Widget-Tests mit GoogleTest prüfen die Einstellungsdatei, die Übungsabläufe und die
 Fenster mit echten Qt-Widgets. Jeder Testlauf wiederholt alle Tests unter AddressSanitizer und
-UndefinedBehaviorSanitizer. Ein weiterer Test startet das fertige Programm unter einem echten
-Fenstermanager (Openbox auf einem virtuellen X-Server) und prüft, was Sie zu sehen bekommen.
+UndefinedBehaviorSanitizer. Weitere Tests starten das fertige Programm unter einem echten
+Fenstermanager (Openbox auf einem virtuellen X-Server) und prüfen, was Sie zu sehen bekommen.
 Benchmarks messen das Laden der Bilder, den Takt der Übungen, den Programmstart und den Verbrauch
 im Wartezustand.
 

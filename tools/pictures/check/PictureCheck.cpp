@@ -280,6 +280,21 @@ int selfTest() {
     }
     expect(!checkPicture(face, f).isEmpty(), "red under the red guide line is found");
 
+    // A mantra picture whose caption runs into the edge.
+    const QString mantra = QStringLiteral("data/Pictures/Augen/mantra.jpg");
+    QImage m(kBoardPicture, QImage::Format_RGB32);
+    m.fill(QColor(236, 228, 214));
+    {
+        QPainter p(&m);
+        p.fillRect(QRect(60, 30, 900, 40), kCaptionInk);
+    }
+    expect(checkPicture(mantra, m).isEmpty(), "a caption inside its margins passes");
+    {
+        QPainter p(&m);
+        p.fillRect(QRect(4, 30, 10, 40), kCaptionInk);
+    }
+    expect(!checkPicture(mantra, m).isEmpty(), "a caption at the left edge is found");
+
     // A body picture whose background does not continue the board picture behind it.
     QImage sky(1280, 720, QImage::Format_RGB32);
     sky.fill(QColor(40, 40, 80));

@@ -289,6 +289,24 @@ QStringList checkFace(const QString& path, const QImage& img) {
     return out;
 }
 
+// A caption's letters keep their margin: no pixel near the ink lies in the strips along the
+// left and right edges of the caption's band.
+QStringList checkCaption(const QString& path, const QImage& img) {
+    const int w = img.width(), rows = std::min(kCaptionBand, img.height());
+    int inked = 0;
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < kCaptionMargin && x < w; ++x)
+            for (int column : {x, w - 1 - x})
+                if (channelDistance(img.pixel(column, y), kCaptionInk.rgb()) < 48)
+                    ++inked;
+    if (inked > 0)
+        return {QStringLiteral("%1: the caption comes within %2 pixels of the edge (%3 pixels)")
+                    .arg(name(path))
+                    .arg(kCaptionMargin)
+                    .arg(inked)};
+    return {};
+}
+
 } // namespace
 
 QStringList checkPicture(const QString& path, const QImage& image) {
@@ -335,6 +353,8 @@ QStringList checkPicture(const QString& path, const QImage& image) {
                        .arg(name(path))
                        .arg(kBoardPicture.width())
                        .arg(kBoardPicture.height());
+        if (lower.endsWith(QLatin1String("/mantra.jpg")))
+            out += checkCaption(path, image);
     }
     return out;
 }

@@ -37,6 +37,12 @@ constexpr QSize kFaceSize{1024, 768};
 // All sizes of the full-board pictures.
 constexpr QSize kBoardPicture{1280, 720};
 
+// The mantra pictures carry the mantra as a caption at their top, in this ink, at least
+// kCaptionMargin pixels from the left and right edges (the board may cut a little off).
+const QColor kCaptionInk{0x5a, 0x4a, 0x3e};
+constexpr int kCaptionMargin = 24;
+constexpr int kCaptionBand = 160; // the rows from the top the caption lies in
+
 // Problems of one picture (path relative to the repository root, e.g.
 // "data/Pictures/Entsp/body.bmp"); empty when it keeps its contracts.
 QStringList checkPicture(const QString& path, const QImage& image);

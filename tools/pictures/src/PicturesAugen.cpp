@@ -88,10 +88,12 @@ QImage mantra(const Context& ctx) {
     s.cam.scale = 5.6;
     s.cam.target = {0, 100, 0};
     s.cam.sy = 400;
+    // The words of the text line under the picture, in two lines on the wall left of the
+    // window, well clear of the picture's edge.
     s.overlay = [](QPainter& p, const Camera&, const Landmarks&) {
-        paintCaption(p, QRectF(0, 22, 900, 70),
-                     QStringLiteral("Ich sitze aufrecht, atme tief und bin ganz entspannt!"),
-                     uiFont(34), QColor(0x5a, 0x4a, 0x3e), QColor(255, 255, 255, 160));
+        paintCaption(p, QRectF(48, 22, 690, 96),
+                     QStringLiteral("Ich sitze aufrecht, atme tief\nund bin ganz entspannt !"),
+                     uiFont(34), kCaptionInk, QColor(255, 255, 255, 160));
     };
     return shoot(s, ctx.poses, ctx.outfit);
 }
