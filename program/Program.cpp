@@ -2,6 +2,7 @@
 #include "app/UMainBoard.h"
 #include "info/UHilfe.h"
 #include "info/UImpressum.h"
+#include "program/Desktop.h"
 #include "runtime/Application.h"
 #include "runtime/Clock.h"
 #include "runtime/DataFiles.h"
@@ -129,6 +130,8 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     board.AttachSequencer(SeqAug, &aug);
     TFProcEnt ent(board);
     board.AttachSequencer(SeqEnt, &ent);
+
+    DesktopUnit desktop(board, clock);
 
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };

@@ -199,6 +199,65 @@ TEST_F(Reminder, AfterASleepOnePromptComesAndBothCountdownsStartAfresh) {
     }
 }
 
+// Stands in for the desktop: the user's presence and holds set by hand.
+struct FakePresence final : Presence {
+    bool OnBreak() override { return onBreak; }
+    bool HoldsPrompts() override { return holds; }
+    bool onBreak = false;
+    bool holds = false;
+};
+
+TEST_F(Reminder, AHeldPromptWaitsAndComesOnTheFirstTickAfterTheHold) {
+    FakePresence desk;
+    start([](TSettings& s) { s.T2On = 0; });
+    board->AttachPresence(&desk);
+    desk.holds = true;
+    run(45 * 60 + 30);
+    EXPECT_TRUE(trainFrom.isEmpty());
+    EXPECT_EQ(board->Form->caption(), QStringLiteral("Training: wartet     Wachhund: Inaktiv"));
+    desk.holds = false;
+    run(1);
+    EXPECT_EQ(trainFrom, QList<int>{45 * 60 + 31});
+    board->AttachPresence(nullptr);
+}
+
+TEST_F(Reminder, ANaturalBreakDropsTheDuePromptsAndStartsBothCountdownsAfresh) {
+    FakePresence desk;
+    start();
+    board->AttachPresence(&desk);
+    run(9 * 60);
+    desk.onBreak = true; // away from minute 4; the watchdog falls due at minute 10
+    run(20 * 60);
+    EXPECT_TRUE(dogFrom.isEmpty());
+    EXPECT_EQ(board->Form->caption(), QStringLiteral("Training: 0:16:0     Wachhund: wartet"));
+    desk.onBreak = false;
+    desk.BreakEnded();
+    now = 0;
+    run(1);
+    EXPECT_EQ(board->Form->caption(), QStringLiteral("Training: 0:44:59     Wachhund: 0:9:59"));
+    run(10 * 60 - 1);
+    EXPECT_EQ(dogFrom, QList<int>{10 * 60}) << "the watchdog's full interval from the return";
+    board->AttachPresence(nullptr);
+}
+
+TEST_F(Reminder, APauseStopsBothCountdownsUntilResumed) {
+    start();
+    run(60);
+    board->PauseReminders(QStringLiteral("Pause bis 15:30"));
+    EXPECT_FALSE(board->TimerTrain.enabled());
+    EXPECT_FALSE(board->TimerDog.enabled());
+    EXPECT_EQ(board->SizeMode, Mini);
+    EXPECT_EQ(board->Form->caption(), QStringLiteral("Pause bis 15:30"));
+    // A sequence ended during the pause starts no countdown either.
+    board->SBAtmenClick();
+    board->SBCloseClick();
+    EXPECT_FALSE(board->TimerTrain.enabled());
+    EXPECT_EQ(board->Form->caption(), QStringLiteral("Pause bis 15:30"));
+    board->ResumeReminders();
+    run(1);
+    EXPECT_EQ(board->Form->caption(), QStringLiteral("Training: 0:44:59     Wachhund: 0:9:59"));
+}
+
 TEST_F(Reminder, LateTickShowsANegativeLastField) {
     start([](TSettings& s) {
         s.T2On = 0;

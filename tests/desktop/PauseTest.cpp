@@ -1,0 +1,74 @@
+#include "desktop/Pause.h"
+
+#include <QMenu>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A pause with its clock, the board and the stored end stood in for.
+struct PauseRig {
+    PauseRig()
+        : pause({[this](const QString& c) { caption = c; }, [this] { ++resumed; },
+                 [this](const QDateTime& e) { stored = e; }, [this] { return now; }}) {}
+    QDateTime now{QDate(2026, 12, 8), QTime(23, 10)};
+    QString caption;
+    int resumed = 0;
+    QDateTime stored{QDate(2000, 1, 1), QTime(0, 0)};
+    desk::Pause pause;
+};
+
+TEST(Pause, ChoicesEndWhereTheMenuSaysAcrossMidnightToo) {
+    const QDateTime late(QDate(2026, 12, 8), QTime(23, 10));
+    EXPECT_EQ(desk::Pause::choiceEnd(0, late), QDateTime(QDate(2026, 12, 8), QTime(23, 40)));
+    EXPECT_EQ(desk::Pause::choiceEnd(2, late), QDateTime(QDate(2026, 12, 9), QTime(1, 10)));
+    EXPECT_EQ(desk::Pause::choiceEnd(3, late), QDateTime(QDate(2026, 12, 9), QTime(6, 0)));
+    const QDateTime early(QDate(2026, 12, 9), QTime(2, 0));
+    EXPECT_EQ(desk::Pause::choiceEnd(3, early), QDateTime(QDate(2026, 12, 9), QTime(6, 0)))
+        << "before six the next morning is this one";
+    EXPECT_EQ(desk::Pause::caption(QDateTime(QDate(2026, 12, 8), QTime(15, 30)), late),
+              QStringLiteral("Pause bis 15:30"));
+    EXPECT_EQ(desk::Pause::caption(QDateTime(QDate(2026, 12, 9), QTime(6, 0)), late),
+              QStringLiteral("Pause bis morgen, 6:00"));
+}
+
+TEST(Pause, EndsByItselfIsStoredAndAStoredPastEndResumesAtOnce) {
+    PauseRig r;
+    r.pause.until(desk::Pause::choiceEnd(2, r.now));
+    EXPECT_TRUE(r.pause.active());
+    EXPECT_EQ(r.caption, QStringLiteral("Pause bis morgen, 1:10"));
+    EXPECT_EQ(r.stored, QDateTime(QDate(2026, 12, 9), QTime(1, 10)));
+    r.now = r.now.addSecs(2 * 3600 - 1);
+    r.pause.check();
+    EXPECT_EQ(r.resumed, 0);
+    r.now = r.now.addSecs(1);
+    r.pause.check();
+    EXPECT_EQ(r.resumed, 1);
+    EXPECT_FALSE(r.pause.active());
+    EXPECT_FALSE(r.stored.isValid());
+
+    // After a restart, a pause that ran out while the program was not running.
+    PauseRig later;
+    later.pause.until(later.now.addSecs(-60));
+    EXPECT_FALSE(later.pause.active());
+    EXPECT_EQ(later.resumed, 1);
+}
+
+TEST(Pause, TheMenuOffersTheChoicesOrTheResumption) {
+    PauseRig r;
+    QMenu menu;
+    r.pause.addTo(&menu);
+    ASSERT_EQ(menu.actions().size(), 1);
+    QMenu* sub = menu.actions()[0]->menu();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_EQ(sub->actions().size(), desk::Pause::kChoices);
+    sub->actions()[1]->trigger();
+    EXPECT_EQ(r.caption, QStringLiteral("Pause bis morgen, 0:10")); // an hour after 23:10
+    QMenu again;
+    r.pause.addTo(&again);
+    ASSERT_EQ(again.actions().size(), 1);
+    EXPECT_EQ(again.actions()[0]->text(), QStringLiteral("Erinnerungen fortsetzen"));
+    again.actions()[0]->trigger();
+    EXPECT_EQ(r.resumed, 1);
+}
+
+} // namespace
