@@ -32,8 +32,9 @@ QLabel* note(QWidget* parent, const QString& text) {
 
 MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers,
                            const QList<QPair<QString, QString>>& detected, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), prefs_(prefs),
-      given_(prefs), offers_(offers) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      prefs_(prefs), given_(prefs), offers_(offers) {
     setWindowTitle(QStringLiteral("Weitere Einstellungen") + QLatin1String(kCaptionSuffix));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
@@ -58,9 +59,9 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
     lengthRow->addStretch(1);
     breaksLayout->addLayout(lengthRow);
     breaksLayout->addWidget(
-        note(breaks, offers.idleTime ? QStringLiteral("So lange weder Tastatur noch Maus zu "
-                                                      "benutzen, gilt als Pause.")
-                                     : kNotOffered));
+        note(breaks, offers.idleTime
+                         ? QStringLiteral("Diese Zeit ohne Tastatur und Maus zählt als Pause.")
+                         : kNotOffered));
     layout->addWidget(breaks);
 
     // The reasons for holding a prompt back until they have passed.
