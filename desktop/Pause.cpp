@@ -1,5 +1,7 @@
 #include "desktop/Pause.h"
 
+#include "desktop/Preferences.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -34,19 +36,7 @@ QString Pause::choiceText(int choice) {
 }
 
 QDateTime Pause::choiceEnd(int choice, const QDateTime& now) {
-    switch (choice) {
-    case 0:
-        return now.addSecs(30 * 60);
-    case 1:
-        return now.addSecs(60 * 60);
-    case 2:
-        return now.addSecs(2 * 60 * 60);
-    default: {
-        // The next six o'clock in the morning: today's when it is not yet six.
-        const QDate day = now.time() < QTime(6, 0) ? now.date() : now.date().addDays(1);
-        return QDateTime(day, QTime(6, 0));
-    }
-    }
+    return pauseEnd(PauseChoice(std::clamp(choice, 0, kChoices - 1)), now);
 }
 
 QString Pause::caption(const QDateTime& end, const QDateTime& now) {

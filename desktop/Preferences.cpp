@@ -81,7 +81,8 @@ QString isoWithOffset(const QDateTime& t) {
 
 // The latest end that any pause chosen at `now` or before could have.
 QDateTime latestPauseEnd(const QDateTime& now) {
-    return std::max(pauseEnd(Pause::TwoHours, now), pauseEnd(Pause::UntilTomorrow, now));
+    return std::max(pauseEnd(PauseChoice::TwoHours, now),
+                    pauseEnd(PauseChoice::UntilTomorrow, now));
 }
 
 // QSettings reads and writes files only. Parsing and composing go through a copy in a
@@ -175,17 +176,17 @@ QString keepName(const QString& path) {
 
 } // namespace
 
-QDateTime pauseEnd(Pause pause, const QDateTime& now) {
+QDateTime pauseEnd(PauseChoice pause, const QDateTime& now) {
     // In whole seconds, as the file keeps it.
     const QDateTime from = now.toLocalTime().addMSecs(-now.time().msec());
     switch (pause) {
-    case Pause::HalfAnHour:
+    case PauseChoice::HalfAnHour:
         return from.addSecs(30 * 60);
-    case Pause::OneHour:
+    case PauseChoice::OneHour:
         return from.addSecs(60 * 60);
-    case Pause::TwoHours:
+    case PauseChoice::TwoHours:
         return from.addSecs(2 * 60 * 60);
-    case Pause::UntilTomorrow:
+    case PauseChoice::UntilTomorrow:
         break;
     }
     const QTime six(6, 0);

@@ -31,11 +31,11 @@ constexpr int kNaturalBreakMinMinutes = 1;
 constexpr int kNaturalBreakMaxMinutes = 60;
 
 // The pauses the user can choose ("Erinnerungen pausieren").
-enum class Pause { HalfAnHour, OneHour, TwoHours, UntilTomorrow };
+enum class PauseChoice { HalfAnHour, OneHour, TwoHours, UntilTomorrow };
 
 // When a pause chosen at `now` ends. "Until tomorrow" ends at the next 06:00 after `now`: the
 // coming morning, so a pause chosen after midnight ends the same day at six.
-QDateTime pauseEnd(Pause pause, const QDateTime& now);
+QDateTime pauseEnd(PauseChoice pause, const QDateTime& now);
 
 // Whether reminders are paused at `now`.
 inline bool paused(const Preferences& p, const QDateTime& now) {

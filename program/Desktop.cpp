@@ -2,27 +2,84 @@
 
 #include "app/UMainBoard.h"
 #include "desktop/Awareness.h"
+#include "desktop/MoreSettings.h"
 #include "desktop/Pause.h"
+#include "desktop/Preferences.h"
+#include "runtime/ErrorReport.h"
+
+namespace {
+
+desk::Rules RulesOf(const desk::Preferences& p) {
+    desk::Rules r;
+    r.naturalBreak = p.naturalBreak;
+    r.naturalBreakMs = std::int64_t(p.naturalBreakMinutes) * 60'000;
+    r.holdFullScreen = p.holdFullScreen;
+    r.holdDoNotDisturb = p.holdDoNotDisturb;
+    r.holdInhibitors = p.holdInhibitors;
+    return r;
+}
+
+} // namespace
 
 struct DesktopUnit::Parts {
     Parts(TFMainBoard& board, rt::Clock& clock)
         : board(board), awareness(clock),
           pause({[&board](const QString& caption) { board.PauseReminders(caption); },
                  [&board] { board.ResumeReminders(); },
-                 {}}),
+                 [this](const QDateTime& end) {
+                     if (end == prefs.pausedUntil)
+                         return;
+                     prefs.pausedUntil = end;
+                     file.save(prefs);
+                 }}),
           menu(board.Form, pause) {}
 
     TFMainBoard& board;
+    desk::PreferencesFile file;
+    desk::Preferences prefs;
     desk::Awareness awareness;
     desk::Pause pause;
     desk::BoardMenu menu;
 };
 
-DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock)
+DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report)
     : parts_(std::make_unique<Parts>(board, clock)) {
-    board.AttachPresence(&parts_->awareness);
+    Parts& p = *parts_;
+    p.file.onProblem = [&report](const QString& text) { report.tell(text); };
+    p.prefs = p.file.load();
+    p.awareness.setRules(RulesOf(p.prefs));
+    board.AttachPresence(&p.awareness);
+    p.menu.addEntry(QStringLiteral("Weitere Einstellungen …"), [this] { ShowMoreSettings(); });
+    // A pause chosen before the last end of the program goes on until its end.
+    if (p.prefs.pausedUntil.isValid())
+        p.pause.until(p.prefs.pausedUntil);
 }
 
 DesktopUnit::~DesktopUnit() {
     parts_->board.AttachPresence(nullptr);
+}
+
+void DesktopUnit::ShowMoreSettings() {
+    Parts& p = *parts_;
+    const desk::Awareness& a = p.awareness;
+    desk::DesktopOffers offers;
+    offers.idleTime = !a.awayName().isEmpty();
+    offers.fullScreen = !a.holdName(desk::HoldKind::FullScreen).isEmpty();
+    offers.doNotDisturb = !a.holdName(desk::HoldKind::DoNotDisturb).isEmpty();
+    offers.inhibitors = !a.holdName(desk::HoldKind::Inhibitor).isEmpty();
+    const QList<QPair<QString, QString>> detected{
+        {QStringLiteral("Abwesenheit"), a.awayName()},
+        {QStringLiteral("Vollbild"), a.holdName(desk::HoldKind::FullScreen)},
+        {QStringLiteral("Bitte nicht stören"), a.holdName(desk::HoldKind::DoNotDisturb)},
+        {QStringLiteral("Bildschirm wach gehalten"), a.holdName(desk::HoldKind::Inhibitor)},
+    };
+    desk::MoreSettings window(p.prefs, offers, detected, p.board.Form);
+    window.file = &p.file;
+    window.changed = [&p](const desk::Preferences& changed) {
+        const QDateTime pausedUntil = p.prefs.pausedUntil;
+        p.prefs = changed;
+        p.prefs.pausedUntil = pausedUntil;
+        p.awareness.setRules(RulesOf(p.prefs));
+    };
+    window.exec();
 }

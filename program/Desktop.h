@@ -5,16 +5,21 @@
 class TFMainBoard;
 namespace rt {
 class Clock;
-}
+class ErrorReport;
+} // namespace rt
 
 // The desktop around the board: what the desktop tells of its user (away time, holds), the
-// pause of the reminders and the board's context menu, wired to the board.
+// pause of the reminders, the board's context menu and the window "Weitere Einstellungen", with
+// their file quillet.conf, wired to the board.
 class DesktopUnit {
 public:
-    DesktopUnit(TFMainBoard& board, rt::Clock& clock);
+    DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report);
     ~DesktopUnit();
     DesktopUnit(const DesktopUnit&) = delete;
     DesktopUnit& operator=(const DesktopUnit&) = delete;
+
+    // Opens the window "Weitere Einstellungen" (modal).
+    void ShowMoreSettings();
 
 private:
     struct Parts;

@@ -131,7 +131,7 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     TFProcEnt ent(board);
     board.AttachSequencer(SeqEnt, &ent);
 
-    DesktopUnit desktop(board, clock);
+    DesktopUnit desktop(board, clock, report);
 
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };

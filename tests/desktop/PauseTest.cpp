@@ -17,14 +17,8 @@ struct PauseRig {
     desk::Pause pause;
 };
 
-TEST(Pause, ChoicesEndWhereTheMenuSaysAcrossMidnightToo) {
+TEST(Pause, CaptionSaysUntilWhenAndWhichDay) {
     const QDateTime late(QDate(2026, 12, 8), QTime(23, 10));
-    EXPECT_EQ(desk::Pause::choiceEnd(0, late), QDateTime(QDate(2026, 12, 8), QTime(23, 40)));
-    EXPECT_EQ(desk::Pause::choiceEnd(2, late), QDateTime(QDate(2026, 12, 9), QTime(1, 10)));
-    EXPECT_EQ(desk::Pause::choiceEnd(3, late), QDateTime(QDate(2026, 12, 9), QTime(6, 0)));
-    const QDateTime early(QDate(2026, 12, 9), QTime(2, 0));
-    EXPECT_EQ(desk::Pause::choiceEnd(3, early), QDateTime(QDate(2026, 12, 9), QTime(6, 0)))
-        << "before six the next morning is this one";
     EXPECT_EQ(desk::Pause::caption(QDateTime(QDate(2026, 12, 8), QTime(15, 30)), late),
               QStringLiteral("Pause bis 15:30"));
     EXPECT_EQ(desk::Pause::caption(QDateTime(QDate(2026, 12, 9), QTime(6, 0)), late),

@@ -184,13 +184,13 @@ TEST_F(PreferencesFileTest, FailedSaveIsToldInGermanAndKeepsTheOldFile) {
 
 TEST(PauseEnd, UntilTomorrowEndsAtTheComingSixOClock) {
     const QDate day(2025, 3, 4);
-    using desk::Pause;
-    EXPECT_EQ(desk::pauseEnd(Pause::UntilTomorrow, QDateTime(day, QTime(22, 15))),
+    using desk::PauseChoice;
+    EXPECT_EQ(desk::pauseEnd(PauseChoice::UntilTomorrow, QDateTime(day, QTime(22, 15))),
               QDateTime(day.addDays(1), QTime(6, 0)));
-    EXPECT_EQ(desk::pauseEnd(Pause::UntilTomorrow, QDateTime(day, QTime(1, 30))),
+    EXPECT_EQ(desk::pauseEnd(PauseChoice::UntilTomorrow, QDateTime(day, QTime(1, 30))),
               QDateTime(day, QTime(6, 0)));
-    EXPECT_EQ(desk::pauseEnd(Pause::HalfAnHour, QDateTime(day, QTime(23, 50, 10, 999))),
+    EXPECT_EQ(desk::pauseEnd(PauseChoice::HalfAnHour, QDateTime(day, QTime(23, 50, 10, 999))),
               QDateTime(day.addDays(1), QTime(0, 20, 10)));
-    EXPECT_EQ(desk::pauseEnd(Pause::TwoHours, QDateTime(day, QTime(9, 0))),
+    EXPECT_EQ(desk::pauseEnd(PauseChoice::TwoHours, QDateTime(day, QTime(9, 0))),
               QDateTime(day, QTime(11, 0)));
 }
