@@ -7,6 +7,7 @@ packages=(
     # build
     g++ cmake ninja-build pkg-config clang-format
     qt6-base-dev libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libfontconfig-dev
+    libxcb-sync-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # run: German texts in Qt's own dialogs, the one font every window uses, the X11 platform
     qt6-translations-l10n fonts-dejavu-core libqt6gui6
