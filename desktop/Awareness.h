@@ -65,6 +65,7 @@ private:
     void wentAway(Away& away, std::int64_t sinceMs);
     void cameBack(Away& away);
     bool obeys(HoldKind kind) const;
+    std::int64_t threshold() const;
     bool sleptThrough();
 
     rt::Clock& clock_;

@@ -5,6 +5,9 @@
 #include "desktop/MoreSettings.h"
 #include "desktop/Pause.h"
 #include "desktop/Preferences.h"
+#include "desktop/x11/Connection.h"
+#include "desktop/x11/FullScreenHold.h"
+#include "desktop/x11/X11IdleSource.h"
 #include "runtime/ErrorReport.h"
 
 namespace {
@@ -48,6 +51,13 @@ DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
     p.file.onProblem = [&report](const QString& text) { report.tell(text); };
     p.prefs = p.file.load();
     p.awareness.setRules(RulesOf(p.prefs));
+    // Under X11 the X server tells the idle time of every program's input and the active
+    // window; under Wayland, XWayland's X server sees only X11 programs.
+    if (desk::x11::x11Session()) {
+        p.awareness.addAwaySource(std::make_unique<desk::X11IdleSource>(clock));
+        p.awareness.addHoldSource(std::make_unique<desk::FullScreenHold>(),
+                                  desk::HoldKind::FullScreen);
+    }
     board.AttachPresence(&p.awareness);
     p.menu.addEntry(QStringLiteral("Weitere Einstellungen …"), [this] { ShowMoreSettings(); });
     // A pause chosen before the last end of the program goes on until its end.

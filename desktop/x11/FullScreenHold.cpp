@@ -27,7 +27,7 @@ FullScreenHold::FullScreenHold(OwnWindow ownWindow)
 FullScreenHold::~FullScreenHold() = default;
 
 QString FullScreenHold::name() const {
-    return QStringLiteral("Vollbild");
+    return QStringLiteral("X11");
 }
 
 bool FullScreenHold::available() const {

@@ -84,7 +84,12 @@ TEST_F(Awareness, RulesSwitchOffBreaksAndEachHold) {
     rules.naturalBreak = false;
     rules.naturalBreakMs = 60'000;
     aware.setRules(rules);
+    EXPECT_EQ(idle->threshold, 0) << "no breaks: the idle source is not armed";
+    rules.naturalBreak = true;
+    aware.setRules(rules);
     EXPECT_EQ(idle->threshold, 60'000) << "the idle source is armed anew";
+    rules.naturalBreak = false;
+    aware.setRules(rules);
     idleFor(10 * 60'000);
     EXPECT_FALSE(aware.OnBreak());
     idle->cameBack();
