@@ -12,7 +12,7 @@ packages=(
     qt6-translations-l10n fonts-dejavu-core libqt6gui6
     # tests and measurements: a private sound server, a virtual X server with a window manager,
     # a hand on its pointer, screenshots, private mount namespaces (util-linux's unshare)
-    pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus util-linux
+    pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus dbus-daemon util-linux
     # the desktop's services stood in for on private buses, and GNOME's settings tool
     python3-dbusmock libglib2.0-bin
     # the generators of pictures and narration
