@@ -23,6 +23,7 @@ cleanup() {
     rm -rf -- "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT
 
 # A bus that lets everyone own and call everything and starts no services of its own.
 cat >"$work/bus.conf" <<CONF
@@ -39,16 +40,18 @@ cat >"$work/bus.conf" <<CONF
   </policy>
 </busconfig>
 CONF
-start_bus() { # name; prints the address
+start_bus() { # name; sets address[name]
     dbus-daemon --config-file="$work/bus.conf" --fork --print-address=1 --print-pid=1 \
         >"$work/$1.bus"
-    local address pid
-    { read -r address; read -r pid; } <"$work/$1.bus"
+    local pid
+    { read -r "address[$1]"; read -r pid; } <"$work/$1.bus"
     pids+=("$pid")
-    echo "$address"
 }
-DBUS_SESSION_BUS_ADDRESS=$(start_bus session)
-DBUS_SYSTEM_BUS_ADDRESS=$(start_bus system)
+declare -A address
+start_bus session
+start_bus system
+DBUS_SESSION_BUS_ADDRESS=${address[session]}
+DBUS_SYSTEM_BUS_ADDRESS=${address[system]}
 export DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
 
 # The services, each a mock of its own; started together, then waited for by name.
