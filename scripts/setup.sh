@@ -6,14 +6,16 @@ set -euo pipefail
 packages=(
     # build
     g++ cmake ninja-build pkg-config clang-format
-    qt6-base-dev libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libfontconfig-dev
+    qt6-base-dev libglib2.0-dev libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libfontconfig-dev
     libxcb-sync-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # run: German texts in Qt's own dialogs, the one font every window uses, the X11 platform
     qt6-translations-l10n fonts-dejavu-core libqt6gui6
     # tests and measurements: a private sound server, a virtual X server with a window manager,
     # a hand on its pointer, screenshots, private mount namespaces (util-linux's unshare)
-    pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus util-linux
+    pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus dbus-daemon util-linux
+    # the desktop's services stood in for on private buses, and GNOME's settings tool
+    python3-dbusmock libglib2.0-bin
     # the generators of pictures and narration
     sox libsox-fmt-base espeak-ng
     # the Debian package and its checks (scripts/package.sh)
