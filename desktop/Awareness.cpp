@@ -108,7 +108,7 @@ bool Awareness::obeys(HoldKind kind) const {
 
 bool Awareness::HoldsPrompts() {
     for (Hold& h : holds_)
-        if (obeys(h.kind) && h.source->holding())
+        if (obeys(h.kind) && h.source->available() && h.source->holding())
             return true;
     return false;
 }
@@ -116,14 +116,15 @@ bool Awareness::HoldsPrompts() {
 QString Awareness::awayName() const {
     QStringList names;
     for (const auto& a : away_)
-        names << a->source->name();
+        if (!names.contains(a->source->name()))
+            names << a->source->name();
     return names.join(QStringLiteral(", "));
 }
 
 QString Awareness::holdName(HoldKind kind) const {
     QStringList names;
     for (const Hold& h : holds_)
-        if (h.kind == kind)
+        if (h.kind == kind && h.source->available())
             names << h.source->name();
     return names.join(QStringLiteral(", "));
 }

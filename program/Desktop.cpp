@@ -5,6 +5,7 @@
 #include "desktop/MoreSettings.h"
 #include "desktop/Pause.h"
 #include "desktop/Preferences.h"
+#include "desktop/dbus/DBusSources.h"
 #include "desktop/x11/Connection.h"
 #include "desktop/x11/FullScreenHold.h"
 #include "desktop/x11/X11IdleSource.h"
@@ -57,6 +58,17 @@ DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
         p.awareness.addAwaySource(std::make_unique<desk::X11IdleSource>(clock));
         p.awareness.addHoldSource(std::make_unique<desk::FullScreenHold>(),
                                   desk::HoldKind::FullScreen);
+    }
+    // The session's and the system's services: a locked screen, sleep, GNOME's and KDE's idle
+    // time, do-not-disturb and programs that keep the screen awake.
+    desk::DBusSources bus = desk::dbusSources(clock);
+    for (auto& source : bus.away)
+        p.awareness.addAwaySource(std::move(source));
+    for (auto& source : bus.holds) {
+        const auto kind = dynamic_cast<desk::DoNotDisturbHold*>(source.get())
+                              ? desk::HoldKind::DoNotDisturb
+                              : desk::HoldKind::Inhibitor;
+        p.awareness.addHoldSource(std::move(source), kind);
     }
     board.AttachPresence(&p.awareness);
     p.menu.addEntry(QStringLiteral("Weitere Einstellungen …"), [this] { ShowMoreSettings(); });
