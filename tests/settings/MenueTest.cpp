@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -369,5 +371,69 @@ TEST_F(Menue, TheWindowShowsAnyRecordAsReadingTheFileBoundedIt) {
         EXPECT_EQ(daten.Settings, expected) << "round " << round;
         menue->FormClose();
         EXPECT_EQ(fileContents(), expected) << "closing the window saves the bounded values";
+    }
+}
+
+namespace {
+
+// Where a control of a page shows something: a label only where its line of text stands.
+QRect Occupied(const QWidget* w) {
+    const auto* label = qobject_cast<const QLabel*>(w);
+    if (!label)
+        return w->geometry();
+    const QFontMetrics fm = label->fontMetrics();
+    const QRect text = QStyle::alignedRect(label->layoutDirection(), label->alignment(),
+                                           QSize(fm.horizontalAdvance(label->text()), fm.height()),
+                                           label->contentsRect());
+    return text.translated(label->pos()).intersected(label->geometry());
+}
+
+QString Describe(const QWidget* w) {
+    const auto* label = qobject_cast<const QLabel*>(w);
+    const auto* button = qobject_cast<const QAbstractButton*>(w);
+    const QString name = label ? label->text() : button ? button->text() : w->objectName();
+    const QRect r = Occupied(w);
+    return QStringLiteral("\"%1\" %2,%3 %4x%5")
+        .arg(name)
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height());
+}
+
+} // namespace
+
+TEST_F(Menue, NoTwoControlsOfAPageOverlap) {
+    open();
+    for (int page = 0; page < menue->TNB1->count(); ++page) {
+        const QList<QWidget*> controls =
+            menue->TNB1->widget(page)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int i = 0; i < controls.size(); ++i)
+            for (int j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(Occupied(controls[i]).intersects(Occupied(controls[j])))
+                    << "page " << page << ": " << Describe(controls[i]).toStdString() << " and "
+                    << Describe(controls[j]).toStdString();
+    }
+}
+
+TEST_F(Menue, EveryMinutesAndSecondsFieldOfTheFirstPageHasItsHeadingRightAbove) {
+    open();
+    QWidget* page = menue->TNB1->widget(0);
+    const QList<QLabel*> labels = page->findChildren<QLabel*>();
+    const std::pair<const char*, const char*> columns[] = {
+        {"SEdit_m1", "Minuten"},    {"SEdit_s1", "Sekunden"}, {"SEdit_mSTr", "Minuten"},
+        {"SEdit_sSTr", "Sekunden"}, {"SEdit_m2", "Minuten"},  {"SEdit_s2", "Sekunden"},
+        {"SEdit_mS", "Minuten"},    {"SEdit_sS", "Sekunden"}};
+    for (const auto& [name, heading] : columns) {
+        const QRect f = field(name).geometry();
+        // The nearest label above the field in its column.
+        const QLabel* above = nullptr;
+        for (const QLabel* l : labels)
+            if (l->geometry().bottom() < f.top() && l->x() < f.right() &&
+                l->geometry().right() > f.left() && (!above || l->y() > above->y()))
+                above = l;
+        ASSERT_NE(above, nullptr) << name;
+        EXPECT_EQ(above->text(), QString::fromLatin1(heading)) << name;
+        EXPECT_LE(f.top() - above->geometry().bottom(), 6) << name << ": the heading is too far";
     }
 }
