@@ -182,12 +182,22 @@ TEST_F(Menue, OnlyTheNeckMinutesCanBeTyped) {
     neck.editor()->setText(QStringLiteral("abc"));
     EXPECT_EQ(neck.value(), 0);
     EXPECT_EQ(daten.Settings.Ent5m, 0);
-    neck.editor()->setText(QStringLiteral("75"));
-    EXPECT_EQ(neck.value(), 75); // bounded when it loses the focus
-    QFocusEvent focusOut(QEvent::FocusOut);
-    QApplication::sendEvent(&neck, &focusOut);
+    // While the typed number is still shown, the record and the total already hold the
+    // bounded one; the text follows when the field loses the focus.
+    neck.editor()->setText(QStringLiteral("99"));
     EXPECT_EQ(neck.value(), 60);
     EXPECT_EQ(daten.Settings.Ent5m, 60);
+    EXPECT_EQ(total(4), "65:0");
+    neck.editor()->setText(QStringLiteral("75"));
+    EXPECT_EQ(daten.Settings.Ent5m, 60);
+    QFocusEvent focusOut(QEvent::FocusOut);
+    QApplication::sendEvent(&neck, &focusOut);
+    EXPECT_EQ(neck.editor()->text(), QStringLiteral("60"));
+    EXPECT_EQ(daten.Settings.Ent5m, 60);
+    // Closing with the typed number still shown (Escape) saves the bounded one.
+    neck.editor()->setText(QStringLiteral("99"));
+    menue->FormClose();
+    EXPECT_EQ(fileContents().Ent5m, 60);
     EXPECT_TRUE(field("SEEnt4m").editor()->isReadOnly());
     EXPECT_FALSE(neck.editor()->isReadOnly());
 }
