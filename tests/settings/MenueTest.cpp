@@ -135,6 +135,14 @@ TEST_F(Menue, MinutesAtZeroRaiseTheSecondsLowerBound) {
     EXPECT_EQ(daten.Settings.Ent3m, 0);
     EXPECT_EQ(before, "5:40");
     EXPECT_EQ(total(4), "4:55"); // 45 seconds less
+
+    // Palming (1:00 by default) cannot be set to 0:00: at 0 minutes it lasts 5 s at least.
+    field("SEAug4m").setValue(0);
+    EXPECT_EQ(field("SEAug4s").value(), 5);
+    EXPECT_EQ(daten.Settings.Aug4s, 5);
+    field("SEAug4s").stepBy(-1);
+    EXPECT_EQ(daten.Settings.Aug4s, 5);
+    EXPECT_EQ(daten.Settings.Aug4m * 60 + daten.Settings.Aug4s, 5);
 }
 
 TEST_F(Menue, FillingTheWindowKeepsEverySecondsValueOfTheFile) {
