@@ -137,15 +137,11 @@ void UDaten::problem(const QString& text) {
         onProblem(text);
 }
 
-// The user's folder stands where Windows keeps its own; a folder "system32" or "system" below it
-// is preferred as there. A folder that is missing is made when the file is first saved.
+// User.dat in the settings folder, and nowhere else: folders that happen to stand beside it
+// (a "system" or "system32") do not move it.
 void UDaten::LocateSettingsFile() {
-    if (!WindowsDir.isEmpty() && QFileInfo(WindowsDir + QStringLiteral("/system32")).isDir())
-        SettingsPath = WindowsDir + QStringLiteral("/system32/User.dat");
-    else if (!WindowsDir.isEmpty() && QFileInfo(WindowsDir + QStringLiteral("/system")).isDir())
-        SettingsPath = WindowsDir + QStringLiteral("/system/User.dat");
-    else
-        SettingsPath = WindowsDir + QStringLiteral("/User.dat");
+    const QString folder = WindowsDir.isEmpty() ? userConfigDir() : WindowsDir;
+    SettingsPath = folder + QStringLiteral("/User.dat");
 }
 
 namespace {

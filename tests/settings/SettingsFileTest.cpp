@@ -118,17 +118,20 @@ protected:
     QStringList problems;
 };
 
-TEST_F(SettingsFile, LocatesTheFileByTheFoldersThatExist) {
-    daten.LocateSettingsFile();
-    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/User.dat"));
-
+TEST_F(SettingsFile, FoldersNamedSystemBesideTheFileDoNotHideIt) {
+    TSettings mine;
+    mine.m1 = 17;
+    const SettingsBytes b = encodeSettings(mine);
+    writeBytes(path(), QByteArray(reinterpret_cast<const char*>(b.data()), kSettingsSize));
     QDir(dir.path()).mkdir(QStringLiteral("system"));
-    daten.LocateSettingsFile();
-    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/system/User.dat"));
-
     QDir(dir.path()).mkdir(QStringLiteral("system32"));
     daten.LocateSettingsFile();
-    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/system32/User.dat"));
+    EXPECT_EQ(daten.SettingsPath, path());
+    daten.LoadSettings();
+    EXPECT_EQ(daten.Settings.m1, 17) << "the user's file was passed over";
+    EXPECT_TRUE(daten.SaveSettings());
+    EXPECT_TRUE(QDir(dir.path() + QStringLiteral("/system")).isEmpty());
+    EXPECT_TRUE(QDir(dir.path() + QStringLiteral("/system32")).isEmpty());
 
     // A folder that is not there yet stays the place: it is made on the first save.
     daten.WindowsDir = dir.path() + QStringLiteral("/missing");
@@ -141,8 +144,11 @@ TEST_F(SettingsFile, UserConfigFolderFollowsXdgAndIsMadeOnTheFirstSave) {
     const QString folder = UDaten::userConfigDir();
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(folder, dir.path() + QStringLiteral("/cfg/quillet"));
-    daten.WindowsDir = folder;
+    daten.WindowsDir.clear(); // the user's configuration folder by default
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/cfg")));
     daten.LocateSettingsFile();
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(daten.SettingsPath, folder + QStringLiteral("/User.dat"));
     daten.LoadSettings();
     EXPECT_TRUE(problems.isEmpty()) << problems.join('\n').toStdString();
     EXPECT_EQ(readAll(folder + QStringLiteral("/User.dat")).size(), kSettingsSize);
