@@ -108,6 +108,7 @@ private:
     bool saveRecord();
 
     bool keepFile_ = false;
+    bool haveRecord_ = false; // the record was read or set to the defaults in this run
     bool unsaved_ = false;
     QString keepReason_;
     std::optional<SettingsBytes>
