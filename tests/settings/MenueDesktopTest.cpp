@@ -6,8 +6,6 @@
 #include "settings/UMenue.h"
 
 #include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -42,14 +40,6 @@ TEST(SettingsWindowOnADesktop, ClientAreaAndNotebookAreTheSameEveryOpening) {
             if ((framed && waited.elapsed() >= 400) || waited.elapsed() >= 8000) {
                 client = menue.Form->rect();
                 notebook = menue.TNB1->geometry();
-                const QByteArray shot = qgetenv("QUILLET_SCREENSHOT");
-                if (!shot.isEmpty() && framed)
-                    QGuiApplication::primaryScreen()
-                        ->grabWindow(0, menue.Form->frameGeometry().x(),
-                                     menue.Form->frameGeometry().y(),
-                                     menue.Form->frameGeometry().width(),
-                                     menue.Form->frameGeometry().height())
-                        .save(QString::fromLocal8Bit(shot) + QString::number(opening) + ".png");
                 menue.Form->close();
             }
         });
