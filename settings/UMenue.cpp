@@ -514,7 +514,11 @@ void TFMenue::FitClientArea() {
     if (Form->clientWidth() == kClientWidth && Form->clientHeight() == kClientHeight)
         return;
     const QMargins m = Form->frameMargins();
-    Form->setOuterSize(kClientWidth + m.left() + m.right(), kClientHeight + m.top() + m.bottom());
+    const int width = kClientWidth + m.left() + m.right();
+    const int height = kClientHeight + m.top() + m.bottom();
+    // A new frame: the window keeps its centre.
+    Form->setBounds(Form->left() - (width - Form->outerWidth()) / 2,
+                    Form->top() - (height - Form->outerHeight()) / 2, width, height);
 }
 
 void TFMenue::ShowModal() {
