@@ -29,7 +29,7 @@ int SpinField::bounded(int value) const {
 int SpinField::value() const {
     bool ok = false;
     const int v = lineEdit()->text().trimmed().toInt(&ok);
-    return ok ? v : min_;
+    return ok ? bounded(v) : min_;
 }
 
 void SpinField::setValue(int value) {
@@ -53,8 +53,8 @@ QAbstractSpinBox::StepEnabled SpinField::stepEnabled() const {
 
 void SpinField::focusOutEvent(QFocusEvent* event) {
     QAbstractSpinBox::focusOutEvent(event);
-    if (!lineEdit()->isReadOnly() && bounded(value()) != value())
-        setValue(value());
+    if (!lineEdit()->isReadOnly())
+        setValue(value()); // the text as it reads
 }
 
 QSize SpinField::sizeHint() const {

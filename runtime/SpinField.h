@@ -15,6 +15,8 @@ class SpinField : public QAbstractSpinBox {
 public:
     SpinField(QWidget* parent, int minValue, int maxValue, int step = 1);
 
+    // The number as it reads within the bounds, also while a typed number beyond them is still
+    // shown, so that no one takes a value the field would not keep.
     int value() const;
     void setValue(int value);
     int minValue() const { return min_; }

@@ -63,7 +63,7 @@ const std::array<SpinBounds, 72> kSpinBounds{{
     {"SEAug3s", &TSettings::Aug3s, 1, 60, nullptr,
      "Augen nah/fern fokussieren – Sekunden pro Bewegung"},
     {"SEAug4m", &TSettings::Aug4m, 0, 60, "SEAug4s", "Hände auf Augen legen – Minuten"},
-    {"SEAug4s", &TSettings::Aug4s, 0, 59, nullptr, "Hände auf Augen legen – Sekunden"},
+    {"SEAug4s", &TSettings::Aug4s, 5, 59, nullptr, "Hände auf Augen legen – Sekunden"},
 
     {"SEEnt1m", &TSettings::Ent1m, 0, 60, "SEEnt1s", "Linker Unterschenkel – Minuten"},
     {"SEEnt1s", &TSettings::Ent1s, 15, 59, nullptr, "Linker Unterschenkel – Sekunden"},

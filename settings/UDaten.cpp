@@ -137,15 +137,14 @@ void UDaten::problem(const QString& text) {
         onProblem(text);
 }
 
-// The user's folder stands where Windows keeps its own; a folder "system32" or "system" below it
-// is preferred as there. A folder that is missing is made when the file is first saved.
+// User.dat in the settings folder, and nowhere else: folders that happen to stand beside it
+// (a "system" or "system32") do not move it.
+// Runs once at start, before any save of this run: the new files of saves that were killed
+// half-way are removed.
 void UDaten::LocateSettingsFile() {
-    if (!WindowsDir.isEmpty() && QFileInfo(WindowsDir + QStringLiteral("/system32")).isDir())
-        SettingsPath = WindowsDir + QStringLiteral("/system32/User.dat");
-    else if (!WindowsDir.isEmpty() && QFileInfo(WindowsDir + QStringLiteral("/system")).isDir())
-        SettingsPath = WindowsDir + QStringLiteral("/system/User.dat");
-    else
-        SettingsPath = WindowsDir + QStringLiteral("/User.dat");
+    const QString folder = WindowsDir.isEmpty() ? userConfigDir() : WindowsDir;
+    SettingsPath = folder + QStringLiteral("/User.dat");
+    rt::removeStaleTemporaries(SettingsPath);
 }
 
 namespace {
@@ -182,14 +181,20 @@ void UDaten::LoadSettings() {
         keepFile_ = true;
         keepReason_ = read.reason;
         problem(QStringLiteral("Die Einstellungsdatei „%1“ kann nicht gelesen werden:\n%2\n\n"
-                               "Quillet arbeitet mit den bisherigen Einstellungen weiter und "
-                               "überschreibt die Datei nicht.")
-                    .arg(shown(SettingsPath), read.reason));
+                               "Quillet arbeitet mit den %3 weiter und überschreibt die Datei "
+                               "nicht.")
+                    .arg(shown(SettingsPath), read.reason,
+                         // Read at start, nothing but the defaults is there yet.
+                         haveRecord_ ? QStringLiteral("bisherigen Einstellungen")
+                                     : QStringLiteral("Standardeinstellungen")));
         return;
     }
     if (bytes.size() < kSettingsSize) {
-        // Too short to be a record: keep it for the user, then start afresh.
-        const QString path = QFileInfo(SettingsPath).absoluteFilePath();
+        // Too short to be a record: keep it for the user, then start afresh. Behind a link, the
+        // file itself is set aside, so that the link leads to the new one.
+        QString path;
+        rt::linkTarget(SettingsPath, path);
+        path = QFileInfo(path).absoluteFilePath();
         const QString kept = keepName(path);
         if (!QFile::rename(path, kept)) {
             keepFile_ = true;
@@ -223,6 +228,7 @@ void UDaten::LoadSettings() {
     Settings = decodeSettings(record);
     // What is in memory now is what the file holds, so saving over it loses nothing.
     keepFile_ = false;
+    haveRecord_ = true;
     const std::vector<BoundsCorrection> fixed = boundSettings(Settings);
     // The file keeps its values until the user saves; the same record is reported only once.
     if (!fixed.empty() && record != reportedRecord_) {
@@ -291,6 +297,7 @@ bool UDaten::saveRecord() {
 }
 
 void UDaten::DefaultSettings() {
+    haveRecord_ = true;
     const auto password = Settings.Passwort;
     Settings = TSettings{};
     Settings.Passwort = password;

@@ -69,7 +69,7 @@ struct BoundsCorrection;
 class UDaten {
 public:
     TSettings Settings;   // every field at its default until the file is read
-    QString WindowsDir;   // the folder the settings file is looked for in
+    QString WindowsDir;   // the settings folder; userConfigDir() when empty
     QString SettingsPath; // set by LocateSettingsFile
 
     // Shows a German message about a settings-file problem; the program goes on.
@@ -82,6 +82,7 @@ public:
     // ~/.config/quillet. It is made when the settings are first saved.
     static QString userConfigDir();
 
+    // SettingsPath := WindowsDir/User.dat.
     void LocateSettingsFile();
     // Reads the file; writes the defaults when there is none. A file that cannot be read is
     // reported and is not replaced for the rest of the run (until a later read succeeds); a
@@ -107,6 +108,7 @@ private:
     bool saveRecord();
 
     bool keepFile_ = false;
+    bool haveRecord_ = false; // the record was read or set to the defaults in this run
     bool unsaved_ = false;
     QString keepReason_;
     std::optional<SettingsBytes>

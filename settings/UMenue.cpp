@@ -48,16 +48,16 @@ constexpr int kYogRow = 23;
 // In the order the window fills them when it opens: every minutes field before its seconds.
 const TFMenue::FieldRow kFields[] = {
     // Sound / Timer
-    {"SEdit_h1", 0, 250, 126},
-    {"SEdit_m1", 0, 320, 126},
-    {"SEdit_s1", 0, 390, 126},
-    {"SEdit_mSTr", 0, 320, 154},
-    {"SEdit_sSTr", 0, 390, 154},
+    {"SEdit_h1", 0, 250, 122},
+    {"SEdit_m1", 0, 320, 122},
+    {"SEdit_s1", 0, 390, 122},
+    {"SEdit_mSTr", 0, 320, 166},
+    {"SEdit_sSTr", 0, 390, 166},
     {"SEdit_h2", 0, 250, 236},
     {"SEdit_m2", 0, 320, 236},
     {"SEdit_s2", 0, 390, 236},
-    {"SEdit_mS", 0, 320, 264},
-    {"SEdit_sS", 0, 390, 264},
+    {"SEdit_mS", 0, 320, 280},
+    {"SEdit_sS", 0, 390, 280},
     // Breathing
     {"SEAtm1m", 1, kCol1, kFirstRow},
     {"SEAtm1s", 1, kCol2, kFirstRow},
@@ -134,18 +134,22 @@ struct LabelRow {
 const LabelRow kLabels[] = {
     {"[ 12 oder 24 ]  Stunden pro Tag", 0, 250, 18, 220},
     {"Programm startet mit aktivierter Zeitschaltuhr, der Vorspann entfällt", 0, 44, 52, 420},
-    {"Automatische Trainingsauforderung", 0, 44, 90, 260},
-    {"Stunden", 0, 250, 108, 64},
-    {"Minuten", 0, 320, 108, 64},
-    {"Sekunden", 0, 390, 108, 64},
-    {"Training alle", 0, 44, 129, 200},
-    {"Aufforderung bleibt sichtbar für", 0, 44, 157, 200},
+    {"Automatische Trainingsauforderung", 0, 44, 86, 260},
+    {"Stunden", 0, 250, 104, 64},
+    {"Minuten", 0, 320, 104, 64},
+    {"Sekunden", 0, 390, 104, 64},
+    {"Training alle", 0, 44, 125, 200},
+    {"Minuten", 0, 320, 148, 64},
+    {"Sekunden", 0, 390, 148, 64},
+    {"Aufforderung bleibt sichtbar für", 0, 44, 169, 200},
     {"Wächterfunktion", 0, 44, 200, 260},
     {"Stunden", 0, 250, 218, 64},
     {"Minuten", 0, 320, 218, 64},
     {"Sekunden", 0, 390, 218, 64},
     {"Der Wächter erscheint alle", 0, 44, 239, 200},
-    {"StayOnTop Minuten/Sekunden", 0, 44, 267, 200},
+    {"Minuten", 0, 320, 262, 64},
+    {"Sekunden", 0, 390, 262, 64},
+    {"StayOnTop Minuten/Sekunden", 0, 44, 283, 200},
     // Breathing
     {"Gesamtzeit der Atemübungen:", 1, 16, 14, 200},
     {"einschließlich 108 sec Vor/Nachbereitungszeit", 1, 16, 32, 300},
@@ -264,7 +268,7 @@ const std::vector<TFMenue::ColumnButton>& ColumnButtons() {
          "plus",
          1,
          2,
-         kCol1 - 110,
+         kCol1 - 120,
          76,
          {"SEYog1D", "SEYog2D", "SEYog3D", "SEYog4D", "SEYog5D", "SEYog6D", "SEYog7D", "SEYog8D",
           "SEYog9D", "SEYog10D"}},
@@ -272,7 +276,7 @@ const std::vector<TFMenue::ColumnButton>& ColumnButtons() {
          "minus",
          -1,
          2,
-         kCol1 - 58,
+         kCol1 - 62,
          76,
          {"SEYog1D", "SEYog2D", "SEYog3D", "SEYog4D", "SEYog5D", "SEYog6D", "SEYog7D", "SEYog8D",
           "SEYog9D", "SEYog10D"}},
@@ -342,7 +346,7 @@ const std::array<BoxRow, 5> kBoxes{{
     {"CBoxSound", "Ton", &TSettings::Sound, 20, 14},
     {"CBoxText", "Text", &TSettings::Text, 100, 14},
     {"CBoxDSTimer", "", &TSettings::DSTimer, 20, 50},
-    {"CBoxT1", "", &TSettings::T1On, 20, 88},
+    {"CBoxT1", "", &TSettings::T1On, 20, 84},
     {"CBoxT2", "", &TSettings::T2On, 20, 198},
 }};
 
@@ -358,6 +362,9 @@ TFMenue::TFMenue(UDaten& daten, rt::Clock& clock)
     Confirm = [this](const QString& text) { return rt::askOkAbort(Form, text); };
     TimerStoppUhr.onTimer = [this] { TimerStoppUhrTimer(); };
     Form->onClose = [this] { FormClose(); };
+    // The window manager's frame is known only once it has framed the window: the client area
+    // keeps its size whatever frame comes, on the first opening as on every later one.
+    Form->onGeometry = [this] { FitClientArea(); };
 
     Form->setBorder(rt::Form::Border::Dialog);
     TNB1 = new QTabWidget(Form);
@@ -380,6 +387,7 @@ TFMenue::TFMenue(UDaten& daten, rt::Clock& clock)
 
 TFMenue::~TFMenue() {
     Form->onClose = nullptr;
+    Form->onGeometry = nullptr;
     delete Form;
 }
 
@@ -469,8 +477,7 @@ void TFMenue::CreateStopwatch(QWidget* page, int index, int left, int top) {
 void TFMenue::FormCreate() {
     Form->setCaption(QStringLiteral("Menue für Einstellungen") + QString() +
                      QString::fromLatin1(kVersionSuffix));
-    const QMargins m = Form->frameMargins();
-    Form->setOuterSize(kClientWidth + m.left() + m.right(), kClientHeight + m.top() + m.bottom());
+    FitClientArea();
     rt::setBounds(TNB1, -1, 0, kClientWidth + 1, kClientHeight);
     TNB1->setCurrentIndex(0);
 }
@@ -503,10 +510,20 @@ rt::Panel* TFMenue::StopwatchDisplay(int page) const {
     return stopwatch_[size_t(page)];
 }
 
+void TFMenue::FitClientArea() {
+    if (Form->clientWidth() == kClientWidth && Form->clientHeight() == kClientHeight)
+        return;
+    const QMargins m = Form->frameMargins();
+    const int width = kClientWidth + m.left() + m.right();
+    const int height = kClientHeight + m.top() + m.bottom();
+    // A new frame: the window keeps its centre.
+    Form->setBounds(Form->left() - (width - Form->outerWidth()) / 2,
+                    Form->top() - (height - Form->outerHeight()) / 2, width, height);
+}
+
 void TFMenue::ShowModal() {
     FormActivate();
-    const QMargins m = Form->frameMargins();
-    Form->setOuterSize(kClientWidth + m.left() + m.right(), kClientHeight + m.top() + m.bottom());
+    FitClientArea();
     open_ = true;
     Form->showModal();
     open_ = false;

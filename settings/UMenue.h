@@ -79,6 +79,7 @@ public:
     struct ColumnButton;
 
 private:
+    void FitClientArea();
     void CreatePage0(QWidget* page);
     void CreateExercisePage(QWidget* page, int index);
     void CreateStopwatch(QWidget* page, int index, int left, int top);

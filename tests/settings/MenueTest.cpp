@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -133,6 +135,14 @@ TEST_F(Menue, MinutesAtZeroRaiseTheSecondsLowerBound) {
     EXPECT_EQ(daten.Settings.Ent3m, 0);
     EXPECT_EQ(before, "5:40");
     EXPECT_EQ(total(4), "4:55"); // 45 seconds less
+
+    // Palming (1:00 by default) cannot be set to 0:00: at 0 minutes it lasts 5 s at least.
+    field("SEAug4m").setValue(0);
+    EXPECT_EQ(field("SEAug4s").value(), 5);
+    EXPECT_EQ(daten.Settings.Aug4s, 5);
+    field("SEAug4s").stepBy(-1);
+    EXPECT_EQ(daten.Settings.Aug4s, 5);
+    EXPECT_EQ(daten.Settings.Aug4m * 60 + daten.Settings.Aug4s, 5);
 }
 
 TEST_F(Menue, FillingTheWindowKeepsEverySecondsValueOfTheFile) {
@@ -180,12 +190,22 @@ TEST_F(Menue, OnlyTheNeckMinutesCanBeTyped) {
     neck.editor()->setText(QStringLiteral("abc"));
     EXPECT_EQ(neck.value(), 0);
     EXPECT_EQ(daten.Settings.Ent5m, 0);
-    neck.editor()->setText(QStringLiteral("75"));
-    EXPECT_EQ(neck.value(), 75); // bounded when it loses the focus
-    QFocusEvent focusOut(QEvent::FocusOut);
-    QApplication::sendEvent(&neck, &focusOut);
+    // While the typed number is still shown, the record and the total already hold the
+    // bounded one; the text follows when the field loses the focus.
+    neck.editor()->setText(QStringLiteral("99"));
     EXPECT_EQ(neck.value(), 60);
     EXPECT_EQ(daten.Settings.Ent5m, 60);
+    EXPECT_EQ(total(4), "65:0");
+    neck.editor()->setText(QStringLiteral("75"));
+    EXPECT_EQ(daten.Settings.Ent5m, 60);
+    QFocusEvent focusOut(QEvent::FocusOut);
+    QApplication::sendEvent(&neck, &focusOut);
+    EXPECT_EQ(neck.editor()->text(), QStringLiteral("60"));
+    EXPECT_EQ(daten.Settings.Ent5m, 60);
+    // Closing with the typed number still shown (Escape) saves the bounded one.
+    neck.editor()->setText(QStringLiteral("99"));
+    menue->FormClose();
+    EXPECT_EQ(fileContents().Ent5m, 60);
     EXPECT_TRUE(field("SEEnt4m").editor()->isReadOnly());
     EXPECT_FALSE(neck.editor()->isReadOnly());
 }
@@ -371,5 +391,69 @@ TEST_F(Menue, TheWindowShowsAnyRecordAsReadingTheFileBoundedIt) {
         EXPECT_EQ(daten.Settings, expected) << "round " << round;
         menue->FormClose();
         EXPECT_EQ(fileContents(), expected) << "closing the window saves the bounded values";
+    }
+}
+
+namespace {
+
+// Where a control of a page shows something: a label only where its line of text stands.
+QRect Occupied(const QWidget* w) {
+    const auto* label = qobject_cast<const QLabel*>(w);
+    if (!label)
+        return w->geometry();
+    const QFontMetrics fm = label->fontMetrics();
+    const QRect text = QStyle::alignedRect(label->layoutDirection(), label->alignment(),
+                                           QSize(fm.horizontalAdvance(label->text()), fm.height()),
+                                           label->contentsRect());
+    return text.translated(label->pos()).intersected(label->geometry());
+}
+
+QString Describe(const QWidget* w) {
+    const auto* label = qobject_cast<const QLabel*>(w);
+    const auto* button = qobject_cast<const QAbstractButton*>(w);
+    const QString name = label ? label->text() : button ? button->text() : w->objectName();
+    const QRect r = Occupied(w);
+    return QStringLiteral("\"%1\" %2,%3 %4x%5")
+        .arg(name)
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height());
+}
+
+} // namespace
+
+TEST_F(Menue, NoTwoControlsOfAPageOverlap) {
+    open();
+    for (int page = 0; page < menue->TNB1->count(); ++page) {
+        const QList<QWidget*> controls =
+            menue->TNB1->widget(page)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int i = 0; i < controls.size(); ++i)
+            for (int j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(Occupied(controls[i]).intersects(Occupied(controls[j])))
+                    << "page " << page << ": " << Describe(controls[i]).toStdString() << " and "
+                    << Describe(controls[j]).toStdString();
+    }
+}
+
+TEST_F(Menue, EveryMinutesAndSecondsFieldOfTheFirstPageHasItsHeadingRightAbove) {
+    open();
+    QWidget* page = menue->TNB1->widget(0);
+    const QList<QLabel*> labels = page->findChildren<QLabel*>();
+    const std::pair<const char*, const char*> columns[] = {
+        {"SEdit_m1", "Minuten"},    {"SEdit_s1", "Sekunden"}, {"SEdit_mSTr", "Minuten"},
+        {"SEdit_sSTr", "Sekunden"}, {"SEdit_m2", "Minuten"},  {"SEdit_s2", "Sekunden"},
+        {"SEdit_mS", "Minuten"},    {"SEdit_sS", "Sekunden"}};
+    for (const auto& [name, heading] : columns) {
+        const QRect f = field(name).geometry();
+        // The nearest label above the field in its column.
+        const QLabel* above = nullptr;
+        for (const QLabel* l : labels)
+            if (l->geometry().bottom() < f.top() && l->x() < f.right() &&
+                l->geometry().right() > f.left() && (!above || l->y() > above->y()))
+                above = l;
+        ASSERT_NE(above, nullptr) << name;
+        EXPECT_EQ(above->text(), QString::fromLatin1(heading)) << name;
+        EXPECT_LE(f.top() - above->geometry().bottom(), 6) << name << ": the heading is too far";
     }
 }

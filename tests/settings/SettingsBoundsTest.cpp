@@ -92,7 +92,7 @@ TEST_F(SettingsBounds, SecondsFollowTheirMinutes) {
     s.m1 = 0;
     s.s1 = 0; // raised to the 5 s the window allows at 0 minutes
     s.Aug4m = 0;
-    s.Aug4s = 0; // palming's seconds may be 0 even then
+    s.Aug4s = 0; // palming is never 0:00 either: 5 s at least
     s.Ent2m = 1;
     s.Ent2s = 0; // with a minute, 0 seconds are fine
     s.Ent10m = 0;
@@ -102,13 +102,13 @@ TEST_F(SettingsBounds, SecondsFollowTheirMinutes) {
     writeFile(s);
     daten.LoadSettings();
     EXPECT_EQ(daten.Settings.s1, 5);
-    EXPECT_EQ(daten.Settings.Aug4s, 0);
+    EXPECT_EQ(daten.Settings.Aug4s, 5);
     EXPECT_EQ(daten.Settings.Ent2s, 0);
     EXPECT_EQ(daten.Settings.Ent10s, 30);
     EXPECT_EQ(daten.Settings.mS, 60);
     EXPECT_EQ(daten.Settings.sS, 0);
     ASSERT_EQ(problems.size(), 1);
-    EXPECT_TRUE(problems[0].contains(QStringLiteral("liegen 3 Werte")))
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("liegen 4 Werte")))
         << problems[0].toStdString();
     EXPECT_TRUE(problems[0].contains(QStringLiteral("Kopfbereich – Sekunden: 30 statt 14")));
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <set>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -118,17 +119,20 @@ protected:
     QStringList problems;
 };
 
-TEST_F(SettingsFile, LocatesTheFileByTheFoldersThatExist) {
-    daten.LocateSettingsFile();
-    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/User.dat"));
-
+TEST_F(SettingsFile, FoldersNamedSystemBesideTheFileDoNotHideIt) {
+    TSettings mine;
+    mine.m1 = 17;
+    const SettingsBytes b = encodeSettings(mine);
+    writeBytes(path(), QByteArray(reinterpret_cast<const char*>(b.data()), kSettingsSize));
     QDir(dir.path()).mkdir(QStringLiteral("system"));
-    daten.LocateSettingsFile();
-    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/system/User.dat"));
-
     QDir(dir.path()).mkdir(QStringLiteral("system32"));
     daten.LocateSettingsFile();
-    EXPECT_EQ(daten.SettingsPath, dir.path() + QStringLiteral("/system32/User.dat"));
+    EXPECT_EQ(daten.SettingsPath, path());
+    daten.LoadSettings();
+    EXPECT_EQ(daten.Settings.m1, 17) << "the user's file was passed over";
+    EXPECT_TRUE(daten.SaveSettings());
+    EXPECT_TRUE(QDir(dir.path() + QStringLiteral("/system")).isEmpty());
+    EXPECT_TRUE(QDir(dir.path() + QStringLiteral("/system32")).isEmpty());
 
     // A folder that is not there yet stays the place: it is made on the first save.
     daten.WindowsDir = dir.path() + QStringLiteral("/missing");
@@ -141,8 +145,11 @@ TEST_F(SettingsFile, UserConfigFolderFollowsXdgAndIsMadeOnTheFirstSave) {
     const QString folder = UDaten::userConfigDir();
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(folder, dir.path() + QStringLiteral("/cfg/quillet"));
-    daten.WindowsDir = folder;
+    daten.WindowsDir.clear(); // the user's configuration folder by default
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/cfg")));
     daten.LocateSettingsFile();
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(daten.SettingsPath, folder + QStringLiteral("/User.dat"));
     daten.LoadSettings();
     EXPECT_TRUE(problems.isEmpty()) << problems.join('\n').toStdString();
     EXPECT_EQ(readAll(folder + QStringLiteral("/User.dat")).size(), kSettingsSize);
@@ -205,6 +212,30 @@ TEST_F(SettingsFile, DamagedFileIsKeptBesideTheNewDefaults) {
     // And the program goes on with a good file.
     EXPECT_EQ(readAll(path()).size(), kSettingsSize);
     EXPECT_EQ(daten.Settings.HoursPerDay, 24);
+}
+
+TEST_F(SettingsFile, UnreadableFileNamesTheSettingsQuilletGoesOnWith) {
+    daten.LocateSettingsFile();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("User.dat")));
+    daten.LoadSettings(); // at start: nothing read yet
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("mit den Standardeinstellungen weiter")))
+        << problems[0].toStdString();
+
+    // Later in the run (the settings window reads the file): the settings read before hold.
+    ASSERT_TRUE(QDir(dir.path()).rmdir(QStringLiteral("User.dat")));
+    TSettings s;
+    s.m1 = 21;
+    const SettingsBytes b = encodeSettings(s);
+    writeBytes(path(), QByteArray(reinterpret_cast<const char*>(b.data()), kSettingsSize));
+    daten.LoadSettings();
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("User.dat")));
+    daten.LoadSettings();
+    ASSERT_EQ(problems.size(), 2);
+    EXPECT_TRUE(problems[1].contains(QStringLiteral("mit den bisherigen Einstellungen weiter")))
+        << problems[1].toStdString();
+    EXPECT_EQ(daten.Settings.m1, 21);
 }
 
 TEST_F(SettingsFile, UnreadableFileIsReportedAndLeftAlone) {
@@ -482,6 +513,48 @@ TEST(SettingsOnAFullDisk, TheUsersFileSurvivesAndTheFailureIsTold) {
     first.LoadSettings();
     EXPECT_FALSE(QFileInfo::exists(first.SettingsPath)) << "an empty file was left";
     EXPECT_EQ(problems.size(), 1);
+}
+
+// The settings kept in a repository of dotfiles, linked into the settings folder.
+TEST_F(SettingsFile, ALinkedFileIsReadAndSavedThroughTheLinkAndKeptAsideThere) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("dotfiles")));
+    const QString target = dir.path() + QStringLiteral("/dotfiles/quillet.dat");
+    TSettings s;
+    s.m1 = 21;
+    const SettingsBytes b = encodeSettings(s);
+    writeBytes(target, QByteArray(reinterpret_cast<const char*>(b.data()), kSettingsSize));
+    ASSERT_TRUE(QFile::link(QStringLiteral("dotfiles/quillet.dat"), path()));
+    daten.LocateSettingsFile();
+    daten.LoadSettings();
+    EXPECT_EQ(daten.Settings.m1, 21);
+    daten.Settings.m1 = 22;
+    ASSERT_TRUE(daten.SaveSettings());
+    EXPECT_TRUE(QFileInfo(path()).isSymLink()) << "the link was replaced by a plain file";
+    EXPECT_EQ(wordAt(readAll(target), 18), 22);
+    EXPECT_TRUE(problems.isEmpty());
+
+    // A damaged file behind the link is kept aside beside it; the link leads to the defaults.
+    writeBytes(target, "short");
+    daten.LoadSettings();
+    ASSERT_EQ(problems.size(), 1);
+    const QStringList kept = QDir(dir.path() + QStringLiteral("/dotfiles"))
+                                 .entryList({QStringLiteral("quillet.dat.beschaedigt-*")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(problems[0].contains(kept[0])) << problems[0].toStdString();
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(wordAt(readAll(target), 18), 45);
+}
+
+TEST_F(SettingsFile, NewFilesOfSavesKilledHalfWayAreRemovedAtStart) {
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const QString leftover = path() + QStringLiteral(".neu-%1-0").arg(gone);
+    writeBytes(leftover, "half a rec");
+    daten.LocateSettingsFile();
+    EXPECT_FALSE(QFileInfo::exists(leftover));
 }
 
 TEST_F(SettingsFile, SaveLeavesNoTemporaryFilesBehind) {

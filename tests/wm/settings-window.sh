@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The settings window under a window manager (openbox on a private Xvfb): the test
+# SettingsWindowOnADesktop.* in the test program, with the real frame of a desktop.
+#   bash tests/wm/settings-window.sh <quillet_tests>
+set -euo pipefail
+tests=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-menue.XXXXXX")
+cleanup() {
+    bash "$root/scripts/x-test-server.sh" stop || true
+    rm -rf -- "$work"
+}
+trap cleanup EXIT
+eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
+unset WAYLAND_DISPLAY
+if [[ -n "${ASAN_OPTIONS:-}" ]]; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
+fi
+mkdir -p "$work/config" "$work/runtime"
+chmod 0700 "$work/runtime"
+
+status=0
+out=$(XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
+    QUILLET_WM_DESKTOP=1 "$tests" --gtest_filter='SettingsWindowOnADesktop.*' 2>&1) || status=$?
+echo "$out" >&2
+if ((status != 0)); then
+    exit 1
+fi
+if ! grep -q '^\[  PASSED  \] 1 test' <<<"$out"; then
+    echo "settings-window: the test did not run" >&2
+    exit 1
+fi
