@@ -34,7 +34,7 @@ void Awareness::addAwaySource(std::unique_ptr<AwaySource> source) {
     auto away = std::make_unique<Away>();
     Away* a = away.get();
     away->source = std::move(source);
-    away->source->setIdleThresholdMs(rules_.naturalBreakMs);
+    away->source->setIdleThresholdMs(threshold());
     away->source->wentAway = [this, a](std::int64_t since) { wentAway(*a, since); };
     away->source->cameBack = [this, a] { cameBack(*a); };
     away_.push_back(std::move(away));
@@ -46,11 +46,16 @@ void Awareness::addHoldSource(std::unique_ptr<HoldSource> source, HoldKind kind)
 }
 
 void Awareness::setRules(const Rules& rules) {
-    const bool rearm = rules.naturalBreakMs != rules_.naturalBreakMs;
+    const std::int64_t before = threshold();
     rules_ = rules;
-    if (rearm)
+    if (threshold() != before)
         for (auto& a : away_)
-            a->source->setIdleThresholdMs(rules_.naturalBreakMs);
+            a->source->setIdleThresholdMs(threshold());
+}
+
+// Sources of idle time watch for the natural-break length, and not at all without breaks.
+std::int64_t Awareness::threshold() const {
+    return rules_.naturalBreak ? rules_.naturalBreakMs : 0;
 }
 
 void Awareness::wentAway(Away& away, std::int64_t sinceMs) {

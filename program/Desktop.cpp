@@ -23,6 +23,27 @@ desk::Rules RulesOf(const desk::Preferences& p) {
     return r;
 }
 
+void AddSources(desk::Awareness& awareness, rt::Clock& clock) {
+    // Under X11 the X server tells the idle time of every program's input and the active
+    // window; under Wayland, XWayland's X server sees only X11 programs.
+    if (desk::x11::x11Session()) {
+        awareness.addAwaySource(std::make_unique<desk::X11IdleSource>(clock));
+        awareness.addHoldSource(std::make_unique<desk::FullScreenHold>(),
+                                desk::HoldKind::FullScreen);
+    }
+    // The session's and the system's services: a locked screen, sleep, GNOME's and KDE's idle
+    // time, do-not-disturb and programs that keep the screen awake.
+    desk::DBusSources bus = desk::dbusSources(clock);
+    for (auto& source : bus.away)
+        awareness.addAwaySource(std::move(source));
+    for (auto& source : bus.holds) {
+        const auto kind = dynamic_cast<desk::DoNotDisturbHold*>(source.get())
+                              ? desk::HoldKind::DoNotDisturb
+                              : desk::HoldKind::Inhibitor;
+        awareness.addHoldSource(std::move(source), kind);
+    }
+}
+
 } // namespace
 
 struct DesktopUnit::Parts {
@@ -52,24 +73,9 @@ DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
     p.file.onProblem = [&report](const QString& text) { report.tell(text); };
     p.prefs = p.file.load();
     p.awareness.setRules(RulesOf(p.prefs));
-    // Under X11 the X server tells the idle time of every program's input and the active
-    // window; under Wayland, XWayland's X server sees only X11 programs.
-    if (desk::x11::x11Session()) {
-        p.awareness.addAwaySource(std::make_unique<desk::X11IdleSource>(clock));
-        p.awareness.addHoldSource(std::make_unique<desk::FullScreenHold>(),
-                                  desk::HoldKind::FullScreen);
-    }
-    // The session's and the system's services: a locked screen, sleep, GNOME's and KDE's idle
-    // time, do-not-disturb and programs that keep the screen awake.
-    desk::DBusSources bus = desk::dbusSources(clock);
-    for (auto& source : bus.away)
-        p.awareness.addAwaySource(std::move(source));
-    for (auto& source : bus.holds) {
-        const auto kind = dynamic_cast<desk::DoNotDisturbHold*>(source.get())
-                              ? desk::HoldKind::DoNotDisturb
-                              : desk::HoldKind::Inhibitor;
-        p.awareness.addHoldSource(std::move(source), kind);
-    }
+    // The desktop is asked once the board's first frame is on the screen: a start waits for
+    // no X server or D-Bus service.
+    board.Form->afterFirstFrame([&p, &clock] { AddSources(p.awareness, clock); });
     board.AttachPresence(&p.awareness);
     p.menu.addEntry(QStringLiteral("Weitere Einstellungen …"), [this] { ShowMoreSettings(); });
     // A pause chosen before the last end of the program goes on until its end.
@@ -81,7 +87,7 @@ DesktopUnit::~DesktopUnit() {
     parts_->board.AttachPresence(nullptr);
 }
 
-void DesktopUnit::ShowMoreSettings() {
+void DesktopUnit::ShowMoreSettings(QWidget* parent) {
     Parts& p = *parts_;
     const desk::Awareness& a = p.awareness;
     desk::DesktopOffers offers;
@@ -95,7 +101,7 @@ void DesktopUnit::ShowMoreSettings() {
         {QStringLiteral("Bitte nicht stören"), a.holdName(desk::HoldKind::DoNotDisturb)},
         {QStringLiteral("Bildschirm wach gehalten"), a.holdName(desk::HoldKind::Inhibitor)},
     };
-    desk::MoreSettings window(p.prefs, offers, detected, p.board.Form);
+    desk::MoreSettings window(p.prefs, offers, detected, parent ? parent : p.board.Form);
     window.file = &p.file;
     window.changed = [&p](const desk::Preferences& changed) {
         const QDateTime pausedUntil = p.prefs.pausedUntil;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class QWidget;
 class TFMainBoard;
 namespace rt {
 class Clock;
@@ -18,8 +19,8 @@ public:
     DesktopUnit(const DesktopUnit&) = delete;
     DesktopUnit& operator=(const DesktopUnit&) = delete;
 
-    // Opens the window "Weitere Einstellungen" (modal).
-    void ShowMoreSettings();
+    // Opens the window "Weitere Einstellungen" (modal) over `parent`, the board when none.
+    void ShowMoreSettings(QWidget* parent = nullptr);
 
 private:
     struct Parts;

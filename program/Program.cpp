@@ -46,10 +46,13 @@ public:
     void ShowMenue() override {
         if (!menue_)
             menue_ = std::make_unique<TFMenue>(daten_, clock_);
+        menue_->OnMoreSettings = moreSettings;
         prepare(menue_->Form);
         menue_->ShowModal();
     }
     bool ResetDone() const override { return menue_ && menue_->ResetDone == 1; }
+    // The settings window's way to "Weitere Einstellungen".
+    std::function<void(QWidget*)> moreSettings;
     void Inform(const QString& text) override { rt::showMessage(board_.Form, text); }
 
 private:
@@ -132,6 +135,7 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     board.AttachSequencer(SeqEnt, &ent);
 
     DesktopUnit desktop(board, clock, report);
+    windows.moreSettings = [&desktop](QWidget* parent) { desktop.ShowMoreSettings(parent); };
 
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };

@@ -413,6 +413,15 @@ void TFMenue::CreatePage0(QWidget* page) {
     QObject::connect(reset, &QPushButton::clicked, [this] { BitBtn1Click(); });
     buttons_.emplace_back(QStringLiteral("BitBtn1"), reset);
 
+    // Below the rows of the reminders: the settings that live in quillet.conf.
+    auto* more = new QPushButton(QStringLiteral("&Weitere Einstellungen …"), page);
+    rt::setBounds(more, 380, 314, 180, 28);
+    QObject::connect(more, &QPushButton::clicked, [this] {
+        if (OnMoreSettings)
+            OnMoreSettings(Form);
+    });
+    buttons_.emplace_back(QStringLiteral("BtnMore"), more);
+
     CreateExercisePage(page, 0); // the spin fields of the first page
 }
 
@@ -522,6 +531,9 @@ void TFMenue::FitClientArea() {
 }
 
 void TFMenue::ShowModal() {
+    for (auto& [name, button] : buttons_)
+        if (name == QLatin1String("BtnMore"))
+            button->setEnabled(bool(OnMoreSettings));
     FormActivate();
     FitClientArea();
     open_ = true;

@@ -64,6 +64,8 @@ public:
 
     // How the window asks and warns; message boxes unless replaced (tests).
     std::function<void(const QString&)> Warn;
+    // Opens the window "Weitere Einstellungen" over this one; without it the button is disabled.
+    std::function<void(QWidget* parent)> OnMoreSettings;
     std::function<bool(const QString&)> Confirm;
 
     rt::Form* Form = nullptr;
