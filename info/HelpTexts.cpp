@@ -47,6 +47,17 @@ beide ausgeschaltet, schaltet das Menü sie beim Schließen ein.
 
 Solange die Zeitschaltuhr läuft, zählen die eingeschalteten Zeiten in der Titelzeile der kleinen
 Bedienleiste rückwärts. Ein Klick auf den Knopf mit der Uhr schaltet sie aus und wieder ein.
+
+Waren Sie mindestens fünf Minuten fort – ohne Tastatur und Maus, bei gesperrtem Bildschirm oder
+im Ruhezustand –, hatten Sie schon eine Pause: Bei Ihrer Rückkehr beginnen beide Zeiten von vorn,
+und eine inzwischen fällige Aufforderung entfällt. Läuft ein Programm im Vollbild, hält ein Video
+oder ein Anruf den Bildschirm wach oder zeigt der Desktop „Bitte nicht stören“, wartet eine
+fällige Aufforderung („wartet“ in der Titelzeile) und kommt, sobald der Grund entfällt.
+
+Ein Klick mit der rechten Maustaste auf die Bedienleiste (oder Umschalt+F10) öffnet ein Menü:
+„Erinnerungen pausieren“ für 30 Minuten, eine oder zwei Stunden oder bis morgen früh um 6 Uhr;
+die Titelzeile zeigt, bis wann. Dort finden Sie auch die „Weiteren Einstellungen“ zu Pausen und
+Störungen.
 )";
 
 const char* const kHinweise = R"(
@@ -253,7 +264,7 @@ const std::array<HelpPage, 8> kHelpPages{{
      "Schreibtisch- sowie Bildschirmarbeit stellt hohe Anforderungen an Körper und Geist "
      "hinsichtlich Kon-",
      kEinfuehrung},
-    {" Zeitschaltuhr ", "Memo6", false,
+    {" Zeitschaltuhr ", "Memo6", true,
      "Die automatische Trainingsaufforderung sowie die Wächterfunktion sind wie folgt im Menue "
      "einstell-",
      kZeitschaltuhr},

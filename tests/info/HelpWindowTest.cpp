@@ -23,7 +23,7 @@ const ExpectedPage kPages[] = {
     {" Einführung ", "Memo1", false,
      "Schreibtisch- sowie Bildschirmarbeit stellt hohe Anforderungen an Körper und Geist "
      "hinsichtlich Kon-"},
-    {" Zeitschaltuhr ", "Memo6", false,
+    {" Zeitschaltuhr ", "Memo6", true,
      "Die automatische Trainingsaufforderung sowie die Wächterfunktion sind wie folgt im Menue "
      "einstell-"},
     {" Wichtige Hinweise ", "Memo7", true,
