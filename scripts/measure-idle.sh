@@ -69,6 +69,15 @@ for ((r = 1; r <= rounds; r++)); do
         "${other[@]}" >"$work/other.log" 2>&1 &
     opid=$!
     pids+=("$qpid" "$opid")
+    # Quillet's window is the active one, as after the user has looked at it: Quillet listens to
+    # the active window's properties (is it full screen?), and the reference's caption changes
+    # every second, as few windows of other programs do.
+    for _ in $(seq 100); do
+        qwin=$(xdotool search --onlyvisible --pid "$qpid" 2>/dev/null | tail -n 1 || true)
+        [[ -n "$qwin" ]] && break
+        sleep 0.1
+    done
+    [[ -n "${qwin:-}" ]] && xdotool windowactivate "$qwin" 2>/dev/null || true
     measure "$qpid" >>"$work/quillet.rounds" &
     m1=$!
     measure "$opid" >>"$work/other.rounds" &

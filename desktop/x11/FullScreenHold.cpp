@@ -60,11 +60,12 @@ void FullScreenHold::followActiveWindow() {
     if (active_ != XCB_NONE)
         xcb_change_window_attributes(c, active_, XCB_CW_EVENT_MASK, &none);
     active_ = window;
-    activeIsOwn_ = false;
-    if (active_ != XCB_NONE) {
+    activeIsOwn_ = active_ != XCB_NONE && isOwn(active_);
+    // The program's own window never holds, and its caption changes every second while it
+    // counts down: its changes are not listened to.
+    if (active_ != XCB_NONE && !activeIsOwn_) {
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(c, active_, XCB_CW_EVENT_MASK, &mask);
-        activeIsOwn_ = isOwn(active_);
     }
 }
 
