@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
 
@@ -221,8 +222,13 @@ void TextArea::clearLines() {
 void TextArea::addLine(const QString& line) {
     // The editor keeps one line per paragraph; a line with breaks of its own is several.
     lines_ += line.split(QLatin1Char('\n'));
-    if (editor_)
+    if (editor_) {
+        // Appending scrolls to the end; an instruction is read from its first line.
+        QScrollBar* bar = editor_->verticalScrollBar();
+        const int shown = bar->value();
         editor_->appendPlainText(line);
+        bar->setValue(shown);
+    }
 }
 
 QPlainTextEdit* TextArea::editor() {
@@ -231,7 +237,8 @@ QPlainTextEdit* TextArea::editor() {
         editor_->setReadOnly(true);
         editor_->setFocusPolicy(Qt::NoFocus);
         editor_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // A text longer than the area can be scrolled through.
+        editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         editor_->setGeometry(rect());
         editor_->setPlainText(toPlainText());

@@ -1,5 +1,6 @@
 #include "runtime/Form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -11,9 +12,11 @@
 #include <qguiapplication_platform.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include <xcb/xcb.h>
 
@@ -27,6 +30,74 @@ xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return atom;
+}
+
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t rootWindow(xcb_connection_t* c) {
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+// Up to `count` 32-bit values of a window's property of the given type; fewer when it has fewer.
+std::vector<std::uint32_t> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name,
+                                      xcb_atom_t type, std::uint32_t count) {
+    std::vector<std::uint32_t> values;
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, count), nullptr);
+    if (reply && reply->format == 32 && reply->type == type) {
+        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    return values;
+}
+
+enum class Manager { Unknown, None, Frames, Silent };
+
+// Whether a window manager runs on the display, and whether it tells a window's frame before
+// the window is shown: asked once per run. A manager runs when the root window names a check
+// window that names itself (a manager that ended leaves a stale name behind). Without an X
+// display there is nobody to ask.
+Manager windowManager() {
+    static Manager known = Manager::Unknown;
+    if (known != Manager::Unknown)
+        return known;
+    xcb_connection_t* c = x11Connection();
+    if (!c)
+        return Manager::Unknown;
+    const xcb_atom_t check = internAtom(c, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_window_t root = rootWindow(c);
+    const auto named = property32(c, root, check, XCB_ATOM_WINDOW, 1);
+    const bool running = !named.empty() && named[0] != XCB_NONE &&
+                         property32(c, named[0], check, XCB_ATOM_WINDOW, 1) == named;
+    if (!running) {
+        known = Manager::None;
+        return known;
+    }
+    const xcb_atom_t request = internAtom(c, "_NET_REQUEST_FRAME_EXTENTS");
+    const auto supported =
+        property32(c, root, internAtom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 1024);
+    known = std::find(supported.begin(), supported.end(), request) != supported.end()
+                ? Manager::Frames
+                : Manager::Silent;
+    return known;
+}
+
+// The window a modal window is opened from: the active one, else one that is shown; never a
+// message box, which goes away on its own.
+QWidget* openerOf(const QWidget* modal) {
+    const auto fits = [modal](QWidget* w) {
+        return w && w != modal && w->isVisible() && !w->inherits("QMessageBox");
+    };
+    if (QWidget* active = QApplication::activeWindow(); fits(active))
+        return active;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (fits(w))
+            return w;
+    return nullptr;
 }
 
 } // namespace
@@ -104,6 +175,7 @@ void Form::listenToProperties(bool listen) {
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
     applyFlags();
     applyGeometry();
+    constructed_ = true;
 }
 
 void Form::setBorder(Border border) {
@@ -129,12 +201,15 @@ void Form::setStayOnTop(bool onTop) {
 void Form::applyFlags() {
     listenToProperties(true);
     const bool wasVisible = isVisible();
-    Qt::WindowFlags flags = Qt::Window;
+    // A window shown modally is a dialog of the window it was opened from, with a close button
+    // only: minimised, it would leave the program with no window the user can work in.
+    Qt::WindowFlags flags = dialog_ ? Qt::Dialog : Qt::Window;
     if (border_ == Border::None)
         flags |= Qt::FramelessWindowHint;
     else
-        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::WindowMinimizeButtonHint;
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (border_ == Border::Dialog && !dialog_)
+        flags |= Qt::WindowMinimizeButtonHint;
     if (onTop_)
         flags |= Qt::WindowStaysOnTopHint;
     if (flags == windowFlags())
@@ -155,9 +230,57 @@ bool Form::onScreen() const {
 }
 
 // The dialog frame is the one the window manager last told (_NET_FRAME_EXTENTS), so that a
-// new native window is placed right at once; until one has told it, the assumed frame.
+// new native window is placed right at once. Until it has told one, it is asked (once the form
+// is made, which the question needs a native window for); without a window manager there is no
+// frame; the assumed frame only where nobody can be asked.
 QMargins Form::frameMargins() const {
-    return border_ == Border::None ? QMargins() : dialogFrame_;
+    if (border_ == Border::None)
+        return {};
+    if (!frameTold_) {
+        const Manager manager = windowManager();
+        if (manager == Manager::None)
+            return {};
+        if (manager == Manager::Frames && constructed_ && !frameAsked_) {
+            frameAsked_ = true;
+            learnFrame();
+        }
+    }
+    return dialogFrame_;
+}
+
+// Asks the window manager which frame it will give this window (_NET_REQUEST_FRAME_EXTENTS)
+// and waits a little for the answer in _NET_FRAME_EXTENTS; true when it came. Every form of
+// the program asks once; a manager that is slower to answer than that is heard later, when it
+// frames the window (refitFrame).
+bool Form::learnFrame() const {
+    xcb_connection_t* c = x11Connection();
+    if (!c)
+        return false;
+    const auto id = xcb_window_t(const_cast<Form*>(this)->winId());
+    const xcb_atom_t extents = internAtom(c, "_NET_FRAME_EXTENTS");
+    xcb_client_message_event_t ask{};
+    ask.response_type = XCB_CLIENT_MESSAGE;
+    ask.format = 32;
+    ask.window = id;
+    ask.type = internAtom(c, "_NET_REQUEST_FRAME_EXTENTS");
+    xcb_send_event(c, 0, rootWindow(c),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&ask));
+    xcb_flush(c);
+    constexpr auto kLongestWait = std::chrono::milliseconds(250);
+    const auto until = std::chrono::steady_clock::now() + kLongestWait;
+    for (;;) {
+        // left, right, top, bottom
+        const auto told = property32(c, id, extents, XCB_ATOM_CARDINAL, 4);
+        if (told.size() == 4) {
+            dialogFrame_ = QMargins(int(told[0]), int(told[2]), int(told[1]), int(told[3]));
+            frameTold_ = true;
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 // Where the window is now: a window manager or the user may have moved it.
@@ -215,6 +338,7 @@ void Form::refitFrame() {
     if (m.isNull())
         return;
     dialogFrame_ = m;
+    frameTold_ = true;
     if (m == placedFrame_)
         return;
     applyGeometry();
@@ -243,6 +367,9 @@ bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* resu
 
 void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The native window is there, not yet on the screen: placed with the frame it will get.
+    if (!event->spontaneous() && frameMargins() != placedFrame_)
+        applyGeometry();
     // Watched on every showing until painted: a change of frame may bring a new native window.
     if (!firstFramePainted_ && windowHandle())
         windowHandle()->installEventFilter(this);
@@ -283,7 +410,14 @@ void Form::showModal() {
     if (modalLoop_)
         return;
     listenToProperties(true);
+    dialog_ = true;
+    applyFlags();
     setWindowModality(Qt::ApplicationModal);
+    // Transient for the window it was opened from: the window manager keeps it above that
+    // window, and minimises and restores the two together.
+    create();
+    if (QWidget* opener = openerOf(this); opener && opener->windowHandle())
+        windowHandle()->setTransientParent(opener->windowHandle());
     show();
     raise();
     activateWindow();
@@ -352,7 +486,10 @@ void Form::bringToFront() {
 void Form::hideEvent(QHideEvent* event) {
     listenToProperties(true);
     QWidget::hideEvent(event);
-    if (modalLoop_)
+    // Only closing ends a modal session. A window manager that minimises the window or takes it
+    // off the screen sends a hide of its own; ending the session then would leave a window that
+    // Escape no longer closes and a program whose other windows stay locked.
+    if (modalLoop_ && !event->spontaneous())
         modalLoop_->quit();
 }
 

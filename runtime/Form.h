@@ -18,9 +18,10 @@ class Form : public QWidget {
 public:
     enum class Border { None, Dialog };
 
-    // The dialog frame reckoned with until the window manager has told its own: one pixel at
-    // each side, the caption line plus one pixel on top. Once a window manager has framed a
-    // window, its frame is used instead, so that the outer rectangle stays what was asked for.
+    // The dialog frame reckoned with where nobody can tell the real one (no X display): one
+    // pixel at each side, the caption line plus one pixel on top. On X the window manager is
+    // asked for its frame before the window is placed, and without a window manager there is
+    // no frame at all, so that the outer rectangle stays what was asked for.
     static constexpr QMargins kAssumedFrame{1, 23, 1, 1};
 
     explicit Form(QWidget* parent = nullptr);
@@ -46,8 +47,11 @@ public:
     QMargins frameMargins() const;
     void centreOn(int screenWidth, int screenHeight);
 
-    // Shows the window modal to the whole program and returns when it closes.
+    // Shows the window modal to the whole program and returns when it closes (by the program or
+    // by the user): a dialog of the window it was opened from, whose frame offers no minimise
+    // button. A window manager that hides or minimises it anyway does not end the session.
     void showModal();
+    bool isShownModal() const { return modalLoop_ != nullptr; }
     // Shows the window above the others and gives it the focus, also when it was minimised.
     void bringToFront();
     // Runs `work` once the window's first frame is on the screen, so that it neither delays
@@ -87,18 +91,24 @@ private:
     void applyGeometry();
     void refitFrame();
     bool onScreen() const;
+    bool learnFrame() const;
 
     Border border_ = Border::Dialog;
     bool onTop_ = false;
+    bool constructed_ = false;
+    // Shown modally at least once: a dialog's frame from then on, without minimise button.
+    bool dialog_ = false;
     QEventLoop* modalLoop_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 640, height_ = 480;
     QString caption_;
     QString sentCaption_;
     bool captionPending_ = false;
     // The frame the client area was last placed with, and the dialog frame the window manager
-    // drew last (a new native window gets the same one).
+    // drew last or told when asked (a new native window gets the same one).
     QMargins placedFrame_;
-    QMargins dialogFrame_ = kAssumedFrame;
+    mutable QMargins dialogFrame_ = kAssumedFrame;
+    mutable bool frameTold_ = false;
+    mutable bool frameAsked_ = false;
     bool refitPending_ = false;
     std::uint32_t netWmName_ = 0, utf8String_ = 0, netFrameExtents_ = 0;
     // A window whose caption counts every second stops listening to changes of its properties

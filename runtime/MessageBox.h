@@ -9,7 +9,8 @@ class QWidget;
 namespace rt {
 
 // Modal message boxes with German texts and buttons; the title is always the program's name.
-// For answers to the user's own commands, never from inside a timer tick.
+// For answers to the user's own commands, never from inside a timer tick. A box belongs to
+// `parent`, or to the modal window open at the time, and stays above the window it belongs to.
 void showMessage(QWidget* parent, const QString& text);
 void showError(QWidget* parent, const QString& text);
 // An information with the buttons OK and Abort; true when the user chose OK.

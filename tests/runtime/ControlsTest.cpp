@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTime>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -129,6 +130,45 @@ TEST(TextAreas, ShowWhatWasWrittenBeforeAndAfterTheyWereShown) {
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("Ende der Übung"));
     area.resize(100, 40);
     EXPECT_EQ(editor->size(), QSize(100, 40));
+}
+
+// An instruction longer than the area is shown from its first line, with a scroll bar to read
+// the rest; both when it is written while the area shows and before it is first shown.
+TEST(TextAreas, ALongInstructionShowsFromItsFirstLineWithAScrollBar) {
+    const QString longText = QStringLiteral(
+        "Wir visieren auf der gegenüberliegenden Wand in Verlängerung der Nase eine tatsächliche "
+        "oder gedachte senkrechte Linie an. Ohne den Kopf zu bewegen, wandern wir nun mit "
+        "unserem Blick zum oberen Ende dieser Linie, zur Mitte, zum unteren Ende, zur Mitte, "
+        "und so weiter ... und noch einmal zum oberen Ende, zur Mitte, zum unteren Ende.");
+    QWidget host;
+    host.resize(340, 90);
+    rt::TextArea shown(&host);
+    shown.setGeometry(2, 2, 329, 82);
+    shown.setFont(rt::pixelFont(11));
+    host.show();
+    shown.addLine(QStringLiteral("Kurz"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(shown.editor()->verticalScrollBar()->isVisible()) << "a short text needs none";
+
+    rt::TextArea early(&host);
+    early.setGeometry(2, 2, 329, 82);
+    early.setFont(rt::pixelFont(11));
+    early.hide();
+    early.addLine(longText);
+
+    shown.clearLines();
+    shown.addLine(longText);
+    early.show();
+    for (rt::TextArea* area : {&shown, &early}) {
+        QCoreApplication::processEvents();
+        QPlainTextEdit* editor = area->editor();
+        const QScrollBar* bar = editor->verticalScrollBar();
+        EXPECT_GT(bar->maximum(), 0) << "the text is longer than the area";
+        EXPECT_TRUE(bar->isVisible());
+        EXPECT_EQ(bar->value(), 0);
+        EXPECT_EQ(editor->cursorForPosition(QPoint(4, 4)).position(), 0)
+            << "the first line is at the top";
+    }
 }
 
 // Work that must not compete with the first frame runs right after it; on a hidden window, after

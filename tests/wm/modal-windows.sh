@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# The help, settings and imprint windows of the real program under a window manager (openbox on
+# a private Xvfb, 1024x768): each is a dialog of the board that asks for no minimise button and
+# comes up centred with the frame the window manager gives it; minimised all the same, it stays
+# modal, comes back with the board, closes with Escape and opens again. A report raised while
+# the help window is open (its settings cannot be saved) lies above the help window.
+#   bash tests/wm/modal-windows.sh <quillet binary>
+# QUILLET_WM_SHOT=<file.png> keeps a picture of the screen with the report over the help window.
+set -euo pipefail
+quillet=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+
+for tool in xdotool xprop xwininfo; do
+    command -v "$tool" >/dev/null || { echo "modal-windows: $tool is missing" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-modal.XXXXXX")
+pid=
+cleanup() {
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
+    bash "$root/scripts/x-test-server.sh" stop || true
+    chmod -R u+w "$work" 2>/dev/null || true
+    rm -rf -- "$work"
+}
+trap cleanup EXIT
+eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+if [[ -n "${ASAN_OPTIONS:-}" ]]; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
+fi
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Quick start into the small window; the countdowns are far off, so nothing comes in between.
+mkdir -p "$work/config/quillet" "$work/runtime"
+chmod 0700 "$work/runtime"
+bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 >"$work/config/quillet/User.dat"
+start() { # [command prefix ...]
+    XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$@" "$quillet" \
+        >>"$work/quillet.log" 2>&1 &
+    pid=$!
+}
+stop() {
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    pid=
+}
+
+# The visible window whose name starts with $1 (a pattern), or nothing.
+named() { xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -n 1; }
+wait_named() { # pattern seconds
+    local limit=$((SECONDS + $2)) id
+    while ((SECONDS < limit)); do
+        id=$(named "$1")
+        [[ -n "$id" ]] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+wait_gone() { # pattern seconds
+    local limit=$((SECONDS + $2))
+    while ((SECONDS < limit)); do
+        [[ -z $(named "$1") ]] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+# Client rectangle and frame of a window: sets x y w h and fl fr ft fb.
+geometry() {
+    local ext
+    ext=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+    read -r fl fr ft fb <<<"${ext:-0 0 0 0}"
+    read -r x y w h < <(xwininfo -id "$1" | awk '
+        /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}')
+}
+# Presses a button of the small window's bar (its offset within the bar). After a modal window
+# the caption counts again within a second.
+press() {
+    local small
+    small=$(wait_named 'Training: ' 5) || { fail "the small window is not there to press"; return 0; }
+    geometry "$small"
+    xdotool mousemove $((x + $1 + 15)) $((y + h - 39 + 20)) click 1
+}
+stacking() { xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //' | tr -d ,; }
+# Reads the motif hints' functions and decorations.
+motif() { xprop -id "$1" _MOTIF_WM_HINTS | sed -n 's/.*= //p' | tr -d , | awk '{print $2, $3}'; }
+
+start
+board=$(wait_named 'Training: ' 20) || { fail "the small window never came"; cat "$work/quillet.log" >&2; exit 1; }
+
+# ---- each modal window: a dialog of the board without minimise, centred, and it survives being
+# minimised all the same.
+for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
+    read -r offset title <<<"$entry"
+    press "$offset"
+    id=$(wait_named "$title" 5) || { fail "$title did not open"; continue; }
+    sleep 0.5
+    read -r functions decorations < <(motif "$id")
+    (((functions & 0x8) == 0)) || fail "$title asks for a minimise function (motif functions $functions)"
+    (((decorations & 0x20) == 0)) || fail "$title asks for a minimise button (motif decorations $decorations)"
+    [[ $(xprop -id "$id" _NET_WM_WINDOW_TYPE) == *_NET_WM_WINDOW_TYPE_DIALOG* ]] ||
+        fail "$title is not a dialog"
+    [[ $(xprop -id "$id" WM_TRANSIENT_FOR) == *"$(printf '0x%x' "$board")" ]] ||
+        fail "$title is not transient for the board: $(xprop -id "$id" WM_TRANSIENT_FOR)"
+    # Placed with the window manager's own frame from the start: the outer rectangle centred.
+    geometry "$id"
+    ow=$((w + fl + fr)) oh=$((h + ft + fb))
+    ((ft > 0)) || fail "$title has no frame"
+    [[ "$((x - fl)) $((y - ft))" == "$(((1024 - ow) / 2)) $(((768 - oh) / 2))" ]] ||
+        fail "$title at ${ow}x${oh}+$((x - fl))+$((y - ft)) is not centred"
+
+    # Minimised all the same (openbox offers it whatever a window asks): it stays modal.
+    xdotool windowminimize --sync "$id" 2>/dev/null || fail "$title could not be minimised"
+    sleep 0.5
+    xdotool windowactivate --sync "$board" 2>/dev/null || true
+    sleep 0.5
+    id=$(wait_named "$title" 5) || { fail "$title did not come back with the board"; continue; }
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    xdotool key Escape
+    wait_gone "$title" 5 || { fail "$title does not close with Escape after it was minimised"; continue; }
+    # The board takes clicks again: the window opens once more and closes.
+    press "$offset"
+    id=$(wait_named "$title" 5) || { fail "$title does not open again after it was minimised"; continue; }
+    sleep 0.3
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    xdotool key Escape
+    wait_gone "$title" 5 || fail "$title does not close with Escape the second time"
+done
+stop
+
+# ---- a report raised while the help window is open: the help command saves the settings into
+# a folder that cannot be written, and the report of it lies above the help window.
+if (($(id -u) == 0)); then
+    # Root writes anywhere; a read-only bind mount in a mount namespace of its own stops it.
+    if unshare --mount --propagation private true 2>/dev/null; then
+        printf -v quoted '%q' "$work/config/quillet"
+        start unshare --mount --propagation private bash -c \
+            "mount --bind $quoted $quoted && mount -o remount,bind,ro $quoted && exec \"\$0\""
+    else
+        echo "modal-windows: no mount namespace here; the report check is skipped" >&2
+    fi
+else
+    chmod a-w "$work/config/quillet"
+    start
+fi
+if [[ -n "$pid" ]]; then
+    board=$(wait_named 'Training: ' 20) || fail "the small window never came (read-only settings)"
+    press 202
+    help=$(wait_named 'Hilfe' 5) || fail "the help window did not open"
+    box=$(wait_named 'Quillet$' 5) || fail "no report that the settings cannot be saved"
+    sleep 0.5
+    if [[ -n "$help" && -n "$box" ]]; then
+        [[ $(xprop -id "$box" WM_TRANSIENT_FOR) == *"$(printf '0x%x' "$help")" ]] ||
+            fail "the report is not transient for the help window"
+        order=$(stacking)
+        above=0
+        for w in $order; do
+            ((w == help)) && above=0
+            ((w == box)) && above=1
+        done
+        ((above)) || fail "the report lies below the help window (stacking $order)"
+        [[ -n "${QUILLET_WM_SHOT:-}" ]] && import -window root "$QUILLET_WM_SHOT"
+        # The report can be used while the help window is open, and closes before it.
+        xdotool windowactivate --sync "$box" 2>/dev/null || true
+        xdotool key Return
+        wait_gone 'Quillet$' 5 || fail "the report cannot be closed while the help window is open"
+        xdotool windowactivate --sync "$help" 2>/dev/null || true
+        xdotool key Escape
+        wait_gone 'Hilfe' 5 || fail "the help window does not close after the report"
+    fi
+    stop
+fi
+
+if ((failures > 0)); then
+    echo "---- the program's output" >&2
+    cat "$work/quillet.log" >&2
+    exit 1
+fi
+echo "modal windows under a window manager: all checks passed"

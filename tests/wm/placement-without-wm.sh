@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The real program on an X display without a window manager (a private Xvfb, 1024x768), as in a
+# kiosk session or a bare X server: nothing draws a frame, so every window lies exactly where the
+# board means its outer rectangle to be, the small window, the size cycle and the help window.
+#   bash tests/wm/placement-without-wm.sh <quillet binary>
+set -euo pipefail
+quillet=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+
+for tool in Xvfb xdotool xprop xwininfo; do
+    command -v "$tool" >/dev/null || { echo "placement-without-wm: $tool is missing" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-nowm.XXXXXX")
+pid= xpid=
+cleanup() {
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
+    [[ -n "$xpid" ]] && kill "$xpid" 2>/dev/null || true
+    rm -rf -- "$work"
+}
+trap cleanup EXIT
+# Xvfb picks a free display itself and tells its number through the pipe.
+exec {fd}<> <(:)
+setsid Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp -noreset \
+    </dev/null >"$work/xvfb.log" 2>&1 &
+xpid=$!
+display=
+read -r -t 10 -u "$fd" display || true
+exec {fd}<&-
+[[ -n "$display" ]] || { echo "placement-without-wm: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=:$display
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+if [[ -n "${ASAN_OPTIONS:-}" ]]; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
+fi
+if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    echo "placement-without-wm: a window manager runs on the display" >&2
+    exit 1
+fi
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Quick start into the small window, the countdowns far off.
+mkdir -p "$work/config/quillet" "$work/runtime"
+chmod 0700 "$work/runtime"
+bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 >"$work/config/quillet/User.dat"
+XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
+    >"$work/quillet.log" 2>&1 &
+pid=$!
+
+# The rectangle of the visible window named $1 (a pattern) as WxH+X+Y, or nothing.
+rect=""
+look() {
+    local id
+    id=$(xdotool search --onlyvisible --name "^$1" 2>/dev/null | tail -n 1)
+    [[ -n "$id" ]] || { rect=""; return 1; }
+    rect=$(xwininfo -id "$id" 2>/dev/null | awk '
+        /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
+}
+# Waits up to 5 s for the window named $1 to lie at $2.
+expect() {
+    local limit=$((SECONDS + 5))
+    while ((SECONDS < limit)); do
+        look "$1" && [[ "$rect" == "$2" ]] && return 0
+        sleep 0.2
+    done
+    fail "$3 is ${rect:-not there}, not $2"
+}
+press() { # button offset within the bar of the board at $rect
+    local w h x y
+    IFS='x+' read -r w h x y <<<"$rect"
+    xdotool mousemove $((x + w - 335 + $1 + 15)) $((y + h - 39 + 20)) click 1
+}
+size_button=136 clock_button=169 help_button=202
+board='(Training|Quillet) '
+
+# The small window: its outer rectangle (337 x 63) is the window, placed as the board says.
+limit=$((SECONDS + 20))
+until look 'Training: ' || ((SECONDS > limit)); do sleep 0.2; done
+expect 'Training: ' 337x63+344+364 "the small window"
+# The time switch off: the full screen; then Midi, Mini and the full screen again.
+press $clock_button
+expect "$board" 1024x768+0+0 "the full-screen board"
+press $size_button
+expect "$board" 870x654+77+57 "Midi"
+press $size_button
+expect "$board" 337x63+343+352 "Mini"
+# The help window: its client area 632 x 373, centred on the screen.
+press $help_button
+expect 'Hilfe' 632x373+196+197 "the help window"
+xdotool key Escape
+sleep 0.5
+look 'Hilfe' && fail "the help window does not close with Escape"
+look "$board" || true
+press $size_button
+expect "$board" 1024x768+0+0 "the size cycle's end"
+
+kill -0 "$pid" 2>/dev/null || fail "the program ended by itself"
+if ((failures > 0)); then
+    echo "---- the program's output" >&2
+    cat "$work/quillet.log" >&2
+    exit 1
+fi
+echo "placement without a window manager: all checks passed"
