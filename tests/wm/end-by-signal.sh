@@ -45,11 +45,16 @@ finish() {
     fi
 }
 
+step "the small window, placed"
 "$quillet" >"$work/quillet.log" 2>&1 &
 pid=$!
-wait_until "$pid" '(($(windows_of "$pid" | wc -l) == 1))' || fail "the board never came"
+wait_for_window "$pid" || fail "the board never came"
 finish
 board=$(windows_of "$pid")
+wait_until "$pid" '[[ $(geometry_of "$board") == *" 335 42" && $(wm_state "$board") == Normal ]]' ||
+    fail "the board never became the small window"
+finish
+step "the settings window opens"
 # The settings button (the eighth of the bar, 235 pixels in) opens the settings window.
 read -r bx by bw bh < <(geometry_of "$board")
 xdotool mousemove $((bx + 235 + 15)) $((by + bh - 39 + 20)) click 1
@@ -58,11 +63,12 @@ wait_until "$pid" '[[ -n "$(menue)" ]]' || fail "the settings window did not ope
 finish
 window=$(menue | head -n 1)
 # It takes the click once the window manager has placed it and given it the focus.
-wait_until "$pid" '[[ "$(xdotool getactivewindow 2>/dev/null)" == "$window" ]]' ||
-    fail "the settings window never got the focus"
+step "the settings window has the focus"
+xdotool windowactivate --sync "$window"
 
 # Tick "Ton", and wait until the window shows the tick: the change is in the window now.
 box=(20 38 14 14)
+step "the check box shows its tick"
 before=$(picture_of "$window" "${box[@]}")
 xdotool mousemove --window "$window" 27 45 click 1
 wait_until "$pid" '[[ "$(picture_of "$window" "${box[@]}")" != "$before" ]]' ||
@@ -71,6 +77,7 @@ wait_until "$pid" '[[ "$(picture_of "$window" "${box[@]}")" != "$before" ]]' ||
 finish
 
 socket=$(ls "$work/runtime"/quillet-*.socket)
+step "SIGTERM"
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?

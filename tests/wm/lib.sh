@@ -30,3 +30,19 @@ geometry_of() {
 picture_of() { # window x y w h
     import -window "$1" -crop "$4x$5+$2+$3" +repage rgb:- 2>/dev/null | md5sum
 }
+
+# True when the window $1 lies above the window $2 (the window manager's stacking order).
+above() { # upper lower
+    local order
+    order=$(xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | sed 's/.*# //; s/,//g')
+    local upper lower i=0
+    for w in $order; do
+        ((w == $1)) && upper=$i
+        ((w == $2)) && lower=$i
+        i=$((i + 1))
+    done
+    [[ -n "${upper:-}" && -n "${lower:-}" ]] && ((upper > lower))
+}
+
+# Prints what the script is about to wait for: a timeout shows where it stood.
+step() { echo "step: $*"; }

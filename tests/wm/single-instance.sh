@@ -54,6 +54,7 @@ second_start() { # name
     kill -0 "$first" 2>/dev/null || fail "the first copy ended"
 }
 
+step "the first start shows its board"
 "$quillet" >"$work/first.log" 2>&1 &
 first=$!
 pids+=("$first")
@@ -63,28 +64,34 @@ board=$(windows_of "$first")
 
 # ---- the settings window open over the board, both minimised: a later start brings both back,
 # the settings window in front and with the focus (the board answers nothing meanwhile).
-wait_until "$first" '[[ "$(xdotool getactivewindow 2>/dev/null)" == "$board" ]]' ||
-    fail "the board does not get the focus"
+step "the small window, placed"
+wait_until "$first" '[[ $(geometry_of "$board") == *" 335 42" && $(wm_state "$board") == Normal ]]' ||
+    fail "the board never became the small window"
 read -r bx by bw bh < <(geometry_of "$board")
+step "the settings window opens"
 xdotool mousemove $((bx + 235 + 15)) $((by + bh - 39 + 20)) click 1
 menue() { xdotool search --all --onlyvisible --pid "$first" --name '^Menue für' 2>/dev/null; }
 wait_until "$first" '[[ -n "$(menue)" ]]' || fail "the settings window did not open"
 finish
 window=$(menue | head -n 1)
+step "both minimised"
 xdotool windowminimize "$window"
 xdotool windowminimize "$board"
 wait_until "$first" '[[ $(wm_state "$window") == Iconic && $(wm_state "$board") == Iconic ]]' ||
     fail "the windows were not minimised"
 second_start second
-wait_until "$first" '[[ $(wm_state "$window") == Normal &&
-    "$(xdotool getactivewindow 2>/dev/null)" == "$window" ]]' ||
-    fail "the settings window is not back in front"
+step "the settings window back in front of the board"
+wait_until "$first" '[[ $(wm_state "$window") == Normal && $(wm_state "$board") == Normal ]] &&
+    above "$window" "$board"' || fail "the settings window is not back in front"
 finish
 
 # ---- the settings window closed (Alt+F4, as the user would), the board minimised: a later
 # start brings it back.
+step "the settings window closes"
+xdotool windowactivate --sync "$window"
 xdotool key alt+F4
 wait_until "$first" '[[ -z "$(menue)" ]]' || fail "the settings window did not close"
+step "the board minimised, then back"
 xdotool windowminimize "$board"
 wait_until "$first" '[[ $(wm_state "$board") == Iconic ]]' || fail "the board was not minimised"
 second_start third
@@ -97,6 +104,7 @@ finish
 kill -9 "$first"
 wait "$first" 2>/dev/null || true
 ls "$work/runtime"/quillet-*.lock >/dev/null 2>&1 || fail "no lock file was left to test with"
+step "a start after SIGKILL"
 "$quillet" >"$work/after-kill.log" 2>&1 &
 next=$!
 pids+=("$next")
