@@ -6,6 +6,7 @@
 #include "runtime/Application.h"
 #include "runtime/Clock.h"
 #include "runtime/DataFiles.h"
+#include "runtime/EndSignals.h"
 #include "runtime/ErrorReport.h"
 #include "runtime/MessageBox.h"
 #include "runtime/SingleInstance.h"
@@ -102,6 +103,8 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     rt::SingleInstance instance(UDaten::userConfigDir(), rt::SingleInstance::runtimeFolder());
     if (!instance.acquire())
         return 0;
+    // From here on, a signal to end waits for the event loop (see below).
+    rt::EndSignals endSignals;
 
     rt::SystemClock clock;
     rt::MessageBoxReport report;
@@ -140,10 +143,32 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };
     board.Form->show();
-    instance.onRaise = [&board] { board.Form->bringToFront(); };
+    instance.onRaise = [&board] {
+        board.Form->bringToFront();
+        // A window open over the board (settings, help, a message) stays in front of it: the
+        // board answers nothing until that one is closed.
+        if (QWidget* modal = rt::modalWindowInFront()) {
+            if (auto* form = dynamic_cast<rt::Form*>(modal)) {
+                form->bringToFront();
+            } else {
+                modal->raise();
+                modal->activateWindow();
+            }
+        }
+    };
+    // Logout, shutdown, `kill` or Ctrl+C: the windows open over the board close as their close
+    // buttons would (the settings window saves what was changed in it), then the board.
+    bool ending = false;
+    endSignals.onSignal = [&board, &ending](int) {
+        if (ending)
+            return;
+        ending = true;
+        rt::closeModalWindows([&board] { board.Form->close(); });
+    };
     if (hooks.shown)
         hooks.shown(board);
     const int result = app.exec();
+    endSignals.onSignal = nullptr;
     // The sequencers go before the board they point into.
     for (int i = SeqAtm; i <= SeqEnt; ++i)
         board.AttachSequencer(SequencerIndex(i), nullptr);

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
@@ -25,9 +26,33 @@ constexpr int kAnswerSeconds = 2;
 // A later start says one short word; whoever sends more is not one of us.
 constexpr qsizetype kMostWords = 64;
 
+// The one spelling of a folder: links and "." or ".." resolved as far as the folder exists, the
+// rest (not made yet) appended as written. Two starts that reach one folder by two ways (one of
+// them through a link) must meet at the same lock.
+QString canonicalFolder(const QString& path) {
+    QString existing = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    QStringList missing;
+    QString real;
+    for (;;) {
+        real = QFileInfo(existing).canonicalFilePath();
+        if (!real.isEmpty())
+            break;
+        const QString parent = QFileInfo(existing).path();
+        if (parent == existing)
+            return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+        missing.prepend(QFileInfo(existing).fileName());
+        existing = parent;
+    }
+    for (const QString& part : missing)
+        real = QDir(real).filePath(part);
+    return QDir::cleanPath(real);
+}
+
 QString baseName(const QString& key, const QString& folder) {
     const QByteArray hash =
-        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+        QCryptographicHash::hash(canonicalFolder(key).toUtf8(), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
     return QDir(folder).filePath(QStringLiteral("quillet-") + QString::fromLatin1(hash));
 }
 

@@ -16,7 +16,8 @@ namespace rt {
 // copy that crashed or was killed leaves nothing that keeps the next start out.
 class SingleInstance {
 public:
-    // `key` names what is guarded (the settings folder); `folder` is where lock and socket live.
+    // `key` names what is guarded (the settings folder), however it is spelled: links in it are
+    // followed, so one folder has one lock; `folder` is where lock and socket live.
     SingleInstance(const QString& key, const QString& folder);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;

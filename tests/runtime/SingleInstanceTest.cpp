@@ -3,6 +3,7 @@
 #include "runtime/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSysInfo>
@@ -46,6 +47,28 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndDoesNotRun) {
     // Another settings folder is another program as far as the guard is concerned.
     rt::SingleInstance other(QStringLiteral("/tmp/elsewhere"), dir.path());
     EXPECT_TRUE(other.acquire());
+}
+
+// One settings folder reached by two ways (directly and through a link, as two spellings of
+// $XDG_CONFIG_HOME give) is one folder: the second start is turned away, whether the folder
+// exists yet or not.
+TEST(SingleInstance, OneFolderByTwoSpellingsHasOneLock) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("home/config/quillet")));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("home/config")),
+                            dir.filePath(QStringLiteral("link"))));
+    const QString runtime = dir.filePath(QStringLiteral("run"));
+    for (const char* folder : {"quillet", "not-made-yet/quillet"}) {
+        SCOPED_TRACE(folder);
+        rt::SingleInstance first(dir.filePath(QStringLiteral("home/config/") + folder), runtime);
+        ASSERT_TRUE(first.acquire());
+        rt::SingleInstance linked(dir.filePath(QStringLiteral("link/") + folder), runtime);
+        EXPECT_FALSE(linked.acquire());
+        rt::SingleInstance dotted(dir.filePath(QStringLiteral("link/../link/./") + folder),
+                                  runtime);
+        EXPECT_FALSE(dotted.acquire());
+        EXPECT_EQ(linked.socketPath().toStdString(), first.socketPath().toStdString());
+    }
 }
 
 TEST(SingleInstance, TheLockIsFreeAgainOnceTheFirstCopyEnds) {

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # One Quillet per settings folder, with the real program under a window manager (openbox on a
-# private Xvfb): a second start leaves one board and raises it instead of starting a second
-# schedule; after the first copy is killed with SIGKILL, the next start runs normally.
+# private Xvfb): a second start (here through a link to the same settings folder) leaves one
+# board and brings it back from its icon instead of starting a second schedule; with the
+# settings window open, that window comes back in front of the board; after the first copy is
+# killed with SIGKILL, the next start runs normally.
 #   bash tests/wm/single-instance.sh <quillet binary>
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-single.XXXXXX")
 pids=()
@@ -18,59 +21,94 @@ cleanup() {
 trap cleanup EXIT
 eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+# No session bus to be started for the program on this display (and left running after it).
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 if [[ -n "${ASAN_OPTIONS:-}" ]]; then
     export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
 fi
-mkdir -p "$work/config" "$work/runtime"
+mkdir -p "$work/config/quillet" "$work/runtime"
 chmod 0700 "$work/runtime"
+ln -s "$work/config" "$work/linked-config"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+# Quick start into the small window: its button bar opens the settings.
+bash "$root/scripts/settings-record.sh" DSTimer=1 >"$work/config/quillet/User.dat"
 
 failures=0
 fail() {
     echo "FAIL: $*" >&2
     failures=$((failures + 1))
 }
-# The mapped top-level windows of a process.
-windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l; }
-wait_for_window() { # pid seconds
-    local until=$((SECONDS + $2))
-    while ((SECONDS < until)); do
-        (($(windows_of "$1") > 0)) && return 0
-        sleep 0.2
-    done
-    return 1
+finish() {
+    if ((failures)); then
+        echo "--- logs" >&2
+        cat "$work"/*.log >&2 || true
+        exit 1
+    fi
+}
+# A later start, through the linked spelling of the settings folder: it asks the first copy to
+# come to the front and ends by itself, with status 0.
+second_start() { # name
+    local status=0
+    XDG_CONFIG_HOME="$work/linked-config" "$quillet" >"$work/$1.log" 2>&1 || status=$?
+    ((status == 0)) || fail "the $1 start ended with status $status"
+    kill -0 "$first" 2>/dev/null || fail "the first copy ended"
 }
 
+step "the first start shows its board"
 "$quillet" >"$work/first.log" 2>&1 &
 first=$!
 pids+=("$first")
-wait_for_window "$first" 20 || fail "the first start shows no window"
+wait_for_window "$first" || fail "the first start shows no window"
+finish
+board=$(windows_of "$first")
 
-# The second start asks the first to come to the front and ends at once, showing nothing.
-xdotool search --onlyvisible --pid "$first" windowminimize --sync 2>/dev/null || true
-started=$SECONDS
-if ! timeout 10 "$quillet" >"$work/second.log" 2>&1; then
-    fail "the second start did not end cleanly"
-fi
-((SECONDS - started <= 5)) || fail "the second start took $((SECONDS - started)) s"
-kill -0 "$first" 2>/dev/null || fail "the first copy ended"
-sleep 1
-(($(windows_of "$first") >= 1)) || fail "the first copy's board is not shown again"
-state=$(xprop -id "$(xdotool search --pid "$first" | head -1)" WM_STATE 2>/dev/null || true)
-[[ $state == *Iconic* ]] && fail "the first copy stayed minimised"
+# ---- the settings window open over the board, both minimised: a later start brings both back,
+# the settings window in front and with the focus (the board answers nothing meanwhile).
+step "the small window, placed"
+wait_until "$first" '[[ $(geometry_of "$board") == *" 335 42" && $(wm_state "$board") == Normal ]]' ||
+    fail "the board never became the small window"
+read -r bx by bw bh < <(geometry_of "$board")
+step "the settings window opens"
+xdotool mousemove $((bx + 235 + 15)) $((by + bh - 39 + 20)) click 1
+menue() { xdotool search --all --onlyvisible --pid "$first" --name '^Menue für' 2>/dev/null; }
+wait_until "$first" '[[ -n "$(menue)" ]]' || fail "the settings window did not open"
+finish
+window=$(menue | head -n 1)
+step "both minimised"
+xdotool windowminimize "$window"
+xdotool windowminimize "$board"
+wait_until "$first" '[[ $(wm_state "$window") == Iconic && $(wm_state "$board") == Iconic ]]' ||
+    fail "the windows were not minimised"
+second_start second
+step "the settings window back in front of the board"
+wait_until "$first" '[[ $(wm_state "$window") == Normal && $(wm_state "$board") == Normal ]] &&
+    above "$window" "$board"' || fail "the settings window is not back in front"
+finish
 
-# A copy killed outright leaves its lock and socket; the next start must not be stopped by them.
+# ---- the settings window closed (Alt+F4, as the user would), the board minimised: a later
+# start brings it back.
+step "the settings window closes"
+xdotool windowactivate --sync "$window"
+xdotool key alt+F4
+wait_until "$first" '[[ -z "$(menue)" ]]' || fail "the settings window did not close"
+step "the board minimised, then back"
+xdotool windowminimize "$board"
+wait_until "$first" '[[ $(wm_state "$board") == Iconic ]]' || fail "the board was not minimised"
+second_start third
+wait_until "$first" '[[ $(wm_state "$board") == Normal && -n $(windows_of "$first") ]]' ||
+    fail "the first copy's board is not shown again"
+(($(windows_of "$first" | wc -l) == 1)) || fail "more than the board is shown"
+finish
+
+# ---- a copy killed outright leaves its lock and socket; the next start is not kept out.
 kill -9 "$first"
 wait "$first" 2>/dev/null || true
 ls "$work/runtime"/quillet-*.lock >/dev/null 2>&1 || fail "no lock file was left to test with"
-"$quillet" >"$work/third.log" 2>&1 &
-third=$!
-pids+=("$third")
-wait_for_window "$third" 20 || fail "the start after SIGKILL shows no window"
-
-if ((failures)); then
-    echo "--- logs" >&2
-    cat "$work"/*.log >&2
-    exit 1
-fi
-echo "single-instance: a second start raised the first and ended; a start after SIGKILL ran"
+step "a start after SIGKILL"
+"$quillet" >"$work/after-kill.log" 2>&1 &
+next=$!
+pids+=("$next")
+wait_for_window "$next" || fail "the start after SIGKILL shows no window"
+finish
+echo "single-instance: later starts raised the first (the settings window in front) and ended;" \
+    "a start after SIGKILL ran"
