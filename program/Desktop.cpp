@@ -110,4 +110,7 @@ void DesktopUnit::ShowMoreSettings(QWidget* parent) {
         p.awareness.setRules(RulesOf(p.prefs));
     };
     window.exec();
+    // The program is ending (a logout): the window closes as its close button would, saving.
+    if (window.isVisible())
+        window.done(QDialog::Rejected);
 }
