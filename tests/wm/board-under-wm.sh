@@ -143,7 +143,7 @@ n=$(captions_while 3 '((ow == 337 && oh == 63))')
 
 # ---- minimised while it counts, then started again: the first copy comes back, still counting
 wid=$(window)
-xdotool windowminimize --sync "$wid" 2>/dev/null || fail "the small window could not be minimised"
+timeout 10 xdotool windowminimize --sync "$wid" 2>/dev/null || fail "the small window could not be minimised"
 if ! XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" timeout 10 "$quillet" \
     >"$work/second.log" 2>&1; then
     fail "the second start did not end cleanly"

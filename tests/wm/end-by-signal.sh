@@ -64,7 +64,8 @@ finish
 window=$(menue | head -n 1)
 # It takes the click once the window manager has placed it and given it the focus.
 step "the settings window has the focus"
-xdotool windowactivate --sync "$window"
+# A busy window manager can miss a request: asked again, never waited on for ever.
+for _ in 1 2 3; do timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null && break; done
 
 # Tick "Ton", and wait until the window shows the tick: the change is in the window now.
 box=(20 38 14 14)

@@ -116,19 +116,19 @@ for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
         fail "$title at ${ow}x${oh}+$((x - fl))+$((y - ft)) is not centred"
 
     # Minimised all the same (openbox offers it whatever a window asks): it stays modal.
-    xdotool windowminimize --sync "$id" 2>/dev/null || fail "$title could not be minimised"
+    timeout 10 xdotool windowminimize --sync "$id" 2>/dev/null || fail "$title could not be minimised"
     sleep 0.5
-    xdotool windowactivate --sync "$board" 2>/dev/null || true
+    timeout 10 xdotool windowactivate --sync "$board" 2>/dev/null || true
     sleep 0.5
     id=$(wait_named "$title" 5) || { fail "$title did not come back with the board"; continue; }
-    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    timeout 10 xdotool windowactivate --sync "$id" 2>/dev/null || true
     xdotool key Escape
     wait_gone "$title" 5 || { fail "$title does not close with Escape after it was minimised"; continue; }
     # The board takes clicks again: the window opens once more and closes.
     press "$offset"
     id=$(wait_named "$title" 5) || { fail "$title does not open again after it was minimised"; continue; }
     sleep 0.3
-    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    timeout 10 xdotool windowactivate --sync "$id" 2>/dev/null || true
     xdotool key Escape
     wait_gone "$title" 5 || fail "$title does not close with Escape the second time"
 done
@@ -167,10 +167,10 @@ if [[ -n "$pid" ]]; then
         ((above)) || fail "the report lies below the help window (stacking $order)"
         [[ -n "${QUILLET_WM_SHOT:-}" ]] && import -window root "$QUILLET_WM_SHOT"
         # The report can be used while the help window is open, and closes before it.
-        xdotool windowactivate --sync "$box" 2>/dev/null || true
+        timeout 10 xdotool windowactivate --sync "$box" 2>/dev/null || true
         xdotool key Return
         wait_gone 'Quillet$' 5 || fail "the report cannot be closed while the help window is open"
-        xdotool windowactivate --sync "$help" 2>/dev/null || true
+        timeout 10 xdotool windowactivate --sync "$help" 2>/dev/null || true
         xdotool key Escape
         wait_gone 'Hilfe' 5 || fail "the help window does not close after the report"
     fi

@@ -79,7 +79,7 @@ wait_for() {
     done
     return 1
 }
-xdotool windowactivate --sync "$other" 2>/dev/null || xdotool windowactivate "$other"
+timeout 10 xdotool windowactivate --sync "$other" 2>/dev/null || xdotool windowactivate "$other"
 
 # 1. Full screen: the prompt waits, and comes when the window leaves full screen.
 wait_for 'Wachhund: wartet$' 40000 >/dev/null || fail "no waiting prompt behind the full-screen window"

@@ -88,7 +88,8 @@ finish
 # ---- the settings window closed (Alt+F4, as the user would), the board minimised: a later
 # start brings it back.
 step "the settings window closes"
-xdotool windowactivate --sync "$window"
+# A busy window manager can miss a request: asked again, never waited on for ever.
+for _ in 1 2 3; do timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null && break; done
 xdotool key alt+F4
 wait_until "$first" '[[ -z "$(menue)" ]]' || fail "the settings window did not close"
 step "the board minimised, then back"
