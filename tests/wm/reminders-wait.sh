@@ -9,6 +9,7 @@ set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-wait.XXXXXX")
 pids=()
@@ -42,13 +43,11 @@ printf '[NaturalBreak]\nenabled=true\nminutes=1\n' >"$work/config/quillet/quille
 # Another program's window, made full screen and active before Quillet starts.
 xmessage -geometry 300x100+50+50 "Vollbild" &
 pids+=($!)
-other=
-for _ in $(seq 100); do
-    other=$(xdotool search --onlyvisible --class xmessage 2>/dev/null | tail -n 1 || true)
-    [[ -n "$other" ]] && break
-    sleep 0.1
-done
-[[ -n "$other" ]] || { echo "FAIL: no window of xmessage" >&2; exit 1; }
+# xmessage names no process on its window: found by its class, however long a loaded machine
+# takes to start it.
+of_xmessage() { xdotool search --onlyvisible --class xmessage 2>/dev/null | tail -n 1 || true; }
+wait_until "${pids[0]}" '[[ -n "$(of_xmessage)" ]]' || { echo "FAIL: xmessage ended" >&2; exit 1; }
+other=$(of_xmessage)
 xprop -id "$other" -f _NET_WM_STATE 32a -set _NET_WM_STATE _NET_WM_STATE_FULLSCREEN
 xdotool mousemove 600 600 # the last input: the natural break is due a minute from here
 input_at=$(at)
@@ -56,13 +55,7 @@ input_at=$(at)
 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
     >"$work/quillet.log" 2>&1 &
 pids+=($!)
-board=
-for _ in $(seq 100); do
-    board=$(xdotool search --onlyvisible --pid "${pids[1]}" 2>/dev/null | tail -n 1 || true)
-    [[ -n "$board" ]] && break
-    sleep 0.1
-done
-[[ -n "$board" ]] || { echo "FAIL: no window of Quillet" >&2; exit 1; }
+wait_for_window "${pids[1]}" || { echo "FAIL: Quillet ended without a window" >&2; exit 1; }
 # The board's native window changes with its frame: look for the one shown now.
 caption() {
     local id
