@@ -16,6 +16,10 @@ packages=(
     pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus dbus-daemon util-linux
     # the desktop's services stood in for on private buses, and GNOME's settings tool
     python3-dbusmock libglib2.0-bin
+    # the record of breaks (SQLite) and its command-line reader for tests
+    libsqlite3-dev sqlite3
+    # what a screen reader sees (the accessibility bus and its Python client), two monitors
+    at-spi2-core python3-pyatspi x11-xserver-utils
     # the generators of pictures and narration
     sox libsox-fmt-base espeak-ng
     # the Debian package and its checks (scripts/package.sh)
