@@ -1,6 +1,7 @@
 #include "app/UMainBoard.h"
 
 #include "app/Elapsed.h"
+#include "app/PromptArrow.h"
 #include "runtime/Pictures.h"
 
 #include <QPixmap>
@@ -149,6 +150,8 @@ void TFMainBoard::CreateControls() {
     // Pictures that belong to the window itself.
     // The prompts' pictures are decoded when a prompt first comes, not on every start.
     ImageTrain = image(Form);
+    TrainArrow = new PromptArrow(ImageTrain);
+    TrainArrow->pointAt(nullptr);
     ImageDog = image(Form);
 
     PText = panel(Form, kSilver);
@@ -585,8 +588,10 @@ void TFMainBoard::HandleButtons(std::uint8_t code) {
     case 2:
     case 3:
     case 4:
-        if (SuggestionShown == 1)
+        if (SuggestionShown == 1) {
             SetGlyph(sequenceButtons[code - 1], QString::fromLatin1(kSuggestedIcons[code - 1]));
+            TrainArrow->pointAt(TrainPromptShown == 1 ? sequenceButtons[code - 1] : nullptr);
+        }
         break;
     case 5:
         SBSize->setFlat(true);

@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+class PromptArrow;
+
 // Size modes of the board.
 enum : std::uint8_t { Maxi = 1, Midi = 2, Mini = 3 };
 
@@ -132,6 +134,7 @@ public:
     QLabel* LStart = nullptr;
     std::array<rt::Image*, 13> IStart{}; // IStart[1] .. IStart[12]
     rt::Image* ImageTrain = nullptr;
+    PromptArrow* TrainArrow = nullptr; // over ImageTrain, down to the suggested button
     rt::Image* ImageDog = nullptr;
     rt::Panel* PAtmen = nullptr;
     rt::Image* IAtmen = nullptr;

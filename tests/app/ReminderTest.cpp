@@ -483,3 +483,44 @@ TEST_F(Reminder, ImprintAndHelpLeaveTheCountdownsRunning) {
     EXPECT_TRUE(board->TimerTrain.enabled());
     EXPECT_TRUE(board->TimerDog.enabled());
 }
+
+// Where the training prompt's green arrow ends, read from what is drawn at a device-pixel ratio:
+// the lowest pixel of the arrow's green, in the window's logical coordinates.
+static QPointF arrowTip(QWidget* window, qreal ratio) {
+    QImage img(window->size() * ratio, QImage::Format_ARGB32);
+    img.setDevicePixelRatio(ratio);
+    img.fill(Qt::black);
+    window->render(&img);
+    for (int y = img.height() - 1; y >= 0; --y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (qAbs(c.red() - 0x3c) < 12 && qAbs(c.green() - 0xa8) < 12 &&
+                qAbs(c.blue() - 0x4a) < 12)
+                return {x / ratio, y / ratio};
+        }
+    return {-1, -1};
+}
+
+TEST_F(Reminder, TheArrowPointsAtTheButtonWithTheGreenLight) {
+    start([](TSettings& s) {
+        s.T2On = 0;
+        s.m1 = 0;
+        s.s1 = 30;
+    });
+    rt::SpeedButton* buttons[] = {board->SBAtmen, board->SBYoga, board->SBAugen, board->SBEntsp};
+    for (int i = 0; i < 4; ++i) {
+        run(30);
+        ASSERT_EQ(board->TrainPromptShown, 1);
+        rt::SpeedButton* suggested = buttons[board->LastSequence - 1];
+        const QRect button(suggested->mapTo(board->Form, QPoint(0, 0)), suggested->size());
+        for (const qreal ratio : {1.0, 2.0}) {
+            const QPointF tip = arrowTip(board->Form, ratio);
+            EXPECT_GE(tip.x(), button.left() + 6) << "sequence " << i << " at " << ratio;
+            EXPECT_LE(tip.x(), button.right() - 6) << "sequence " << i << " at " << ratio;
+            EXPECT_GE(tip.y(), button.top() - 12) << "sequence " << i << " at " << ratio;
+            EXPECT_LT(tip.y(), button.top()) << "sequence " << i << " at " << ratio;
+        }
+        run(7);
+        EXPECT_EQ(arrowTip(board->Form, 1.0), QPointF(-1, -1)) << "no arrow on the small window";
+    }
+}

@@ -141,11 +141,8 @@ QImage trainingPrompt(const Context& ctx) {
     p.setFont(uiFont(12.5));
     p.drawText(QRectF(92, 44, 236, 50), Qt::AlignLeft | Qt::TextWordWrap,
                QStringLiteral("Bitte klicken Sie unten auf das Symbol mit dem grünen Licht."));
-    // Arrow down to the button bar below the picture, and the green light.
-    arrow(p, QPointF(200, 98), QPointF(200, 126), 3.2, QColor(0x3c, 0xa8, 0x4a));
-    p.setPen(QPen(QColor(0xfb, 0xfb, 0xf6), 1.5));
-    p.setBrush(QColor(0x3c, 0xc2, 0x4a));
-    p.drawEllipse(QPointF(222, 112), 6, 6);
+    // The arrow down to the suggested button, with its green light, is drawn by the program
+    // over this picture: the button changes from prompt to prompt.
     return img;
 }
 
