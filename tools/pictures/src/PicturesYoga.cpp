@@ -306,7 +306,7 @@ void addYogaJobs(std::vector<Job>& jobs, const Context& ctx) {
             (void)cam;
             (void)lm;
             paintCaption(p, QRectF(0, 22, 960, 70),
-                         QStringLiteral("Ich sitze aufrecht, atme tief und bin ganz entspannt!"),
+                         QStringLiteral("Ich sitze aufrecht, atme tief und bin ganz entspannt !"),
                          uiFont(34), QColor(0x5a, 0x4a, 0x3e), QColor(255, 255, 255, 160));
         };
         add(QStringLiteral("p8/mantra.jpg"), s);
