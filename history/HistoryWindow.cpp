@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -19,7 +20,7 @@ namespace {
 
 constexpr const char* kCaptionSuffix = "   /   Version 01-03-2009";
 constexpr int kLegendHeight = 26;
-constexpr int kDayLabelsHeight = 40;
+constexpr int kDayLabelsHeight = 50;
 constexpr int kAxisWidth = 44;
 
 // One bar: drawn by the chart, present for screen readers and tooltips.
@@ -35,6 +36,15 @@ QAccessibleInterface* accessibleChart(const QString&, QObject* object) {
     if (auto* bar = dynamic_cast<DayBar*>(object))
         return new QAccessibleWidget(bar, QAccessible::Cell);
     return nullptr;
+}
+
+// The font `factor` times as large, whether it is set in points or in pixels.
+QFont scaled(QFont font, double factor) {
+    if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, int(font.pixelSize() * factor + 0.5)));
+    else
+        font.setPointSizeF(font.pointSizeF() * factor);
+    return font;
 }
 
 // A step of the minute scale that gives four or five lines.
@@ -81,7 +91,7 @@ QRect BarChart::plotArea() const {
 int BarChart::scaleMinutes() const {
     int most = 0;
     for (const Day& d : days_)
-        most = std::max(most, minutesOf(d.totalSeconds()));
+        most = std::max(most, int((d.totalSeconds() + 59) / 60));
     const int step = niceStep(std::max(most, 5));
     return std::max(1, (most + step - 1) / step) * step;
 }
@@ -112,8 +122,7 @@ void BarChart::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPalette pal = palette();
     const QRect plot = plotArea();
-    QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
+    const QFont small = scaled(font(), 0.92);
 
     // The legend: a square of each sequence's colour and its name, then the prompts.
     p.setFont(small);
@@ -126,7 +135,6 @@ void BarChart::paintEvent(QPaintEvent*) {
         p.drawText(QPoint(x + 16, legendY + 13), text);
         x += 16 + p.fontMetrics().horizontalAdvance(text) + 14;
     }
-    p.drawText(QPoint(x, legendY + 13), QStringLiteral("unten: Erinnerungen befolgt / ignoriert"));
 
     // The minute scale.
     const int top = scaleMinutes();
@@ -160,18 +168,21 @@ void BarChart::paintEvent(QPaintEvent*) {
             const int y1 = plot.bottom() + 1 - int(below * perSecond + 0.5);
             p.fillRect(QRect(bar.left(), y1, bar.width(), y0 - y1), color(s));
         }
-        // Under the bar: the day, and its prompts followed / ignored.
+        // Under the bar: the weekday, the date, and the day's prompts followed / ignored.
         const int left = plot.left() + plot.width() * i / n;
         const int right = plot.left() + plot.width() * (i + 1) / n;
         QFont dayFont = small;
         dayFont.setBold(i == n - 1);
         p.setFont(dayFont);
         p.setPen(pal.color(QPalette::Text));
-        const QString name = i == n - 1 ? QStringLiteral("Heute") : dayName(d.date);
-        p.drawText(QRect(left, plot.bottom() + 3, right - left, 18), Qt::AlignCenter, name);
+        const QString weekday = i == n - 1 ? QStringLiteral("Heute")
+                                           : QLocale(QLocale::German).toString(d.date, QStringLiteral("ddd"));
+        p.drawText(QRect(left, plot.bottom() + 3, right - left, 15), Qt::AlignCenter, weekday);
         p.setFont(small);
+        p.drawText(QRect(left, plot.bottom() + 18, right - left, 15), Qt::AlignCenter,
+                   QLocale(QLocale::German).toString(d.date, QStringLiteral("d.M.")));
         if (d.followed || d.ignored)
-            p.drawText(QRect(left, plot.bottom() + 20, right - left, 18), Qt::AlignCenter,
+            p.drawText(QRect(left, plot.bottom() + 34, right - left, 15), Qt::AlignCenter,
                        QStringLiteral("%1 / %2").arg(d.followed).arg(d.ignored));
     }
 }
@@ -187,8 +198,7 @@ HistoryWindow::HistoryWindow(Entries entries, const QDate& today, QWidget* paren
     auto* heading = new QLabel(QStringLiteral("Ihre Übungen der letzten 14 Tage"), this);
     QFont bold = heading->font();
     bold.setBold(true);
-    bold.setPointSizeF(bold.pointSizeF() * 1.15);
-    heading->setFont(bold);
+    heading->setFont(scaled(bold, 1.15));
     layout->addWidget(heading);
 
     if (entries_.empty()) {
@@ -204,7 +214,12 @@ HistoryWindow::HistoryWindow(Entries entries, const QDate& today, QWidget* paren
     } else {
         chart_ = new BarChart(lastDays(entries_, today), this);
         layout->addWidget(chart_, 1);
+        auto* prompts =
+            new QLabel(QStringLiteral("Unter jedem Tag: Erinnerungen befolgt / ignoriert."), this);
+        prompts->setFont(scaled(prompts->font(), 0.92));
+        layout->addWidget(prompts);
         week_ = new QLabel(weekSentence(compareWeeks(entries_, today)), this);
+        week_->setFont(bold);
         layout->addWidget(week_);
     }
 
@@ -233,7 +248,7 @@ HistoryWindow::HistoryWindow(Entries entries, const QDate& today, QWidget* paren
             saveCsv(path);
     });
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
-    resize(760, 480);
+    resize(820, 520);
 }
 
 bool HistoryWindow::saveCsv(const QString& path) {
