@@ -189,6 +189,22 @@ if ((failures == 0)); then
         fail "$(wc -l <"$work/bars") bars drawn, $(wc -l <"$work/days") days in the record"
 fi
 
+# Closed with Escape, the window comes again from the context menu by keyboard: Shift+F10, and
+# "Verlauf …" is the menu's last entry.
+if ((failures == 0)); then
+    xdotool key --clearmodifiers Escape
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name '^Verlauf ' >/dev/null 2>&1 || break
+        sleep 0.1
+    done
+    ! xdotool search --onlyvisible --name '^Verlauf ' >/dev/null 2>&1 || fail "Escape left the window open"
+    xdotool windowactivate --sync "$small" 2>/dev/null || true
+    xdotool key --clearmodifiers shift+F10
+    sleep 0.5
+    xdotool key --clearmodifiers Up Return
+    wait_window '^Verlauf ' >/dev/null || fail "the context menu's last entry opened no window Verlauf"
+fi
+
 if ((failures > 0)); then
     echo "--- program output" >&2
     tail -n 30 "$work/quillet.log" >&2 || true
