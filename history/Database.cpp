@@ -140,9 +140,10 @@ Database::Opening Database::open(const QString& path, const QDate& today) {
             continue;
         }
         std::unique_ptr<Database> database(new Database(db));
-        if (code != SQLITE_OK || !database->prepare()) {
+        const QString problem = code != SQLITE_OK ? message(db) : database->prepare();
+        if (!problem.isEmpty()) {
             result.problem = QStringLiteral("Der Verlauf „%1“ kann nicht geöffnet werden: %2.")
-                                 .arg(shown, message(db)) +
+                                 .arg(shown, problem) +
                              kNoRecord;
             return result;
         }
@@ -159,31 +160,36 @@ Database::~Database() {
 }
 
 // Settings of the connection, the schema brought forward, the statements of every write.
-bool Database::prepare() {
+QString Database::prepare() {
+    const int from = version();
+    if (from < 0)
+        return message(db_);
+    if (from > kVersion) // a later program's: left as it is
+        return QStringLiteral("Er stammt von einer neueren Version von Quillet");
     // The journal written ahead: a write costs an append to it, synced only at checkpoints.
     sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     if (sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return false;
-    const int from = version();
-    if (from < 0 || from > kVersion)
-        return false; // not ours, or a later program's: left as it is
+        return message(db_);
     for (int v = from; v < kVersion; ++v) {
         const QByteArray sql = QByteArray("BEGIN;") + kMigrations[v] +
                                QByteArray("PRAGMA user_version=") + QByteArray::number(v + 1) +
                                ";COMMIT;";
         if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            const QString problem = message(db_);
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-            return false;
+            return problem;
         }
     }
-    return sqlite3_prepare_v3(db_,
-                              "INSERT INTO runs(started, sequence, seconds, completed, "
-                              "from_prompt) VALUES(?,?,?,?,?)",
-                              -1, SQLITE_PREPARE_PERSISTENT, &addRun_, nullptr) == SQLITE_OK &&
-           sqlite3_prepare_v3(db_, "INSERT INTO prompts(at, kind, outcome, held) VALUES(?,?,?,?)",
-                              -1, SQLITE_PREPARE_PERSISTENT, &addPrompt_, nullptr) == SQLITE_OK &&
-           sqlite3_prepare_v3(db_, "INSERT INTO breaks(started, kind, seconds) VALUES(?,?,?)", -1,
-                              SQLITE_PREPARE_PERSISTENT, &addBreak_, nullptr) == SQLITE_OK;
+    const bool ok =
+        sqlite3_prepare_v3(db_,
+                           "INSERT INTO runs(started, sequence, seconds, completed, from_prompt) "
+                           "VALUES(?,?,?,?,?)",
+                           -1, SQLITE_PREPARE_PERSISTENT, &addRun_, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v3(db_, "INSERT INTO prompts(at, kind, outcome, held) VALUES(?,?,?,?)", -1,
+                           SQLITE_PREPARE_PERSISTENT, &addPrompt_, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v3(db_, "INSERT INTO breaks(started, kind, seconds) VALUES(?,?,?)", -1,
+                           SQLITE_PREPARE_PERSISTENT, &addBreak_, nullptr) == SQLITE_OK;
+    return ok ? QString() : message(db_);
 }
 
 int Database::version() {

@@ -49,7 +49,7 @@ public:
 
 private:
     explicit Database(sqlite3* db) : db_(db) {}
-    bool prepare();
+    QString prepare(); // what went wrong, empty when nothing did
     bool step(sqlite3_stmt* statement);
 
     sqlite3* db_ = nullptr;

@@ -175,8 +175,9 @@ void BarChart::paintEvent(QPaintEvent*) {
         dayFont.setBold(i == n - 1);
         p.setFont(dayFont);
         p.setPen(pal.color(QPalette::Text));
-        const QString weekday = i == n - 1 ? QStringLiteral("Heute")
-                                           : QLocale(QLocale::German).toString(d.date, QStringLiteral("ddd"));
+        const QString weekday =
+            i == n - 1 ? QStringLiteral("Heute")
+                       : QLocale(QLocale::German).toString(d.date, QStringLiteral("ddd"));
         p.drawText(QRect(left, plot.bottom() + 3, right - left, 15), Qt::AlignCenter, weekday);
         p.setFont(small);
         p.drawText(QRect(left, plot.bottom() + 18, right - left, 15), Qt::AlignCenter,

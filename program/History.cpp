@@ -14,6 +14,7 @@ struct HistoryUnit::Parts {
         : board(board), recorder(clock, report) {}
     TFMainBoard& board;
     hist::Recorder recorder;
+    std::unique_ptr<QShortcut> key; // Ctrl+H on the board
 };
 
 HistoryUnit::HistoryUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report,
@@ -27,9 +28,9 @@ HistoryUnit::HistoryUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
     p.recorder.setDatabase(std::move(opening.database));
     board.AttachRecord(&p.recorder);
     menu.addEntry(QStringLiteral("Verlauf …"), [this] { ShowHistory(); });
-    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), board.Form);
-    key->setContext(Qt::WindowShortcut);
-    QObject::connect(key, &QShortcut::activated, board.Form, [this] { ShowHistory(); });
+    p.key = std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key_H), board.Form);
+    p.key->setContext(Qt::WindowShortcut);
+    QObject::connect(p.key.get(), &QShortcut::activated, board.Form, [this] { ShowHistory(); });
 }
 
 HistoryUnit::~HistoryUnit() {

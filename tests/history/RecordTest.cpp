@@ -176,6 +176,22 @@ TEST(RecordFile, ARecordThatCannotBeOpenedLeavesTheProgramWithoutOne) {
         hist::Database::open(dir.filePath(QStringLiteral("quillet/verlauf.sqlite")));
     EXPECT_FALSE(o.database);
     EXPECT_TRUE(o.problem.endsWith(QStringLiteral("Quillet läuft ohne Verlauf weiter.")));
+
+    // A record of a later version is left exactly as it is.
+    const QString later = dir.filePath(QStringLiteral("later.sqlite"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(later).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(db, "CREATE TABLE t(x); PRAGMA user_version=99;", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+    const hist::Database::Opening l = hist::Database::open(later);
+    EXPECT_FALSE(l.database);
+    EXPECT_TRUE(l.problem.contains(QStringLiteral("neueren Version")));
+    EXPECT_TRUE(l.keptAside.isEmpty());
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(later).constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "SELECT x FROM t", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
 }
 
 TEST(RecordSummary, DaysAndWeeksAddUpTheRuns) {
