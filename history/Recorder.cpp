@@ -116,8 +116,6 @@ void Recorder::flush() {
             db_.reset();
             return;
         }
-        if (written)
-            written(row);
     }
 }
 

@@ -35,9 +35,6 @@ public:
     Database* database() { return db_.get(); }
     // Writes the rows that wait, at once (the queued call does the same).
     void flush();
-    // Called with every row as it is written (tests, the window's refresh).
-    using Row = std::variant<Run, PromptRow, BreakRow>;
-    std::function<void(const Row&)> written;
 
     void SequenceStarted(int sequence, bool fromPrompt) override;
     void SequenceEnded(bool toTheEnd) override;
@@ -48,6 +45,7 @@ public:
     void Paused(bool on) override;
 
 private:
+    using Row = std::variant<Run, PromptRow, BreakRow>;
     struct OpenRun {
         Run row;
         std::int64_t startMs;
