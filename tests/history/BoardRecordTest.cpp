@@ -1,3 +1,4 @@
+#include "desktop/Awareness.h"
 #include "support/BoardFixture.h"
 
 // Stands in for the record: what the board told it, one line per call.
@@ -104,4 +105,30 @@ TEST_F(BoardRecord, APauseDropsTheShownPromptAndIsToldOnceEachWay) {
     board->PauseReminders(QStringLiteral("Pause bis 16:00"));
     board->ResumeReminders();
     EXPECT_EQ(record.take(), (QStringList{"shown 0", "pause", "dropped 0", "resume"}));
+}
+
+// The length of a natural break comes from the desktop's view: from the moment the user left to
+// the moment the user came back, or the sleep that was one.
+TEST(NaturalBreakLength, IsTheAbsenceOrTheSleep) {
+    struct Away final : desk::AwaySource {
+        QString name() const override { return QStringLiteral("Test"); }
+        bool available() const override { return true; }
+    };
+    rt::ManualClock clock;
+    std::int64_t asleep = 0;
+    desk::Awareness awareness(clock, [&asleep] { return asleep; });
+    auto source = std::make_unique<Away>();
+    Away* away = source.get();
+    awareness.addAwaySource(std::move(source));
+    int ended = 0;
+    awareness.BreakEnded = [&ended] { ++ended; };
+    away->wentAway(clock.nowMs());
+    clock.advance(9 * 60);
+    away->cameBack();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(awareness.LastBreakMs(), 9 * 60'000);
+
+    asleep += 20 * 60'000; // the machine slept twenty minutes
+    EXPECT_TRUE(awareness.OnBreak());
+    EXPECT_EQ(awareness.LastBreakMs(), 20 * 60'000);
 }
