@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 // What the board asks of the desktop before it shows a reminder: whether the user is away on a
@@ -13,6 +14,8 @@ public:
     virtual bool OnBreak() = 0;
     // A prompt that falls due now waits.
     virtual bool HoldsPrompts() = 0;
+    // How long the natural break just ended lasted (when BreakEnded is told).
+    virtual std::int64_t LastBreakMs() const { return 0; }
 
     // Set by the board: the user is back from a natural break.
     std::function<void()> BreakEnded;

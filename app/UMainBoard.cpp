@@ -511,6 +511,8 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
     ImageTrain->hide();
     TrainPromptShown = 0;
     DogPromptShown = 0;
+    EndRun(false);
+    ClosePrompts(Record::Outcome::Ignored, false);
     TimerTrain.setEnabled(false);
     TimerDog.setEnabled(false);
     for (int i = SeqAtm; i <= SeqEnt; ++i)
@@ -526,6 +528,10 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
             panels[kind - 2]->show();
         HandleButtons(6);
         LastSequence = std::uint8_t(kind - 1);
+        runSequence_ = k.sequencer;
+        if (record_)
+            record_->SequenceStarted(k.sequencer, runFromPrompt_);
+        runFromPrompt_ = false;
         if (SequencerReady[k.sequencer])
             sequencers_[k.sequencer]->SetUp();
     } else if (kind == 6) {
@@ -537,6 +543,9 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         TopHeightMini();
         Form->setStayOnTop(true);
         TrainPromptShown = 1;
+        promptState_[0] = Shown;
+        if (record_)
+            record_->PromptShown(Record::Prompt::Training);
         if (ImageTrain->isEmpty())
             ImageTrain->setPicture(rt::designPicture(QStringLiteral(":/design/train.png")));
         ImageTrain->show();
@@ -551,6 +560,9 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         TopHeightMini();
         Form->setStayOnTop(true);
         DogPromptShown = 1;
+        promptState_[1] = Shown;
+        if (record_)
+            record_->PromptShown(Record::Prompt::Watchdog);
         if (ImageDog->isEmpty())
             ImageDog->setPicture(rt::designPicture(QStringLiteral(":/design/dog.png")));
         ImageDog->show();
@@ -714,6 +726,11 @@ void TFMainBoard::T1SetUp() {
     TrainLabel = QStringLiteral("Training: Inaktiv");
     TrainBegin = NowSeconds();
     TrainSpan = TrainPromptShown == 1 ? s.mSTr * 60 + s.sSTr : s.h1 * 3600 + s.m1 * 60 + s.s1;
+    if (promptState_[0] == Held) { // the countdown starts afresh before the prompt came
+        promptState_[0] = None;
+        if (record_)
+            record_->PromptClosed(Record::Prompt::Training, Record::Outcome::Dropped);
+    }
     if (s.T1On != 1)
         return;
     if (TrainPromptShown == 0) {
@@ -733,6 +750,11 @@ void TFMainBoard::T2SetUp() {
     DogLabel = QStringLiteral("     Wachhund: Inaktiv");
     DogBegin = NowSeconds();
     DogSpan = DogPromptShown == 1 ? s.mS * 60 + s.sS : s.h2 * 3600 + s.m2 * 60 + s.s2;
+    if (promptState_[1] == Held) {
+        promptState_[1] = None;
+        if (record_)
+            record_->PromptClosed(Record::Prompt::Watchdog, Record::Outcome::Dropped);
+    }
     if (s.T2On != 1)
         return;
     if (DogPromptShown == 0) {
@@ -786,8 +808,11 @@ void TFMainBoard::AttachPresence(Presence* presence) {
 }
 
 void TFMainBoard::BreakEnded() {
+    if (record_)
+        record_->NaturalBreak(presence_ ? presence_->LastBreakMs() : 0);
     if (TimeSwitchOn != 1 || RemindersPaused() || !Waiting())
         return;
+    ClosePrompts(Record::Outcome::Dropped, true);
     HandlePanels(0);
     SizeMode = Midi;
     HandleSize();
@@ -796,10 +821,13 @@ void TFMainBoard::BreakEnded() {
 }
 
 void TFMainBoard::PauseReminders(const QString& caption) {
+    if (record_ && !RemindersPaused())
+        record_->Paused(true);
     PauseCaption = caption;
     if (TimeSwitchOn != 1)
         return;
     if (Waiting()) {
+        ClosePrompts(Record::Outcome::Dropped, true);
         HandlePanels(0);
         SizeMode = Midi;
         HandleSize();
@@ -814,6 +842,8 @@ void TFMainBoard::ResumeReminders() {
     if (!RemindersPaused())
         return;
     PauseCaption.clear();
+    if (record_)
+        record_->Paused(false);
     // Waiting in the small window: the countdowns start afresh. A sequence still running starts
     // them when it ends.
     if (TimeSwitchOn == 1 && SizeMode == Mini && !Waiting()) {
@@ -828,6 +858,8 @@ void TFMainBoard::TimerTrainTimer() {
     TrainElapsed = Elapsed(NowSeconds(), TrainBegin);
     const bool due = TrainElapsed >= TrainSpan;
     const bool waits = PromptWaits(due && TrainPromptShown == 0);
+    if (waits)
+        NotePromptHeld(Record::Prompt::Training);
     TrainLabel = QStringLiteral("Training: ") +
                  (waits ? QStringLiteral("wartet") : CountdownText(TrainSpan - TrainElapsed));
     Form->setCaption(TrainLabel + DogLabel);
@@ -842,6 +874,7 @@ void TFMainBoard::TimerTrainTimer() {
         HandleButtons(7);
         TrainPromptShown = 0;
         DogPromptShown = 0;
+        ClosePrompts(Record::Outcome::Ignored, false);
         T1SetUp();
         T2SetUp();
     } else {
@@ -858,6 +891,8 @@ void TFMainBoard::TimerDogTimer() {
     DogElapsed = Elapsed(NowSeconds(), DogBegin);
     const bool due = DogElapsed >= DogSpan;
     const bool waits = PromptWaits(due && DogPromptShown == 0);
+    if (waits)
+        NotePromptHeld(Record::Prompt::Watchdog);
     DogLabel = QStringLiteral("     Wachhund: ") +
                (waits ? QStringLiteral("wartet") : CountdownText(DogSpan - DogElapsed));
     Form->setCaption(TrainLabel + DogLabel);
@@ -897,7 +932,39 @@ void TFMainBoard::SequenceButtonClick(std::uint8_t kind) {
     if (SizeMode == Mini)
         HandleSize();
     SuggestionShown = 0;
+    // A sequence started while a prompt is on the screen follows it.
+    runFromPrompt_ = promptState_[0] == Shown || promptState_[1] == Shown;
+    ClosePrompts(Record::Outcome::Followed, false);
     HandlePanels(kind);
+}
+
+void TFMainBoard::EndRun(bool toTheEnd) {
+    if (runSequence_ < 0)
+        return;
+    runSequence_ = -1;
+    if (record_)
+        record_->SequenceEnded(toTheEnd);
+}
+
+void TFMainBoard::NotePromptHeld(Record::Prompt prompt) {
+    PromptState& state = promptState_[size_t(prompt)];
+    if (state != None)
+        return; // told once per prompt, not on every tick it waits
+    state = Held;
+    if (record_)
+        record_->PromptHeld(prompt);
+}
+
+// Shown prompts (and with `heldToo` those still waiting) go, as `outcome`.
+void TFMainBoard::ClosePrompts(Record::Outcome outcome, bool heldToo) {
+    for (size_t i = 0; i < promptState_.size(); ++i) {
+        PromptState& state = promptState_[i];
+        if (state == Shown || (heldToo && state == Held)) {
+            state = None;
+            if (record_)
+                record_->PromptClosed(Record::Prompt(i), outcome);
+        }
+    }
 }
 
 void TFMainBoard::SBCloseClick() {

@@ -2,6 +2,7 @@
 
 #include "app/BoardWindows.h"
 #include "app/Presence.h"
+#include "app/Record.h"
 #include "app/Sequencer.h"
 #include "runtime/Clock.h"
 #include "runtime/Controls.h"
@@ -68,6 +69,11 @@ public:
 
     // What the desktop tells of its user; without it every prompt comes when it falls due.
     void AttachPresence(Presence* presence);
+
+    // Where the board tells what happens (sequences, prompts, breaks); none: nobody is told.
+    void AttachRecord(Record* record) { record_ = record; }
+    // The running sequence has come to its end (its last step, before it returns to idle).
+    void SequenceCompleted() { EndRun(true); }
 
     // ---- start-up
     void FormCreate();
@@ -216,6 +222,10 @@ private:
     void DropAhead(const QString& programPath);
     void PictureReady(const QString& programPath);
     void FitSunset();
+    // What the record is told: a run ends, a prompt is held or goes.
+    void EndRun(bool toTheEnd);
+    void NotePromptHeld(Record::Prompt prompt);
+    void ClosePrompts(Record::Outcome outcome, bool heldToo);
 
     BoardContext ctx_;
     rt::PictureAhead ahead_;
@@ -224,4 +234,9 @@ private:
     BoardWindows* windows_ = nullptr;
     Presence* presence_ = nullptr;
     QHash<QString, QImage> icons_; // button glyphs, read once
+    Record* record_ = nullptr;
+    int runSequence_ = -1;       // the sequence running, -1 none
+    bool runFromPrompt_ = false; // the next start follows a prompt
+    enum PromptState : std::uint8_t { None, Held, Shown };
+    std::array<PromptState, 2> promptState_{None, None}; // training, watchdog
 };

@@ -73,8 +73,10 @@ void Awareness::cameBack(Away& away) {
     const std::int64_t from = absenceFrom_;
     absenceFrom_ = -1;
     if (rules_.naturalBreak && from >= 0 && clock_.nowMs() - from >= rules_.naturalBreakMs &&
-        BreakEnded)
+        BreakEnded) {
+        lastBreakMs_ = clock_.nowMs() - from;
         BreakEnded();
+    }
 }
 
 // A sleep as long as a natural break, noticed by the clocks alone: it is one, just ended.
@@ -82,11 +84,13 @@ bool Awareness::sleptThrough() {
     const std::int64_t asleep = asleepMs_();
     const std::int64_t slept = asleep - asleepSeen_;
     asleepSeen_ = asleep;
+    lastSleptMs_ = slept;
     return slept >= rules_.naturalBreakMs;
 }
 
 bool Awareness::OnBreak() {
     if (sleptThrough() && rules_.naturalBreak && absenceFrom_ < 0) {
+        lastBreakMs_ = lastSleptMs_;
         // Told after the tick that asked: the board starts its countdowns afresh then.
         QTimer::singleShot(0, &calls_, [this] {
             if (BreakEnded)

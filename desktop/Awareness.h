@@ -45,6 +45,7 @@ public:
 
     bool OnBreak() override;
     bool HoldsPrompts() override;
+    std::int64_t LastBreakMs() const override { return lastBreakMs_; }
 
     // Whether any source of each kind works on this desktop, and which: for the settings.
     QString awayName() const;
@@ -75,6 +76,8 @@ private:
     std::vector<std::unique_ptr<Away>> away_;
     std::vector<Hold> holds_;
     std::int64_t absenceFrom_ = -1; // earliest leave of the absence under way
+    std::int64_t lastBreakMs_ = 0;  // the length of the last natural break
+    std::int64_t lastSleptMs_ = 0;  // the machine's last sleep, as sleptThrough() saw it
     QObject calls_;                 // what is told after the question that found it
 };
 

@@ -87,6 +87,10 @@ DesktopUnit::~DesktopUnit() {
     parts_->board.AttachPresence(nullptr);
 }
 
+desk::BoardMenu& DesktopUnit::Menu() {
+    return parts_->menu;
+}
+
 void DesktopUnit::ShowMoreSettings(QWidget* parent) {
     Parts& p = *parts_;
     const desk::Awareness& a = p.awareness;

@@ -4,6 +4,9 @@
 
 class QWidget;
 class TFMainBoard;
+namespace desk {
+class BoardMenu;
+} // namespace desk
 namespace rt {
 class Clock;
 class ErrorReport;
@@ -21,6 +24,8 @@ public:
 
     // Opens the window "Weitere Einstellungen" (modal) over `parent`, the board when none.
     void ShowMoreSettings(QWidget* parent = nullptr);
+    // The board's context menu, for entries of other parts of the program.
+    desk::BoardMenu& Menu();
 
 private:
     struct Parts;

@@ -3,6 +3,7 @@
 #include "info/UHilfe.h"
 #include "info/UImpressum.h"
 #include "program/Desktop.h"
+#include "program/History.h"
 #include "runtime/Application.h"
 #include "runtime/Clock.h"
 #include "runtime/DataFiles.h"
@@ -139,6 +140,7 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
 
     DesktopUnit desktop(board, clock, report);
     windows.moreSettings = [&desktop](QWidget* parent) { desktop.ShowMoreSettings(parent); };
+    HistoryUnit history(board, clock, report, desktop.Menu());
 
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };

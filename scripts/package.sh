@@ -44,7 +44,7 @@ want_sounds=$(find data/Sound -type f -name '*.wav' | wc -l)
     status=1
 }
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libjpeg62-turbo libsndfile1 libpulse0 fonts-dejavu-core qt6-translations-l10n; do
+for d in libqt6widgets6 libjpeg62-turbo libsndfile1 libpulse0 libsqlite3-0 fonts-dejavu-core qt6-translations-l10n; do
     [[ "$depends" == *"$d"* ]] || { echo "package: does not depend on $d" >&2; status=1; }
 done
 

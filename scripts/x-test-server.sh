@@ -8,6 +8,7 @@
 # Printed on stdout (everything else goes to stderr or the log file):
 #   export DISPLAY=:<n>   export QUILLET_X_PIDS="<xvfb pid> <openbox pid>"
 #   export QUILLET_X_DIR=<fresh folder with the logs>
+#   export XDG_DATA_HOME=<a folder in it>   (the program's record stays out of the user's home)
 set -euo pipefail
 
 if [[ "${1:-}" == stop ]]; then
@@ -73,3 +74,5 @@ fi
 printf 'export DISPLAY=%q\n' ":$display"
 printf 'export QUILLET_X_PIDS=%q\n' "$xpid $wpid"
 printf 'export QUILLET_X_DIR=%q\n' "$dir"
+mkdir -p "$dir/data"
+printf 'export XDG_DATA_HOME=%q\n' "$dir/data"

@@ -67,6 +67,7 @@ bool CountTick(TFMainBoard& board, const Journey& journey, CountState state, std
 }
 
 void FinishSequence(TFMainBoard& board) {
+    board.SequenceCompleted();
     board.PKino->hide();
     board.HandlePanels(0);
     if (board.TimeSwitchOn == 1) {

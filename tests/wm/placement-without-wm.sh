@@ -49,7 +49,7 @@ fail() {
 mkdir -p "$work/config/quillet" "$work/runtime"
 chmod 0700 "$work/runtime"
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 >"$work/config/quillet/User.dat"
-XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
     >"$work/quillet.log" 2>&1 &
 pid=$!
 

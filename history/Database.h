@@ -1,0 +1,62 @@
+#pragma once
+
+#include "history/Entries.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace hist {
+
+// The file verlauf.sqlite: one table per kind of row, each row written in a transaction of its
+// own. The schema carries its version (user_version) and is brought forward on opening.
+class Database {
+public:
+    static constexpr int kVersion = 2;
+
+    struct Opening {
+        std::unique_ptr<Database> database; // none: the program goes on without a record
+        QString problem;                    // for the user, in German; empty when all went well
+        QString keptAside;                  // where a damaged file was put
+    };
+    // Opens (or creates) the record at `path`. A damaged file is renamed to
+    // `path`.beschaedigt-<today> and a new record begun; it is never deleted.
+    static Opening open(const QString& path, const QDate& today = QDate::currentDate());
+    // The default place: $XDG_DATA_HOME/quillet/verlauf.sqlite.
+    static QString standardPath();
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Each is one transaction; false when it failed (lastError() tells why, in German).
+    bool add(const Run& run);
+    bool add(const PromptRow& prompt);
+    bool add(const BreakRow& pause);
+    QString lastError() const { return lastError_; }
+
+    // The whole record, each kind in the order it happened.
+    Entries readAll();
+    int version();
+
+    // The steps from one version to the next; step i brings version i to i + 1.
+    static const char* const* migrations();
+
+private:
+    explicit Database(sqlite3* db) : db_(db) {}
+    QString prepare(); // what went wrong, empty when nothing did
+    bool step(sqlite3_stmt* statement);
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* addRun_ = nullptr;
+    sqlite3_stmt* addPrompt_ = nullptr;
+    sqlite3_stmt* addBreak_ = nullptr;
+    QString lastError_;
+};
+
+} // namespace hist

@@ -1,0 +1,53 @@
+#include "program/History.h"
+
+#include "app/UMainBoard.h"
+#include "desktop/Pause.h"
+#include "history/Database.h"
+#include "history/HistoryWindow.h"
+#include "history/Recorder.h"
+
+#include <QDate>
+#include <QShortcut>
+
+struct HistoryUnit::Parts {
+    Parts(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report)
+        : board(board), recorder(clock, report) {}
+    TFMainBoard& board;
+    hist::Recorder recorder;
+    std::unique_ptr<QShortcut> key; // Ctrl+H on the board
+};
+
+HistoryUnit::HistoryUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report,
+                         desk::BoardMenu& menu)
+    : parts_(std::make_unique<Parts>(board, clock, report)) {
+    Parts& p = *parts_;
+    hist::Database::Opening opening = hist::Database::open(hist::Database::standardPath());
+    // Told once the board's event loop runs: the report queues it.
+    if (!opening.problem.isEmpty())
+        report.tell(opening.problem);
+    p.recorder.setDatabase(std::move(opening.database));
+    board.AttachRecord(&p.recorder);
+    menu.addEntry(QStringLiteral("Verlauf …"), [this] { ShowHistory(); });
+    p.key = std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key_H), board.Form);
+    p.key->setContext(Qt::WindowShortcut);
+    QObject::connect(p.key.get(), &QShortcut::activated, board.Form, [this] { ShowHistory(); });
+}
+
+HistoryUnit::~HistoryUnit() {
+    parts_->board.AttachRecord(nullptr);
+}
+
+void HistoryUnit::ShowHistory() {
+    Parts& p = *parts_;
+    p.recorder.flush(); // what happened a moment ago is in the chart too
+    hist::Entries entries;
+    if (hist::Database* db = p.recorder.database())
+        entries = db->readAll();
+    hist::HistoryWindow window(std::move(entries), QDate::currentDate(), p.board.Form);
+    if (p.board.Form->stayOnTop())
+        window.setWindowFlag(Qt::WindowStaysOnTopHint);
+    window.exec();
+    // The program is ending (a logout): the window closes as its close button would.
+    if (window.isVisible())
+        window.done(QDialog::Rejected);
+}
