@@ -215,8 +215,8 @@ HistoryWindow::HistoryWindow(Entries entries, const QDate& today, QWidget* paren
     } else {
         chart_ = new BarChart(lastDays(entries_, today), this);
         layout->addWidget(chart_, 1);
-        auto* prompts =
-            new QLabel(QStringLiteral("Unter jedem Tag: Erinnerungen befolgt / ignoriert."), this);
+        auto* prompts = new QLabel(
+            QStringLiteral("Unter jedem Tag: Trainingsaufforderungen befolgt / ignoriert."), this);
         prompts->setFont(scaled(prompts->font(), 0.92));
         layout->addWidget(prompts);
         week_ = new QLabel(weekSentence(compareWeeks(entries_, today)), this);

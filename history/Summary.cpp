@@ -46,8 +46,10 @@ std::vector<Day> lastDays(const Entries& entries, const QDate& today, int count)
     for (const Run& r : entries.runs)
         if (Day* d = dayOf(r.started); d && r.sequence >= 0 && r.sequence < 4)
             d->seconds[size_t(r.sequence)] += r.seconds;
+    // The watchdog's prompt is a short break of its own, with no button to follow it by: only the
+    // training prompts are followed or ignored.
     for (const PromptRow& p : entries.prompts)
-        if (Day* d = dayOf(p.at)) {
+        if (Day* d = dayOf(p.at); d && p.kind == 0) {
             d->followed += p.outcome == 1;
             d->ignored += p.outcome == 2;
         }
@@ -87,7 +89,7 @@ QString dayDescription(const Day& day) {
     QString text = minutesText(day.totalSeconds());
     if (!parts.isEmpty())
         text += QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
-    return text + QStringLiteral("; Erinnerungen befolgt %1, ignoriert %2")
+    return text + QStringLiteral("; Trainingsaufforderungen befolgt %1, ignoriert %2")
                       .arg(day.followed)
                       .arg(day.ignored);
 }

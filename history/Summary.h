@@ -39,8 +39,8 @@ Weeks compareWeeks(const Entries& entries, const QDate& today);
 // "Diese Woche 42 Minuten, letzte Woche 35 Minuten."
 QString weekSentence(const Weeks& weeks);
 
-// What a screen reader says of a day's bar: "12 Minuten: Atemübungen 3, ...; Erinnerungen
-// befolgt 2, ignoriert 1".
+// What a screen reader says of a day's bar: "12 Minuten (Atemübungen 3, ...);
+// Trainingsaufforderungen befolgt 2, ignoriert 1".
 QString dayDescription(const Day& day);
 QString dayName(const QDate& date); // "Di. 8.12."
 

@@ -45,7 +45,7 @@ TEST(HistoryWindow, BarsShowEachDayTodayAtTheRightAndTellTheirNumbers) {
     EXPECT_EQ(today->accessibleName(), QStringLiteral("Heute, Mi. 9.12."));
     EXPECT_EQ(today->accessibleDescription(),
               QStringLiteral("20 Minuten (Atemübungen 10, Entspannungsübungen 10); "
-                             "Erinnerungen befolgt 1, ignoriert 2"));
+                             "Trainingsaufforderungen befolgt 1, ignoriert 1"));
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(chart);
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->role(), QAccessible::Table);
