@@ -309,7 +309,12 @@ void Form::setBounds(int left, int top, int width, int height) {
 }
 
 void Form::centreOn(int screenWidth, int screenHeight) {
-    setBounds((screenWidth - width_) / 2, (screenHeight - height_) / 2, width_, height_);
+    centreOn(QRect(0, 0, screenWidth, screenHeight));
+}
+
+void Form::centreOn(const QRect& area) {
+    setBounds(area.x() + (area.width() - width_) / 2, area.y() + (area.height() - height_) / 2,
+              width_, height_);
 }
 
 // The client area goes where the outer rectangle minus the frame says. Qt's own placement of a
