@@ -541,10 +541,11 @@ void TFMainBoard::FitSunset() {
     if (sunset->isEmpty() || sunset->pictureName() != QLatin1String(kSunset))
         return;
     const QSize held = sunset->bitmap().size();
+    const QSize shown = sunset->shownSize(); // in the screen's pixels
     if (!sunset->reduced()) {
-        if (sunset->width() * 2 <= held.width() && sunset->height() * 2 <= held.height())
+        if (shown.width() * 2 <= held.width() && shown.height() * 2 <= held.height())
             sunset->keepAtShownSize();
-    } else if (sunset->width() > held.width() || sunset->height() > held.height()) {
+    } else if (shown.width() > held.width() || shown.height() > held.height()) {
         ShowAhead(sunset, QString::fromLatin1(kSunset));
     }
 }
