@@ -1,6 +1,8 @@
 #include "support/BoardFixture.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 
 // On a screen scaled to 200 % (the test entry "drawing_at_200_percent" runs these with
 // QT_SCALE_FACTOR=2; at any other scale they skip).
@@ -81,4 +83,22 @@ TEST_F(AtTwiceTheResolution, TheBoardKeepsItsSizesInLogicalPixels) {
     ASSERT_EQ(board->SizeMode, Maxi);
     EXPECT_EQ(board->Form->size(), QSize(1920, 1080));
     EXPECT_EQ(board->PSButtons->geometry(), QRect(1920 - 335 - 2, 1080 - 39, 335, 39));
+}
+
+// Under a window manager at 200 % (run by tests/wm/settings-window.sh): the frame the window
+// manager tells before a window is shown counts in logical pixels, as the frame Qt reads once
+// the window is framed; else the window is first placed with a frame twice as large.
+TEST(FrameOnAScaledDesktop, FrameToldAheadIsTheOneQtReads) {
+    if (qEnvironmentVariableIsEmpty("QUILLET_WM_DESKTOP") || qApp->devicePixelRatio() != 2.0)
+        GTEST_SKIP() << "needs a window manager and QT_SCALE_FACTOR=2";
+    rt::Form form;
+    form.setBounds(100, 100, 400, 300);
+    const QMargins told = form.frameMargins();
+    form.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (form.windowHandle()->frameMargins().isNull() && waited.elapsed() < 8000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_FALSE(form.windowHandle()->frameMargins().isNull()) << "never framed";
+    EXPECT_EQ(told, form.windowHandle()->frameMargins());
 }
