@@ -76,12 +76,16 @@ TFMainBoard::TFMainBoard(BoardContext context)
     Q_INIT_RESOURCE(design); // the window's own pictures, linked in from a static library
     ahead_.onReady = [this](const QString& programPath) { PictureReady(programPath); };
     CreateControls();
+    if (ctx_.screens)
+        ctx_.screens->Changed = [this] { MonitorsChanged(); };
     TimerStart.onTimer = [this] { TimerStartTimer(); };
     TimerTrain.onTimer = [this] { TimerTrainTimer(); };
     TimerDog.onTimer = [this] { TimerDogTimer(); };
 }
 
 TFMainBoard::~TFMainBoard() {
+    if (ctx_.screens)
+        ctx_.screens->Changed = nullptr;
     delete Form;
 }
 
@@ -248,6 +252,7 @@ void TFMainBoard::FormCreate() {
 
     ScreenWidth = std::uint16_t(ctx_.screenWidth);
     ScreenHeight = std::uint16_t(ctx_.screenHeight + 1);
+    FollowMonitor(QRect()); // the primary monitor
 
     ToFullScreen();
     SizeMode = Maxi;
@@ -255,8 +260,8 @@ void TFMainBoard::FormCreate() {
     LStart->move(RoundEven((WindowWidth() - LStart->width()) / 2.0),
                  RoundEven((WindowHeight() - LStart->height()) / 2.0));
 
-    MiniTop = RoundEven((WindowHeight() - kBarHeight) / 2.0);
-    MiniLeft = RoundEven((WindowWidth() - kBarWidth) / 2.0);
+    MiniTop = ScreenTop + RoundEven((WindowHeight() - kBarHeight) / 2.0);
+    MiniLeft = ScreenLeft + RoundEven((WindowWidth() - kBarWidth) / 2.0);
 
     ImageDog->move(0, 0);
     ImageTrain->move(0, 0);
@@ -409,14 +414,51 @@ int TFMainBoard::ScreenBottom() const {
 }
 
 void TFMainBoard::CentreOnScreen() {
-    Form->centreOn(ScreenWidth, ScreenBottom());
+    Form->centreOn(QRect(ScreenLeft, ScreenTop, ScreenWidth, ScreenBottom()));
 }
 
 void TFMainBoard::ToFullScreen() {
-    Form->setBounds(0, 0, ScreenWidth, ScreenBottom());
+    Form->setBounds(ScreenLeft, ScreenTop, ScreenWidth, ScreenBottom());
+}
+
+// On a desk with several monitors the board grows, shrinks and prompts on the monitor it is on
+// (where the user dragged it); a single screen lies at 0,0.
+void TFMainBoard::FollowMonitor(const QRect& window) {
+    if (!ctx_.screens)
+        return;
+    const QRect m = ctx_.screens->MonitorOf(window);
+    if (m.isEmpty())
+        return;
+    ScreenLeft = m.x();
+    ScreenTop = m.y();
+    ScreenWidth = std::uint16_t(m.width());
+    ScreenHeight = std::uint16_t(m.height() + 1);
+}
+
+QRect TFMainBoard::WindowRect() const {
+    return {Form->left(), Form->top(), WindowWidth(), WindowHeight()};
+}
+
+QRect TFMainBoard::Monitor() {
+    FollowMonitor(WindowRect());
+    return {ScreenLeft, ScreenTop, ScreenWidth, ScreenBottom()};
+}
+
+void TFMainBoard::MonitorsChanged() {
+    FollowMonitor(WindowRect());
+    if (SizeMode == Maxi && Form->border() == rt::Form::Border::None) {
+        ToFullScreen();
+        SetSizes();
+        return;
+    }
+    KeepOnScreen(Form->left(), Form->top());
+    // The next prompt comes where the small window is now.
+    if (SizeMode == Mini)
+        RememberSmallWindowPlace();
 }
 
 void TFMainBoard::HandleSize() {
+    FollowMonitor(WindowRect());
     switch (SizeMode) {
     case Maxi:
         Form->setBorder(rt::Form::Border::Dialog);
@@ -449,19 +491,29 @@ void TFMainBoard::TopHeightMini() {
     if (TimeSwitchOn == 1) {
         top = MiniTop;
         left = MiniLeft;
+        FollowMonitor(QRect(left, top, WindowWidth(), WindowHeight()));
     } else {
+        FollowMonitor(WindowRect());
         CentreOnScreen();
         top = Form->top();
         left = Form->left();
     }
-    if (ScreenBottom() - WindowHeight() < top)
-        top = ScreenBottom() - WindowHeight();
-    if (top < 0)
-        top = 0;
-    if (ScreenWidth - WindowWidth() < left)
-        left = ScreenWidth - WindowWidth();
-    if (left < 0)
-        left = 0;
+    KeepOnScreen(left, top);
+}
+
+// Bottom and right edges first, then top and left: a window larger than the monitor ends at its
+// top left corner.
+void TFMainBoard::KeepOnScreen(int left, int top) {
+    const int bottom = ScreenTop + ScreenBottom();
+    const int right = ScreenLeft + ScreenWidth;
+    if (bottom - WindowHeight() < top)
+        top = bottom - WindowHeight();
+    if (top < ScreenTop)
+        top = ScreenTop;
+    if (right - WindowWidth() < left)
+        left = right - WindowWidth();
+    if (left < ScreenLeft)
+        left = ScreenLeft;
     Form->setBounds(left, top, WindowWidth(), WindowHeight());
 }
 
@@ -492,10 +544,11 @@ void TFMainBoard::FitSunset() {
     if (sunset->isEmpty() || sunset->pictureName() != QLatin1String(kSunset))
         return;
     const QSize held = sunset->bitmap().size();
+    const QSize shown = sunset->shownSize(); // in the screen's pixels
     if (!sunset->reduced()) {
-        if (sunset->width() * 2 <= held.width() && sunset->height() * 2 <= held.height())
+        if (shown.width() * 2 <= held.width() && shown.height() * 2 <= held.height())
             sunset->keepAtShownSize();
-    } else if (sunset->width() > held.width() || sunset->height() > held.height()) {
+    } else if (shown.width() > held.width() || shown.height() > held.height()) {
         ShowAhead(sunset, QString::fromLatin1(kSunset));
     }
 }

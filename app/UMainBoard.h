@@ -3,6 +3,7 @@
 #include "app/BoardWindows.h"
 #include "app/Presence.h"
 #include "app/Record.h"
+#include "app/Screens.h"
 #include "app/Sequencer.h"
 #include "runtime/Clock.h"
 #include "runtime/Controls.h"
@@ -32,7 +33,8 @@ enum : std::uint8_t { Maxi = 1, Midi = 2, Mini = 3 };
 enum SequencerIndex { SeqAtm = 0, SeqYog = 1, SeqAug = 2, SeqEnt = 3 };
 
 // What the board is given: the clock, the narration player, the error report, where the data
-// lives, the settings and the screen.
+// lives, the settings and the screen: the primary monitor's size, and the monitors to ask which
+// one the board is on (without them, the board keeps to a single screen at 0,0 of that size).
 struct BoardContext {
     rt::Clock& clock;
     rt::NarrationPlayer& player;
@@ -43,6 +45,7 @@ struct BoardContext {
     int screenHeight;
     // Tests decode the intro's pictures by hand; the program on a worker thread.
     rt::PictureAhead::Worker pictureWorker = rt::PictureAhead::Worker::Thread;
+    Screens* screens = nullptr;
 };
 
 // The main window: the start animation, the picture areas the sequences fill, the instruction
@@ -86,6 +89,12 @@ public:
     void SetSizes();
     void HandlePanels(std::uint8_t kind);
     void HandleButtons(std::uint8_t code);
+    // A monitor came, went or changed: the board stays on the monitor that holds most of it, or
+    // goes to the primary monitor where none holds any of it.
+    void MonitorsChanged();
+    // The monitor the board is on now, without the extra pixel of ScreenHeight: the windows
+    // opened over the board are centred on it.
+    QRect Monitor();
 
     // ---- training reminder and watchdog
     void T1SetUp();
@@ -177,6 +186,9 @@ public:
     rt::Timer TimerDog{1000};
 
     // ---- board state
+    // The monitor the board is on: its top left corner and its size.
+    std::int32_t ScreenLeft = 0;
+    std::int32_t ScreenTop = 0;
     std::uint16_t ScreenWidth = 0;
     std::uint16_t ScreenHeight = 0; // the screen height plus one
     std::uint8_t SizeMode = Maxi;
@@ -211,6 +223,11 @@ private:
     int ScreenBottom() const;
     void CentreOnScreen();
     void ToFullScreen();
+    // Takes the size and place of the monitor that holds most of `window` (in screen coordinates).
+    void FollowMonitor(const QRect& window);
+    QRect WindowRect() const;
+    // Places the window at left, top, moved back inside the monitor where it would stick out.
+    void KeepOnScreen(int left, int top);
     void HideHint();
     void SequenceButtonClick(std::uint8_t kind);
     void RememberSmallWindowPlace();

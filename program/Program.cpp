@@ -1,5 +1,6 @@
 #include "program/Program.h"
 #include "app/UMainBoard.h"
+#include "desktop/Screens.h"
 #include "info/UHilfe.h"
 #include "info/UImpressum.h"
 #include "program/Desktop.h"
@@ -60,7 +61,7 @@ public:
 private:
     void prepare(rt::Form* form) {
         form->setStayOnTop(board_.Form->stayOnTop());
-        form->centreOn(board_.ScreenWidth, board_.ScreenHeight - 1);
+        form->centreOn(board_.Monitor());
     }
 
     TFMainBoard& board_;
@@ -119,10 +120,11 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     daten.onProblem = [&report](const QString& text) { report.tell(text); };
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    desk::QtScreens monitors;
 
     // The board first: its creation runs before any other window exists.
-    TFMainBoard board(
-        BoardContext{clock, player, report, files, daten, screen.width(), screen.height()});
+    TFMainBoard board(BoardContext{clock, player, report, files, daten, screen.width(),
+                                   screen.height(), rt::PictureAhead::Worker::Thread, &monitors});
     report.setParent(board.Form);
     board.FormCreate();
 

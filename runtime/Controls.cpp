@@ -125,10 +125,15 @@ void Image::setPicture(QImage image, const QString& name) {
     bitmapChanged();
 }
 
+QSize Image::shownSize() const {
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
 void Image::keepAtShownSize() {
-    if (bitmap_.isNull() || bitmap_.size() == size() || width() < 1 || height() < 1)
+    const QSize shown = shownSize();
+    if (bitmap_.isNull() || bitmap_.size() == shown || width() < 1 || height() < 1)
         return;
-    bitmap_ = bitmap_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    bitmap_ = bitmap_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     reduced_ = true;
     bitmapChanged();
 }
@@ -171,21 +176,26 @@ void Image::paintEvent(QPaintEvent* event) {
     if (bitmap_.isNull() || width() <= 0 || height() <= 0)
         return;
     QPainter p(this);
+    // On a scaled screen the picture is drawn into the screen's pixels from the bitmap itself,
+    // smoothly wherever the two sizes differ.
+    const QSize shown = shownSize();
     if (!transparent_) {
         // Scaled while painting, and only where the control is repainted: a copy at the
         // control's size would be made again after every change of the bitmap.
         p.setClipRect(event->rect());
-        p.setRenderHint(QPainter::SmoothPixmapTransform, bitmap_.size() != size());
+        p.setRenderHint(QPainter::SmoothPixmapTransform, bitmap_.size() != shown);
         p.drawImage(rect(), bitmap_);
         return;
     }
-    if (scaled_.isNull() || scaled_.size() != size()) {
+    if (scaled_.isNull() || scaled_.size() != shown) {
         const QImage source = keyOutBottomLeft(bitmap_);
-        scaled_ = source.size() == size()
+        scaled_ = source.size() == shown
                       ? source
-                      : source.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                      : source.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    p.drawImage(event->rect(), scaled_, event->rect());
+    const qreal ratio = devicePixelRatioF();
+    const QRect r = event->rect();
+    p.drawImage(QRectF(r), scaled_, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
 }
 
 void Image::mouseMoveEvent(QMouseEvent*) {

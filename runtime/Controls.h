@@ -59,7 +59,8 @@ private:
     QFont captionFont_;
 };
 
-// Shows a bitmap stretched to its own size. The bitmap stays in memory as it was loaded, so the
+// Shows a bitmap stretched to its own size, drawn from the bitmap at the screen's resolution. The
+// bitmap stays in memory as it was loaded, so the
 // program can read and set its pixels and draw on it; call bitmapChanged() afterwards.
 class Image : public QWidget {
 public:
@@ -74,6 +75,9 @@ public:
     void keepAtShownSize();
     // The picture is held at the size it was shown, not as it was loaded.
     bool reduced() const { return reduced_; }
+    // The size the control shows its picture at, in the screen's own pixels (twice the control's
+    // size on a screen scaled to 200 %).
+    QSize shownSize() const;
     const QString& pictureName() const { return name_; }
     bool isEmpty() const { return bitmap_.isNull(); }
     // Direct access to the loaded bitmap.

@@ -273,7 +273,12 @@ bool Form::learnFrame() const {
         // left, right, top, bottom
         const auto told = property32(c, id, extents, XCB_ATOM_CARDINAL, 4);
         if (told.size() == 4) {
-            dialogFrame_ = QMargins(int(told[0]), int(told[2]), int(told[1]), int(told[3]));
+            // Told in the screen's pixels; the window is placed in logical ones (half as many on
+            // a screen scaled to 200 %), rounded as Qt rounds the frame it reads itself.
+            const qreal ratio = devicePixelRatioF();
+            const auto logical = [ratio](std::uint32_t pixels) { return qRound(pixels / ratio); };
+            dialogFrame_ =
+                QMargins(logical(told[0]), logical(told[2]), logical(told[1]), logical(told[3]));
             frameTold_ = true;
             return true;
         }
@@ -309,7 +314,12 @@ void Form::setBounds(int left, int top, int width, int height) {
 }
 
 void Form::centreOn(int screenWidth, int screenHeight) {
-    setBounds((screenWidth - width_) / 2, (screenHeight - height_) / 2, width_, height_);
+    centreOn(QRect(0, 0, screenWidth, screenHeight));
+}
+
+void Form::centreOn(const QRect& area) {
+    setBounds(area.x() + (area.width() - width_) / 2, area.y() + (area.height() - height_) / 2,
+              width_, height_);
 }
 
 // The client area goes where the outer rectangle minus the frame says. Qt's own placement of a

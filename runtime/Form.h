@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMargins>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -46,6 +47,8 @@ public:
     // The frame around the client area: none without border, else the window manager's.
     QMargins frameMargins() const;
     void centreOn(int screenWidth, int screenHeight);
+    // Centred in a rectangle of the screen (a monitor of several).
+    void centreOn(const QRect& area);
 
     // Shows the window modal to the whole program and returns when it closes (by the program or
     // by the user): a dialog of the window it was opened from, whose frame offers no minimise

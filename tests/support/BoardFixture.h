@@ -49,9 +49,9 @@ protected:
 
     // Runs the program entry's order: the board, its creation, then the sequencers.
     void create(int screenWidth = 1024, int screenHeight = 768) {
-        board = std::make_unique<TFMainBoard>(BoardContext{clock, player, report, files, daten,
-                                                           screenWidth, screenHeight,
-                                                           rt::PictureAhead::Worker::Manual});
+        board = std::make_unique<TFMainBoard>(
+            BoardContext{clock, player, report, files, daten, screenWidth, screenHeight,
+                         rt::PictureAhead::Worker::Manual, screens});
         board->FormCreate();
         for (int i = 0; i < 4; ++i)
             board->AttachSequencer(SequencerIndex(i), &sequencers[size_t(i)]);
@@ -87,5 +87,6 @@ protected:
     rt::DataFiles files{QStringList{QStringLiteral(QUILLET_SOURCE_DATA_DIR)}};
     UDaten daten;
     std::array<FakeSequencer, 4> sequencers;
+    Screens* screens = nullptr; // the monitors, where a test has several
     std::unique_ptr<TFMainBoard> board;
 };
