@@ -76,3 +76,7 @@ printf 'export QUILLET_X_PIDS=%q\n' "$xpid $wpid"
 printf 'export QUILLET_X_DIR=%q\n' "$dir"
 mkdir -p "$dir/data"
 printf 'export XDG_DATA_HOME=%q\n' "$dir/data"
+# No session or system bus of the user's desktop, and none autolaunched on this display (libdbus
+# would start one through dbus-launch, which outlives the test): a test that needs a bus starts
+# its own after this.
+printf 'export DBUS_SESSION_BUS_ADDRESS=disabled: DBUS_SYSTEM_BUS_ADDRESS=disabled:\n'
