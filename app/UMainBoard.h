@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -66,6 +67,9 @@ public:
 
     // What the desktop tells of its user; without it every prompt comes when it falls due.
     void AttachPresence(Presence* presence);
+    // Told whenever the buttons, a countdown or a prompt may have changed (several times in one
+    // change); whoever listens reads the state afresh.
+    std::function<void()> StateChanged;
 
     // ---- start-up
     void FormCreate();
