@@ -4,7 +4,8 @@
 # for by tests/desktop/mocks/status_watcher.py) records every reading of the item's properties
 # and of its menu over D-Bus. With "Im Panel statt im kleinen Fenster warten" on, the waiting
 # board goes to the panel, a prompt brings it back and the next wait takes it away again, a left
-# click (Activate) shows it; the menu pauses and resumes the reminders and ends the program.
+# click (Activate) shows it; the settings opened from the menu and closed leave the program
+# running; the menu pauses and resumes the reminders and ends the program.
 #   bash tests/wm/status-icon.sh <quillet binary>
 set -euo pipefail
 quillet=$(realpath "$1")
@@ -154,6 +155,38 @@ wait_until "$app" '[[ $(last "reading[\"icon22\"]") == "$waiting_icon" ]]' ||
     fail "the picture is not the waiting one again"
 finish
 
+menu_event() { # label
+    local id
+    id=$(last "menu_id('$1')")
+    [[ $id =~ ^[0-9]+$ ]] || { fail "no menu entry $1"; return; }
+    gdbus call --session --dest "$service" --object-path "$(last 'reading["menu_path"]')" \
+        --method com.canonical.dbusmenu.Event "$id" clicked '<0>' 0 >/dev/null
+}
+step "the settings window opens from the menu while the board waits in the panel"
+menu_event '_Einstellungen …'
+menue() { xdotool search --all --onlyvisible --pid "$app" --name '^Menue für' 2>/dev/null; }
+wait_until "$app" '[[ -n "$(menue)" ]]' || fail "the settings window did not open"
+finish
+window=$(menue | head -n 1)
+step "closing it, the last window on the screen, leaves the program waiting in the panel"
+closed=
+for _ in $(seq 20); do
+    timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null || true
+    # Never a key for the board: only while the settings window is the active one.
+    [[ "$(xdotool getactivewindow 2>/dev/null)" == "$window" ]] && xdotool key Escape
+    for _ in $(seq 30); do
+        [[ -z "$(menue)" ]] && closed=1 && break 2
+        sleep 0.1
+    done
+done
+[[ -n "$closed" ]] || fail "the settings window did not close"
+# The program still answers its panel after the close, so its event loop did not end.
+gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
+    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Status >/dev/null 2>&1 &&
+    kill -0 "$app" 2>/dev/null || fail "the program ended with its last window"
+[[ -z "$(windows_of "$app")" ]] || fail "the board came back on the screen"
+finish
+
 step "a left click shows the small window"
 gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
     --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
@@ -163,13 +196,6 @@ wait_until "$app" '[[ $(geometry_of "$board") == *" 335 42" ]]' ||
     fail "not the small window: $(geometry_of "$board")"
 finish
 
-menu_event() { # label
-    local id
-    id=$(last "menu_id('$1')")
-    [[ $id =~ ^[0-9]+$ ]] || { fail "no menu entry $1"; return; }
-    gdbus call --session --dest "$service" --object-path "$(last 'reading["menu_path"]')" \
-        --method com.canonical.dbusmenu.Event "$id" clicked '<0>' 0 >/dev/null
-}
 step "the reminders paused from the menu"
 menu_event '30 Minuten'
 wait_until "$app" '[[ $(last "reading[\"tooltip\"]") == "Erinnerungen: Pause bis "* ]]' ||
