@@ -84,23 +84,29 @@ desk::StatusView ViewOf(TFMainBoard& b) {
 
 struct DesktopUnit::Parts {
     Parts(TFMainBoard& board, rt::Clock& clock, desk::StatusActions actions)
-        : board(board), awareness(clock), pause({[this](const QString& caption) {
-                                                     this->board.PauseReminders(caption);
-                                                     icon.changed();
-                                                 },
-                                                 [this] {
-                                                     this->board.ResumeReminders();
-                                                     icon.changed();
-                                                 },
-                                                 [this](const QDateTime& end) {
-                                                     if (end == prefs.pausedUntil)
-                                                         return;
-                                                     prefs.pausedUntil = end;
-                                                     file.save(prefs);
-                                                 }}),
-          menu(board.Form, pause),
+        : board(board), awareness(clock), pause(PauseHooks()), menu(board.Form, pause),
           icon(
               clock, [&board] { return ViewOf(board); }, std::move(actions), pause) {}
+
+    // The pause stops and starts the board's countdowns, shows in the icon and is stored.
+    desk::Pause::Hooks PauseHooks() {
+        desk::Pause::Hooks hooks;
+        hooks.pause = [this](const QString& caption) {
+            board.PauseReminders(caption);
+            icon.changed();
+        };
+        hooks.resume = [this] {
+            board.ResumeReminders();
+            icon.changed();
+        };
+        hooks.store = [this](const QDateTime& end) {
+            if (end == prefs.pausedUntil)
+                return;
+            prefs.pausedUntil = end;
+            file.save(prefs);
+        };
+        return hooks;
+    }
 
     TFMainBoard& board;
     desk::PreferencesFile file;
