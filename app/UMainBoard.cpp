@@ -639,6 +639,8 @@ void TFMainBoard::SetGlyph(rt::SpeedButton* button, const QString& programPath) 
 }
 
 void TFMainBoard::HandleButtons(std::uint8_t code) {
+    if (StateChanged)
+        StateChanged();
     rt::SpeedButton* sequenceButtons[] = {SBAtmen, SBYoga, SBAugen, SBEntsp};
     switch (code) {
     case 0:
@@ -775,6 +777,8 @@ void TFMainBoard::HideHint() {
 // ---------------------------------------------------------------- training reminder and watchdog
 
 void TFMainBoard::T1SetUp() {
+    if (StateChanged)
+        StateChanged();
     const TSettings& s = Settings();
     TrainLabel = QStringLiteral("Training: Inaktiv");
     TrainBegin = NowSeconds();
@@ -799,6 +803,8 @@ void TFMainBoard::T1SetUp() {
 }
 
 void TFMainBoard::T2SetUp() {
+    if (StateChanged)
+        StateChanged();
     const TSettings& s = Settings();
     DogLabel = QStringLiteral("     Wachhund: Inaktiv");
     DogBegin = NowSeconds();

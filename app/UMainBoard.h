@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -72,6 +73,9 @@ public:
 
     // What the desktop tells of its user; without it every prompt comes when it falls due.
     void AttachPresence(Presence* presence);
+    // Told whenever the buttons, a countdown or a prompt may have changed (several times in one
+    // change); whoever listens reads the state afresh.
+    std::function<void()> StateChanged;
 
     // Where the board tells what happens (sequences, prompts, breaks); none: nobody is told.
     void AttachRecord(Record* record) { record_ = record; }

@@ -83,6 +83,17 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
                                                       "erscheint, sobald der Grund entfällt.")));
     layout->addWidget(holds);
 
+    // Where the board waits between reminders.
+    auto* panel = new QGroupBox(QStringLiteral("Panel"), this);
+    new QVBoxLayout(panel);
+    panel_ = holdBox(panel, QStringLiteral("Im &Panel statt im kleinen Fenster warten"),
+                     &Preferences::waitInPanel, offers.panel);
+    if (offers.panel)
+        panel->layout()->addWidget(
+            note(panel, QStringLiteral("Das Symbol im Panel zeigt, wann die nächste Erinnerung "
+                                       "kommt; ein Klick darauf zeigt das kleine Fenster.")));
+    layout->addWidget(panel);
+
     // What the program found here; text only, out of the way of the keyboard.
     auto* found = new QGroupBox(QStringLiteral("Auf diesem Desktop erkannt"), this);
     auto* foundLayout = new QFormLayout(found);
@@ -120,7 +131,8 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
     setTabOrder(minutes_, fullScreen_);
     setTabOrder(fullScreen_, doNotDisturb_);
     setTabOrder(doNotDisturb_, inhibitors_);
-    setTabOrder(inhibitors_, close_);
+    setTabOrder(inhibitors_, panel_);
+    setTabOrder(panel_, close_);
 }
 
 QCheckBox* MoreSettings::holdBox(QWidget* parent, const QString& text, bool Preferences::*member,

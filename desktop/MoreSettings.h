@@ -23,12 +23,14 @@ struct DesktopOffers {
     bool fullScreen = true;   // the active window's full-screen state
     bool doNotDisturb = true; // the desktop's "do not disturb"
     bool inhibitors = true;   // programs that keep the screen awake
+    bool panel = true;        // a panel that shows the program's icon
 };
 
 // The window "Weitere Einstellungen": natural breaks and their length, the three reasons for
-// holding a prompt, and what the program found on this desktop. Modal, operable by keyboard
-// alone (Enter and Escape close it). Every change goes into preferences() at once; when the
-// window closes, however it is closed, changed preferences are saved and handed to `changed`.
+// holding a prompt, the wait in the panel, and what the program found on this desktop. Modal,
+// operable by keyboard alone (Enter and Escape close it). Every change goes into preferences() at
+// once; when the window closes, however it is closed, changed preferences are saved and handed to
+// `changed`.
 class MoreSettings : public QDialog {
 public:
     // `detected` lists what was found, a line each: "Ruhezeit" → "GNOME"; an empty second part
@@ -49,6 +51,7 @@ public:
     QCheckBox* fullScreenBox() const { return fullScreen_; }
     QCheckBox* doNotDisturbBox() const { return doNotDisturb_; }
     QCheckBox* inhibitorsBox() const { return inhibitors_; }
+    QCheckBox* panelBox() const { return panel_; }
     QPushButton* closeButton() const { return close_; }
     // The lines of "Auf diesem Desktop erkannt", as shown: "Ruhezeit: GNOME".
     QStringList detectedLines() const;
@@ -70,6 +73,7 @@ private:
     QCheckBox* fullScreen_ = nullptr;
     QCheckBox* doNotDisturb_ = nullptr;
     QCheckBox* inhibitors_ = nullptr;
+    QCheckBox* panel_ = nullptr;
     QPushButton* close_ = nullptr;
     QList<QLabel*> detected_;
 };

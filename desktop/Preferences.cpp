@@ -31,6 +31,7 @@ const BoolKey kBoolKeys[] = {
     {"Hold/doNotDisturb", &Preferences::holdDoNotDisturb, "Nicht bei „Bitte nicht stören“"},
     {"Hold/screenKeptAwake", &Preferences::holdInhibitors,
      "Nicht stören, während der Bildschirm wach gehalten wird"},
+    {"Panel/waitInPanel", &Preferences::waitInPanel, "Im Panel statt im kleinen Fenster warten"},
 };
 
 struct IntKey {

@@ -21,6 +21,8 @@ struct Preferences {
     bool holdFullScreen = true;
     bool holdDoNotDisturb = true;
     bool holdInhibitors = true;
+    // With an icon in the desktop's panel, the board waits there instead of in its small window.
+    bool waitInPanel = false;
     // Reminders are paused until then; invalid when they are not paused.
     QDateTime pausedUntil;
 

@@ -5,11 +5,15 @@
 #include "desktop/MoreSettings.h"
 #include "desktop/Pause.h"
 #include "desktop/Preferences.h"
+#include "desktop/StatusIcon.h"
 #include "desktop/dbus/DBusSources.h"
 #include "desktop/x11/Connection.h"
 #include "desktop/x11/FullScreenHold.h"
 #include "desktop/x11/X11IdleSource.h"
+#include "runtime/EndSignals.h"
 #include "runtime/ErrorReport.h"
+
+#include <QApplication>
 
 namespace {
 
@@ -44,20 +48,65 @@ void AddSources(desk::Awareness& awareness, rt::Clock& clock) {
     }
 }
 
+// The board as the status icon shows it.
+desk::StatusView ViewOf(TFMainBoard& b) {
+    using S = desk::CountdownView::State;
+    desk::StatusView v;
+    v.timeSwitchOn = b.TimeSwitchOn == 1;
+    v.pauseCaption = b.PauseCaption;
+    const bool prompt = b.TrainPromptShown == 1 || b.DogPromptShown == 1;
+    // A sequence shows "back" on the close button, as the training prompt does.
+    if (b.CloseQuits == 0 && !prompt && b.LastSequence >= 1 && b.LastSequence <= 4)
+        v.sequence = b.LastSequence - 1;
+    const auto countdown = [&](bool on, bool shown, bool counting, std::int64_t begin,
+                               std::int32_t span) {
+        desk::CountdownView c;
+        if (!on || !v.timeSwitchOn)
+            c.state = S::Off;
+        else if (shown)
+            c.state = S::Prompt;
+        else if (counting)
+            c.state = S::Counting;
+        else if (prompt)
+            c.state = S::Stopped;
+        c.dueMs = (begin + span) * 1000;
+        return c;
+    };
+    v.train = countdown(b.Settings().T1On == 1, b.TrainPromptShown == 1, b.TimerTrain.enabled(),
+                        b.TrainBegin, b.TrainSpan);
+    v.dog = countdown(b.Settings().T2On == 1, b.DogPromptShown == 1, b.TimerDog.enabled(),
+                      b.DogBegin, b.DogSpan);
+    v.waitsSmall = v.timeSwitchOn && b.SizeMode == Mini && !prompt && v.sequence < 0;
+    return v;
+}
+
 } // namespace
 
 struct DesktopUnit::Parts {
-    Parts(TFMainBoard& board, rt::Clock& clock)
-        : board(board), awareness(clock),
-          pause({[&board](const QString& caption) { board.PauseReminders(caption); },
-                 [&board] { board.ResumeReminders(); },
-                 [this](const QDateTime& end) {
-                     if (end == prefs.pausedUntil)
-                         return;
-                     prefs.pausedUntil = end;
-                     file.save(prefs);
-                 }}),
-          menu(board.Form, pause) {}
+    Parts(TFMainBoard& board, rt::Clock& clock, desk::StatusActions actions)
+        : board(board), awareness(clock), pause(PauseHooks()), menu(board.Form, pause),
+          icon(
+              clock, [&board] { return ViewOf(board); }, std::move(actions), pause) {}
+
+    // The pause stops and starts the board's countdowns, shows in the icon and is stored.
+    desk::Pause::Hooks PauseHooks() {
+        desk::Pause::Hooks hooks;
+        hooks.pause = [this](const QString& caption) {
+            board.PauseReminders(caption);
+            icon.changed();
+        };
+        hooks.resume = [this] {
+            board.ResumeReminders();
+            icon.changed();
+        };
+        hooks.store = [this](const QDateTime& end) {
+            if (end == prefs.pausedUntil)
+                return;
+            prefs.pausedUntil = end;
+            file.save(prefs);
+        };
+        return hooks;
+    }
 
     TFMainBoard& board;
     desk::PreferencesFile file;
@@ -65,17 +114,22 @@ struct DesktopUnit::Parts {
     desk::Awareness awareness;
     desk::Pause pause;
     desk::BoardMenu menu;
+    desk::StatusIcon icon;
+    desk::PanelWait panelWait;
 };
 
 DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report)
-    : parts_(std::make_unique<Parts>(board, clock)) {
+    : parts_(std::make_unique<Parts>(board, clock, IconActions(board))) {
     Parts& p = *parts_;
     p.file.onProblem = [&report](const QString& text) { report.tell(text); };
     p.prefs = p.file.load();
     p.awareness.setRules(RulesOf(p.prefs));
     // The desktop is asked once the board's first frame is on the screen: a start waits for
     // no X server or D-Bus service.
-    board.Form->afterFirstFrame([&p, &clock] { AddSources(p.awareness, clock); });
+    board.Form->afterFirstFrame([this, &clock] {
+        AddSources(parts_->awareness, clock);
+        ShowIcon();
+    });
     board.AttachPresence(&p.awareness);
     p.menu.addEntry(QStringLiteral("Weitere Einstellungen …"), [this] { ShowMoreSettings(); });
     // A pause chosen before the last end of the program goes on until its end.
@@ -84,11 +138,70 @@ DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
 }
 
 DesktopUnit::~DesktopUnit() {
+    parts_->board.StateChanged = nullptr;
     parts_->board.AttachPresence(nullptr);
 }
 
 desk::BoardMenu& DesktopUnit::Menu() {
     return parts_->menu;
+}
+
+desk::StatusActions DesktopUnit::IconActions(TFMainBoard& board) {
+    const auto show = [this, &board] {
+        if (showBoard)
+            showBoard();
+        else
+            board.Form->bringToFront();
+    };
+    // While a window is open over the board (the settings, help, a message), the board waits
+    // for it: a command only brings that window to the front.
+    const auto command = [show](std::function<void()> what, bool thenShow) {
+        return [show, what, thenShow] {
+            if (rt::modalWindowInFront()) {
+                show();
+                return;
+            }
+            what();
+            if (thenShow)
+                show();
+        };
+    };
+    desk::StatusActions a;
+    a.sequence = {command([&board] { board.SBAtmenClick(); }, true),
+                  command([&board] { board.SBYogaClick(); }, true),
+                  command([&board] { board.SBAugenClick(); }, true),
+                  command([&board] { board.SBEntspClick(); }, true)};
+    a.timeSwitch = command([&board] { board.SBWeckerClick(); }, false);
+    a.show = show;
+    a.settings = command([&board] { board.SBMenueClick(); }, false);
+    a.help = command([&board] { board.SBHilfeClick(); }, false);
+    a.quit = [this, &board] {
+        if (endProgram)
+            endProgram();
+        else
+            board.Form->close();
+    };
+    return a;
+}
+
+// Where the desktop has a panel for icons: the icon follows the board, and, when the user chose
+// so, the waiting board goes there instead of into its small window.
+void DesktopUnit::ShowIcon() {
+    Parts& p = *parts_;
+    if (!desk::StatusIcon::panelAvailable())
+        return;
+    // The board may be hidden in the panel while a window of its own opens and closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    p.board.StateChanged = [&p] { p.icon.changed(); };
+    p.icon.onUpdate = [&p](const desk::StatusView& view) {
+        rt::Form* form = p.board.Form;
+        const bool inPanel = p.prefs.waitInPanel && p.icon.inPanel();
+        if (p.panelWait.hideNow(p.prefs.waitInPanel, p.icon.inPanel(), view.waitsSmall))
+            form->hide();
+        else if (form->isHidden() && (!view.waitsSmall || !inPanel))
+            form->show(); // a prompt, a sequence, or the panel has gone
+    };
+    p.icon.show();
 }
 
 void DesktopUnit::ShowMoreSettings(QWidget* parent) {
@@ -99,11 +212,13 @@ void DesktopUnit::ShowMoreSettings(QWidget* parent) {
     offers.fullScreen = !a.holdName(desk::HoldKind::FullScreen).isEmpty();
     offers.doNotDisturb = !a.holdName(desk::HoldKind::DoNotDisturb).isEmpty();
     offers.inhibitors = !a.holdName(desk::HoldKind::Inhibitor).isEmpty();
+    offers.panel = p.icon.inPanel();
     const QList<QPair<QString, QString>> detected{
         {QStringLiteral("Abwesenheit"), a.awayName()},
         {QStringLiteral("Vollbild"), a.holdName(desk::HoldKind::FullScreen)},
         {QStringLiteral("Bitte nicht stören"), a.holdName(desk::HoldKind::DoNotDisturb)},
         {QStringLiteral("Bildschirm wach gehalten"), a.holdName(desk::HoldKind::Inhibitor)},
+        {QStringLiteral("Symbol im Panel"), p.icon.inPanel() ? p.icon.panelName() : QString()},
     };
     desk::MoreSettings window(p.prefs, offers, detected, parent ? parent : p.board.Form);
     window.file = &p.file;
@@ -112,6 +227,7 @@ void DesktopUnit::ShowMoreSettings(QWidget* parent) {
         p.prefs = changed;
         p.prefs.pausedUntil = pausedUntil;
         p.awareness.setRules(RulesOf(p.prefs));
+        p.icon.changed();
     };
     window.exec();
     // The program is ending (a logout): the window closes as its close button would, saving.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 class QWidget;
 class TFMainBoard;
 namespace desk {
 class BoardMenu;
+struct StatusActions;
 } // namespace desk
 namespace rt {
 class Clock;
@@ -13,8 +15,8 @@ class ErrorReport;
 } // namespace rt
 
 // The desktop around the board: what the desktop tells of its user (away time, holds), the
-// pause of the reminders, the board's context menu and the window "Weitere Einstellungen", with
-// their file quillet.conf, wired to the board.
+// pause of the reminders, the board's context menu, the status icon in the desktop's panel and
+// the window "Weitere Einstellungen", with their file quillet.conf, wired to the board.
 class DesktopUnit {
 public:
     DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report);
@@ -27,7 +29,15 @@ public:
     // The board's context menu, for entries of other parts of the program.
     desk::BoardMenu& Menu();
 
+    // The program's ways to bring the board to the front (with a window open over it in front
+    // of it) and to end, for the status icon's menu.
+    std::function<void()> showBoard;
+    std::function<void()> endProgram;
+
 private:
+    desk::StatusActions IconActions(TFMainBoard& board);
+    void ShowIcon();
+
     struct Parts;
     std::unique_ptr<Parts> parts_;
 };

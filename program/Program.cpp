@@ -147,7 +147,7 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };
     board.Form->show();
-    instance.onRaise = [&board] {
+    const auto raise = [&board] {
         board.Form->bringToFront();
         // A window open over the board (settings, help, a message) stays in front of it: the
         // board answers nothing until that one is closed.
@@ -160,15 +160,20 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
             }
         }
     };
+    instance.onRaise = raise;
+    desktop.showBoard = raise;
     // Logout, shutdown, `kill` or Ctrl+C: the windows open over the board close as their close
-    // buttons would (the settings window saves what was changed in it), then the board.
+    // buttons would (the settings window saves what was changed in it), then the board. The same
+    // from "Beenden" in the status icon's menu.
     bool ending = false;
-    endSignals.onSignal = [&board, &ending](int) {
+    const auto end = [&board, &ending] {
         if (ending)
             return;
         ending = true;
         rt::closeModalWindows([&board] { board.Form->close(); });
     };
+    endSignals.onSignal = [end](int) { end(); };
+    desktop.endProgram = end;
     if (hooks.shown)
         hooks.shown(board);
     const int result = app.exec();

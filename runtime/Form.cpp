@@ -399,8 +399,11 @@ void Form::setColor(const QColor& color) {
 void Form::setCaption(const QString& caption) {
     caption_ = caption;
     if (!isVisible()) {
+        // A hidden native window gets the caption when it is shown again (showEvent): a window
+        // waiting hidden is not woken every second by its own caption's property changes.
         sentCaption_ = caption_;
-        setWindowTitle(caption_);
+        if (!windowHandle() || !windowHandle()->handle())
+            setWindowTitle(caption_);
         return;
     }
     if (captionPending_)

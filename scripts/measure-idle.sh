@@ -6,6 +6,9 @@
 # Each round starts both afresh, lets them settle for 10 s and measures them for SECONDS; the
 # medians of the rounds are printed.
 #   bash scripts/measure-idle.sh [seconds] [build-dir] [rounds] [-- other command to compare]
+# QUILLET_IDLE_PANEL=icon: Quillet's icon in a desktop panel as well (a StatusNotifierWatcher on a
+# session bus of Quillet's own, reading the icon as a panel does); =hidden: and the board waits
+# in the panel instead of the small window ("Im Panel statt im kleinen Fenster warten").
 # Figures: CPU share of one core, voluntary context switches per second (all threads), RSS and
 # private dirty memory (smaps_rollup) at the end of the round.
 set -euo pipefail
@@ -40,6 +43,20 @@ bash scripts/settings-record.sh DSTimer=1 >"$work/config/quillet/User.dat"
 # Desktop programs want a session bus; the other program gets a private one.
 { read -r bus_address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 pids+=("$bus_pid")
+# With a panel: a session bus of Quillet's own, whose StatusNotifierWatcher shows its icon.
+quillet_env=()
+panel=${QUILLET_IDLE_PANEL:-}
+if [[ -n $panel ]]; then
+    { read -r panel_bus; read -r panel_bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    pids+=("$panel_bus_pid")
+    quillet_env=("DBUS_SESSION_BUS_ADDRESS=$panel_bus")
+    env "${quillet_env[@]}" /usr/bin/python3 tests/desktop/mocks/status_watcher.py "$work/panel.jsonl" \
+        >"$work/watcher.log" 2>&1 &
+    pids+=($!)
+    if [[ $panel == hidden ]]; then
+        printf '[Panel]\nwaitInPanel=true\n' >"$work/config/quillet/quillet.conf"
+    fi
+fi
 
 ticks=$(getconf CLK_TCK)
 cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -63,7 +80,7 @@ measure() { # pid
 : >"$work/quillet.rounds"
 : >"$work/other.rounds"
 for ((r = 1; r <= rounds; r++)); do
-    XDG_CONFIG_HOME=$work/config "$build/quillet" >"$work/quillet.log" 2>&1 &
+    env "${quillet_env[@]}" XDG_CONFIG_HOME="$work/config" "$build/quillet" >"$work/quillet.log" 2>&1 &
     qpid=$!
     HOME=$work/home XDG_CONFIG_HOME=$work/home/.config DBUS_SESSION_BUS_ADDRESS="$bus_address" \
         "${other[@]}" >"$work/other.log" 2>&1 &
@@ -98,7 +115,11 @@ medians() {
 }
 read -r qc qs qr qd <<<"$(medians "$work/quillet.rounds")"
 read -r oc os or od <<<"$(medians "$work/other.rounds")"
-echo "waiting in the small window at 1920x1080 under openbox: medians of $rounds rounds of $seconds s"
+where="in the small window"
+[[ $panel == icon ]] && where="in the small window, with the icon in a panel"
+[[ $panel == hidden ]] && where="in the panel (the board hidden)"
+[[ -z $panel || -s $work/panel.jsonl ]] || echo "measure-idle: the panel never read the icon" >&2
+echo "waiting $where at 1920x1080 under openbox: medians of $rounds rounds of $seconds s"
 printf '%-28s CPU %.3f %% of a core, %.2f voluntary switches/s, RSS %.1f MiB, private dirty %.1f MiB\n' \
     "Quillet" "$qc" "$qs" "$qr" "$qd"
 printf '%-28s CPU %.3f %% of a core, %.2f voluntary switches/s, RSS %.1f MiB, private dirty %.1f MiB\n' \

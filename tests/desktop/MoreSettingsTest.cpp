@@ -70,11 +70,14 @@ TEST(MoreSettingsWindow, ControlsShowThePreferencesAndChangesAreSavedOnClose) {
     press(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), w.fullScreenBox());
     press(Qt::Key_Space);
-    for (QWidget* next :
-         std::initializer_list<QWidget*>{w.doNotDisturbBox(), w.inhibitorsBox(), w.closeButton()}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{w.doNotDisturbBox(), w.inhibitorsBox(),
+                                                         w.panelBox(), w.closeButton()}) {
         press(Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
+    EXPECT_FALSE(w.panelBox()->isChecked());
+    w.panelBox()->setFocus();
+    press(Qt::Key_Space);
     EXPECT_FALSE(told) << "nothing is told before the window closes";
     w.minutesField()->setFocus();
     press(Qt::Key_Return); // Enter closes, from any field
@@ -84,10 +87,12 @@ TEST(MoreSettingsWindow, ControlsShowThePreferencesAndChangesAreSavedOnClose) {
     expected.naturalBreak = true;
     expected.naturalBreakMinutes = 13;
     expected.holdFullScreen = false;
+    expected.waitInPanel = true;
     ASSERT_TRUE(told);
     EXPECT_EQ(*told, expected);
     desk::PreferencesFile again;
     EXPECT_EQ(again.load(file.path()).naturalBreakMinutes, 13);
+    EXPECT_TRUE(again.load(file.path()).waitInPanel);
     EXPECT_EQ(again.load(file.path()).pausedUntil,
               given.pausedUntil.addMSecs(-given.pausedUntil.time().msec()));
 }
@@ -97,6 +102,8 @@ TEST(MoreSettingsWindow, WhatTheDesktopCannotServeIsOffAndSaysSoAndEscapeClosesU
     desk::DesktopOffers offers;
     offers.idleTime = false;
     offers.doNotDisturb = false;
+    offers.panel = false; // no panel that shows icons
+    given.waitInPanel = true;
     MoreSettings w(given, offers, {});
     bool told = false;
     w.changed = [&](const Preferences&) { told = true; };
@@ -107,6 +114,8 @@ TEST(MoreSettingsWindow, WhatTheDesktopCannotServeIsOffAndSaysSoAndEscapeClosesU
     EXPECT_EQ(w.doNotDisturbBox()->accessibleDescription(),
               QStringLiteral("nicht verfügbar auf diesem Desktop"));
     EXPECT_TRUE(w.inhibitorsBox()->isEnabled());
+    EXPECT_FALSE(w.panelBox()->isEnabled());
+    EXPECT_FALSE(w.panelBox()->isChecked());
 
     showActive(w);
     w.fullScreenBox()->setFocus();

@@ -60,10 +60,12 @@ TEST_F(PreferencesFileTest, RoundTripKeepsKeysOfOthers) {
     p.naturalBreak = false;
     p.naturalBreakMinutes = 17;
     p.holdDoNotDisturb = false;
+    p.waitInPanel = true;
     p.pausedUntil = QDateTime(QDate(2025, 3, 4), QTime(16, 30));
     ASSERT_TRUE(file.save(p));
     const QString text = QString::fromUtf8(readAll(path()));
-    EXPECT_TRUE(text.contains(QStringLiteral("waitInPanel=true"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("[Later]\nwaitInPanel=true"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("[Panel]\nwaitInPanel=true")));
     EXPECT_TRUE(text.contains(QStringLiteral("somethingNew=7")));
     // ISO 8601 with the offset from UTC, so a change of zone or summer time reads it right.
     EXPECT_TRUE(text.contains(

@@ -21,5 +21,7 @@ void addYogaJobs(std::vector<Job>& jobs, const Context& ctx);
 void addAugenJobs(std::vector<Job>& jobs, const Context& ctx);
 void addIconJobs(std::vector<Job>& jobs, const Context& ctx);
 void addDesignJobs(std::vector<Job>& jobs, const Context& ctx);
+// The status icon's pictures (desktop/status).
+void addStatusJobs(std::vector<Job>& jobs, const Context& ctx);
 
 } // namespace pic

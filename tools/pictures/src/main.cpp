@@ -116,6 +116,7 @@ int main(int argc, char** argv) {
     addAugenJobs(jobs, ctx);
     addIconJobs(jobs, ctx);
     addDesignJobs(jobs, ctx);
+    addStatusJobs(jobs, ctx);
 
     const bool partial = cli.isSet(onlyOpt);
     const QRegularExpression only(cli.value(onlyOpt));

@@ -1,0 +1,284 @@
+#include "desktop/StatusIcon.h"
+
+#include "desktop/Pause.h"
+
+#include <QAction>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+static void initStatusPictures() {
+    Q_INIT_RESOURCE(status); // the icon's pictures, linked in from a static library
+}
+
+namespace desk {
+
+namespace {
+
+constexpr std::int64_t kMinuteMs = 60'000;
+// The desktop's panel that shows StatusNotifierItems (KDE, XFCE, Cinnamon, GNOME's AppIndicator
+// extension) owns this name on the session bus; Qt's icon goes there when it is.
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+// The update comes this long after the minute has turned, never a moment before it.
+constexpr int kLateMs = 20;
+
+const std::array<const char*, 4> kSequences{"Atemübungen", "Körperübungen", "Augenübungen",
+                                            "Entspannungsübungen"};
+
+bool due(const CountdownView& c, std::int64_t nowMs) {
+    return c.state == CountdownView::State::Counting && c.dueMs <= nowMs;
+}
+
+// "44 min", "1 h", "2 h 5 min": whole minutes, rounded up.
+QString minutes(std::int64_t ms) {
+    const std::int64_t m = (ms + kMinuteMs - 1) / kMinuteMs;
+    if (m < 60)
+        return QStringLiteral("%1 min").arg(m);
+    if (m % 60 == 0)
+        return QStringLiteral("%1 h").arg(m / 60);
+    return QStringLiteral("%1 h %2 min").arg(m / 60).arg(m % 60);
+}
+
+QString part(const char* name, const CountdownView& c, std::int64_t nowMs) {
+    const QString n = QString::fromUtf8(name);
+    switch (c.state) {
+    case CountdownView::State::Off:
+        return n + QStringLiteral(": aus");
+    case CountdownView::State::Stopped:
+        return n + QStringLiteral(": angehalten");
+    case CountdownView::State::Prompt:
+        return n + QStringLiteral(": jetzt");
+    case CountdownView::State::Counting:
+        break;
+    }
+    if (c.dueMs <= nowMs)
+        return n + QStringLiteral(": wartet");
+    return n + QStringLiteral(" in ") + minutes(c.dueMs - nowMs);
+}
+
+const char* pictureName(StatusPicture picture) {
+    switch (picture) {
+    case StatusPicture::Off:
+        return "off";
+    case StatusPicture::Waiting:
+        return "waiting";
+    case StatusPicture::Due:
+        return "due";
+    case StatusPicture::Paused:
+        return "paused";
+    case StatusPicture::Running:
+        break;
+    }
+    return "running";
+}
+
+} // namespace
+
+StatusPicture pictureOf(const StatusView& v, std::int64_t nowMs) {
+    using S = CountdownView::State;
+    if (v.sequence >= 0)
+        return StatusPicture::Running;
+    if (v.train.state == S::Prompt || v.dog.state == S::Prompt || due(v.train, nowMs) ||
+        due(v.dog, nowMs))
+        return StatusPicture::Due;
+    if (!v.pauseCaption.isEmpty())
+        return StatusPicture::Paused;
+    if (v.timeSwitchOn && (v.train.state == S::Counting || v.dog.state == S::Counting))
+        return StatusPicture::Waiting;
+    return StatusPicture::Off;
+}
+
+QString toolTipOf(const StatusView& v, std::int64_t nowMs) {
+    if (v.sequence >= 0 && v.sequence < int(kSequences.size()))
+        return QString::fromUtf8(kSequences[size_t(v.sequence)]) + QStringLiteral(" laufen");
+    if (!v.pauseCaption.isEmpty())
+        return QStringLiteral("Erinnerungen: ") + v.pauseCaption;
+    const CountdownView off;
+    const CountdownView& train = v.timeSwitchOn ? v.train : off;
+    const CountdownView& dog = v.timeSwitchOn ? v.dog : off;
+    return part("Training", train, nowMs) + QStringLiteral(" · ") + part("Wachhund", dog, nowMs);
+}
+
+std::int64_t nextChangeMs(const StatusView& v, std::int64_t nowMs) {
+    if (v.sequence >= 0 || !v.pauseCaption.isEmpty() || !v.timeSwitchOn)
+        return -1;
+    std::int64_t next = -1;
+    for (const CountdownView* c : {&v.train, &v.dog}) {
+        if (c->state != CountdownView::State::Counting || c->dueMs <= nowMs)
+            continue;
+        // Until the shown minutes drop by one (or the countdown ends).
+        const std::int64_t wait = (c->dueMs - nowMs - 1) % kMinuteMs + 1;
+        if (next < 0 || wait < next)
+            next = wait;
+    }
+    return next;
+}
+
+// ---------------------------------------------------------------- the icon
+
+StatusIcon::StatusIcon(rt::Clock& clock, std::function<StatusView()> read, StatusActions actions,
+                       Pause& pause)
+    : clock_(clock), read_(std::move(read)), actions_(std::move(actions)), pause_(pause),
+      menu_(std::make_unique<QMenu>()) {
+    minute_.setSingleShot(true);
+    minute_.setTimerType(Qt::PreciseTimer);
+    connect(&minute_, &QTimer::timeout, this, [this] { update(); });
+}
+
+StatusIcon::~StatusIcon() {
+    // The panel's icon goes before the menu it shows.
+    panelWatch_.reset();
+    tray_.reset();
+}
+
+bool StatusIcon::panelAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void StatusIcon::show() {
+    if (tray_)
+        return;
+    // Where the panel is a StatusNotifierWatcher, it may go away (a panel restarting, a desktop
+    // extension switched off) and come back; Qt registers the icon again when it does.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && bus.interface()->isServiceRegistered(kWatcher)) {
+        panelName_ = QStringLiteral("StatusNotifierItem");
+        panelWatch_ =
+            std::make_unique<QDBusServiceWatcher>(kWatcher, bus,
+                                                  QDBusServiceWatcher::WatchForRegistration |
+                                                      QDBusServiceWatcher::WatchForUnregistration);
+        connect(panelWatch_.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] {
+            panelGone_ = false;
+            changed();
+        });
+        connect(panelWatch_.get(), &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+            panelGone_ = true;
+            changed();
+        });
+    } else {
+        panelName_ = QStringLiteral("XEmbed");
+    }
+    tray_ = std::make_unique<QSystemTrayIcon>();
+    tray_->setContextMenu(menu_.get());
+    connect(
+        tray_.get(), &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            if ((reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) &&
+                actions_.show)
+                actions_.show();
+        });
+    pictureSet_ = false;
+    follow();
+    update();
+    tray_->show();
+}
+
+void StatusIcon::follow() {
+    following_ = true;
+}
+
+void StatusIcon::changed() {
+    if (!following_ || pending_)
+        return;
+    pending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (pending_)
+                update();
+        },
+        Qt::QueuedConnection);
+}
+
+void StatusIcon::update() {
+    pending_ = false;
+    const StatusView view = read_();
+    const std::int64_t now = clock_.nowMs();
+    const StatusPicture picture = pictureOf(view, now);
+    const QString tip = toolTipOf(view, now);
+    if (tray_ && (!pictureSet_ || picture != picture_))
+        tray_->setIcon(icon(picture));
+    pictureSet_ = tray_ != nullptr;
+    if (tray_ && tip != toolTip_)
+        tray_->setToolTip(tip);
+    picture_ = picture;
+    toolTip_ = tip;
+    buildMenu(view);
+    const std::int64_t next = nextChangeMs(view, now);
+    if (next < 0)
+        minute_.stop();
+    else
+        minute_.start(int(std::min<std::int64_t>(next, kMinuteMs)) + kLateMs);
+    if (onUpdate)
+        onUpdate(view);
+}
+
+int StatusIcon::nextUpdateMs() const {
+    return minute_.isActive() ? minute_.interval() : -1;
+}
+
+// Built anew only when the time switch or the pause changed: a panel reads the menu again after
+// every change.
+void StatusIcon::buildMenu(const StatusView& view) {
+    const bool paused = pause_.active();
+    if (built_ && view.timeSwitchOn == builtTimeSwitch_ && paused == builtPaused_)
+        return;
+    built_ = true;
+    builtTimeSwitch_ = view.timeSwitchOn;
+    builtPaused_ = paused;
+    QMenu* m = menu_.get();
+    m->clear();
+    for (QMenu* sub : m->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+        delete sub;
+    for (size_t i = 0; i < kSequences.size(); ++i)
+        m->addAction(QString::fromUtf8(kSequences[i]), [this, i] {
+            if (actions_.sequence[i])
+                actions_.sequence[i]();
+        });
+    m->addSeparator();
+    QAction* clock = m->addAction(QStringLiteral("&Zeitschaltuhr"), [this] {
+        if (actions_.timeSwitch)
+            actions_.timeSwitch();
+    });
+    clock->setCheckable(true);
+    clock->setChecked(view.timeSwitchOn);
+    pause_.addTo(m);
+    m->addSeparator();
+    const std::pair<const char*, std::function<void()>*> entries[] = {
+        {"Quillet &zeigen", &actions_.show},
+        {"&Einstellungen …", &actions_.settings},
+        {"&Hilfe", &actions_.help},
+    };
+    for (const auto& [text, action] : entries)
+        m->addAction(QString::fromUtf8(text), [action] {
+            if (*action)
+                (*action)();
+        });
+    m->addSeparator();
+    m->addAction(QStringLiteral("&Beenden"), [this] {
+        if (actions_.quit)
+            actions_.quit();
+    });
+}
+
+QIcon StatusIcon::icon(StatusPicture picture) {
+    initStatusPictures();
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48})
+        icon.addFile(
+            QStringLiteral(":/status/%1-%2.png").arg(QLatin1String(pictureName(picture))).arg(size),
+            QSize(size, size));
+    return icon;
+}
+
+// ---------------------------------------------------------------- the wait in the panel
+
+bool PanelWait::hideNow(bool enabled, bool iconShown, bool waitsSmall) {
+    const bool began = waitsSmall && !waited_;
+    waited_ = waitsSmall;
+    return began && enabled && iconShown;
+}
+
+} // namespace desk

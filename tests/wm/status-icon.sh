@@ -1,0 +1,218 @@
+#!/usr/bin/env bash
+# The status icon as a desktop's panel sees it: the real program under a window manager (openbox
+# on a private Xvfb), on a private session bus whose StatusNotifierWatcher (a panel's, stood in
+# for by tests/desktop/mocks/status_watcher.py) records every reading of the item's properties
+# and of its menu over D-Bus. With "Im Panel statt im kleinen Fenster warten" on, the waiting
+# board goes to the panel, a prompt brings it back and the next wait takes it away again, a left
+# click (Activate) shows it; the settings opened from the menu and closed leave the program
+# running; the menu pauses and resumes the reminders and ends the program.
+#   bash tests/wm/status-icon.sh <quillet binary>
+set -euo pipefail
+quillet=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
+python=/usr/bin/python3 # Debian's own, which has the GObject bindings
+
+"$python" -c 'from gi.repository import Gio' 2>/dev/null ||
+    { echo "status-icon: python3-gi is missing" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-tray.XXXXXX")
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    bash "$root/scripts/x-test-server.sh" stop || true
+    rm -rf -- "$work"
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT
+eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
+if [[ -n "${ASAN_OPTIONS:-}" ]]; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
+fi
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+finish() {
+    if ((failures)); then
+        echo "--- logs" >&2
+        tail -n 5 "$work"/*.log >&2 || true
+        echo "--- last reading of the panel" >&2
+        tail -n 1 "$work/panel.jsonl" >&2 || true
+        exit 1
+    fi
+}
+
+# A session bus of the test's own.
+read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --print-address=1 \
+    --print-pid=1 | paste -s -d ' ')
+pids+=("$bus_pid")
+export DBUS_SESSION_BUS_ADDRESS
+
+step "the panel's watcher is on the bus"
+: >"$work/panel.jsonl"
+"$python" "$root/tests/desktop/mocks/status_watcher.py" "$work/panel.jsonl" >"$work/watcher.log" 2>&1 &
+watcher=$!
+pids+=("$watcher")
+wait_until "$watcher" 'gdbus call --session --dest org.freedesktop.DBus \
+    --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.NameHasOwner \
+    org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true' ||
+    { echo "FAIL: the watcher did not start" >&2; cat "$work/watcher.log" >&2; exit 1; }
+
+# The last reading of the panel, as Python sees it: `reading` is the JSON object.
+last() { # python expression over `reading`
+    "$python" - "$work/panel.jsonl" "$1" <<'PY'
+import json, sys
+lines = [l for l in open(sys.argv[1], encoding="utf-8") if l.strip()]
+if lines:
+    reading = json.loads(lines[-1])
+    def labels(node, depth=0):
+        out = []
+        for c in node["children"]:
+            text = "-" if c.get("type") == "separator" else c.get("label", "")
+            if c.get("toggle-type"):
+                text += " [%s %d]" % (c["toggle-type"], c.get("toggle-state", -1))
+            out.append("  " * depth + text)
+            out += labels(c, depth + 1)
+        return out
+    def menu_id(label):
+        def find(node):
+            for c in node["children"]:
+                if c.get("label") == label:
+                    return c["id"]
+                found = find(c)
+                if found is not None:
+                    return found
+        return find(reading["menu"])
+    print(eval(sys.argv[2]))
+PY
+}
+readings() { wc -l <"$work/panel.jsonl"; }
+
+mkdir -p "$work/config/quillet" "$work/runtime"
+chmod 0700 "$work/runtime"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+# Training every 45 minutes; the watchdog every 25 s, its prompt shown for 7 s.
+bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h2=0 m2=0 s2=25 sS=7 \
+    >"$work/config/quillet/User.dat"
+printf '[Panel]\nwaitInPanel=true\n' >"$work/config/quillet/quillet.conf"
+
+step "the program starts, its icon registers"
+"$quillet" >"$work/quillet.log" 2>&1 &
+app=$!
+pids+=("$app")
+wait_until "$app" '[[ $(readings) -gt 0 ]]' || fail "the icon never registered"
+finish
+service=$(last 'reading["service"]')
+# Qt registers the item by its connection's unique name.
+[[ $service == :* || $service == org.kde.StatusNotifierItem-$app-* ]] ||
+    fail "the item's name is $service"
+[[ $(last 'reading["status"]') == Active ]] || fail "status $(last 'reading["status"]')"
+[[ $(last 'reading["title"]') == Quillet ]] || fail "title $(last 'reading["title"]')"
+[[ $(last 'reading["icon_sizes"]') == "[16, 22, 24, 32, 48]" ]] ||
+    fail "the pictures sent: $(last 'reading["icon_sizes"]')"
+[[ $(last 'reading["tooltip"]') =~ ^Training\ in\ 45\ min\ ·\ Wachhund\ in\ 1\ min$ ]] ||
+    fail "tooltip: $(last 'reading["tooltip"]')"
+waiting_icon=$(last 'reading["icon22"]')
+expected_menu='Atemübungen
+Körperübungen
+Augenübungen
+Entspannungsübungen
+-
+_Zeitschaltuhr [checkmark 1]
+Erinnerungen _pausieren
+  30 Minuten
+  1 Stunde
+  2 Stunden
+  Bis morgen früh (6:00)
+-
+Quillet _zeigen
+_Einstellungen …
+_Hilfe
+-
+_Beenden'
+menu=$(last '"\n".join(labels(reading["menu"]))')
+[[ "$menu" == "$expected_menu" ]] || fail "the menu reads:
+$menu"
+
+step "the waiting board goes to the panel"
+t_hidden=$SECONDS
+wait_until "$app" '[[ -z "$(windows_of "$app")" ]]' || fail "the board stays on the screen"
+finish
+
+step "the watchdog's prompt brings the board back, with the red light"
+wait_until "$app" '[[ -n "$(windows_of "$app")" ]]' || fail "no prompt came"
+wait_until "$app" '[[ $(last "reading[\"tooltip\"]") == "Training: angehalten · Wachhund: jetzt" ]]' ||
+    fail "tooltip while the prompt shows: $(last 'reading["tooltip"]')"
+[[ $(last 'reading["icon22"]') != "$waiting_icon" ]] || fail "the picture did not change"
+step "after the prompt the board waits in the panel again"
+wait_until "$app" '[[ -z "$(windows_of "$app")" ]]' || fail "the board stays after the prompt"
+wait_until "$app" '[[ $(last "reading[\"icon22\"]") == "$waiting_icon" ]]' ||
+    fail "the picture is not the waiting one again"
+finish
+
+menu_event() { # label
+    local id
+    id=$(last "menu_id('$1')")
+    [[ $id =~ ^[0-9]+$ ]] || { fail "no menu entry $1"; return; }
+    gdbus call --session --dest "$service" --object-path "$(last 'reading["menu_path"]')" \
+        --method com.canonical.dbusmenu.Event "$id" clicked '<0>' 0 >/dev/null
+}
+step "the settings window opens from the menu while the board waits in the panel"
+menu_event '_Einstellungen …'
+menue() { xdotool search --all --onlyvisible --pid "$app" --name '^Menue für' 2>/dev/null; }
+wait_until "$app" '[[ -n "$(menue)" ]]' || fail "the settings window did not open"
+finish
+window=$(menue | head -n 1)
+step "closing it, the last window on the screen, leaves the program waiting in the panel"
+closed=
+for _ in $(seq 20); do
+    timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null || true
+    # Never a key for the board: only while the settings window is the active one.
+    [[ "$(xdotool getactivewindow 2>/dev/null)" == "$window" ]] && xdotool key Escape
+    for _ in $(seq 30); do
+        [[ -z "$(menue)" ]] && closed=1 && break 2
+        sleep 0.1
+    done
+done
+[[ -n "$closed" ]] || fail "the settings window did not close"
+# The program still answers its panel after the close, so its event loop did not end.
+gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
+    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Status >/dev/null 2>&1 &&
+    kill -0 "$app" 2>/dev/null || fail "the program ended with its last window"
+[[ -z "$(windows_of "$app")" ]] || fail "the board came back on the screen"
+finish
+
+step "a left click shows the small window"
+gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
+    --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
+wait_until "$app" '[[ -n "$(windows_of "$app")" ]]' || fail "Activate showed no window"
+board=$(windows_of "$app" | head -n 1)
+wait_until "$app" '[[ $(geometry_of "$board") == *" 335 42" ]]' ||
+    fail "not the small window: $(geometry_of "$board")"
+finish
+
+step "the reminders paused from the menu"
+menu_event '30 Minuten'
+wait_until "$app" '[[ $(last "reading[\"tooltip\"]") == "Erinnerungen: Pause bis "* ]]' ||
+    fail "tooltip after the pause: $(last 'reading["tooltip"]')"
+wait_until "$app" '[[ -n $(last "menu_id(\"Erinnerungen fortsetzen\")" | grep -v None) ]]' ||
+    fail "the menu offers no resumption"
+finish
+step "and resumed"
+menu_event 'Erinnerungen fortsetzen'
+wait_until "$app" '[[ $(last "reading[\"tooltip\"]") == "Training in 45 min · Wachhund in 1 min" ]]' ||
+    fail "tooltip after resuming: $(last 'reading["tooltip"]')"
+finish
+
+step "Beenden ends the program"
+menu_event '_Beenden'
+status=0
+wait "$app" || status=$?
+((status == 0)) || fail "the program ended with status $status"
+finish
+echo "status icon: $(readings) readings of the panel, all as expected"
