@@ -108,7 +108,9 @@ private:
 
 // Read-only text of several lines that wraps within its width. The text editor that shows it
 // (with its document, scroll area and style) is made only when the area is first shown: the
-// board creates one at start-up that the intro never shows.
+// board creates one at start-up that the intro never shows. The editor carries the area's
+// accessible name and description; screen readers hear of a new text once it is complete,
+// after the pass of the event loop that wrote it.
 class TextArea : public QWidget {
 public:
     explicit TextArea(QWidget* parent);
@@ -124,8 +126,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void textChanged();
+
     QStringList lines_;
     QPlainTextEdit* editor_ = nullptr;
+    QString told_; // the text screen readers last heard of
+    bool telling_ = false;
 };
 
 // A one-line text box that cannot be edited or focused.
@@ -136,7 +142,9 @@ public:
     void setFittingText(const QString& text);
 };
 
-// A flat-or-raised button with a glyph and no focus, as in a tool bar.
+// A flat-or-raised button with a glyph, as in a tool bar. The keyboard reaches it with Tab and
+// moves on to the next button of its bar with the arrow keys; a focus frame shows where the
+// keyboard is until the mouse is used again. Enter or Space presses it.
 class SpeedButton : public QAbstractButton {
 public:
     explicit SpeedButton(QWidget* parent);
@@ -161,10 +169,16 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
 
 private:
+    // The keyboard's focus frame is shown on this button.
+    bool focusShown() const;
+    void focusNeighbour(int step);
+
     QPixmap glyph_;
     QString glyphName_;
     bool flat_ = false;

@@ -1,5 +1,8 @@
 #include "runtime/Form.h"
 
+#include "runtime/Accessibility.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -173,6 +176,7 @@ void Form::listenToProperties(bool listen) {
 }
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
+    registerAccessibleRoles();
     applyFlags();
     applyGeometry();
     constructed_ = true;
@@ -419,6 +423,12 @@ void Form::showModal() {
     if (QWidget* opener = openerOf(this); opener && opener->windowHandle())
         windowHandle()->setTransientParent(opener->windowHandle());
     show();
+    orderTabsByRows(this);
+    QWidget* focused = focusWidget();
+    if (!focused || !focused->isVisible())
+        focusNextChild();
+    if (focusWidget())
+        showFocus(focusWidget());
     raise();
     activateWindow();
     QEventLoop loop;
@@ -493,11 +503,21 @@ void Form::hideEvent(QHideEvent* event) {
         modalLoop_->quit();
 }
 
-// A window shown modally closes with Escape, as dialogs do.
+// A window shown modally closes with Escape, as dialogs do. Enter presses the button that has
+// the focus (a check box keeps to Space).
 void Form::keyPressEvent(QKeyEvent* event) {
+    if (onKey && onKey(event->key()))
+        return;
     if (modalLoop_ && event->key() == Qt::Key_Escape) {
         close();
         return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+        if (button && !button->isCheckable() && button->isEnabled() && !event->isAutoRepeat()) {
+            button->click();
+            return;
+        }
     }
     QWidget::keyPressEvent(event);
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace rt {
+
+// What a screen reader reads for a control: its name, and a longer description.
+void describe(QWidget* control, const QString& name, const QString& description = {});
+
+// Orders the keyboard focus of the controls in `container` the way the eye reads them: row by
+// row from the top, left to right within a row; the controls inside a group or a page are
+// visited where the group lies. Controls less than kRowSlack pixels apart in height share a row.
+constexpr int kRowSlack = 8;
+void orderTabsByRows(QWidget* container);
+
+// Gives `control` the keyboard focus and shows it, as after a Tab: for a prompt the user answers
+// with a key. A window only takes the focus when the user turns to it.
+void showFocus(QWidget* control);
+
+// Tells screen readers that the text of the read-only text control `control` changed from
+// `before` to its present text, so that they read the new text.
+void announceText(QWidget* control, const QString& before, const QString& now);
+
+// Pictures are graphics to screen readers, not empty panes, and the program's windows are frames
+// named by their captions.
+void registerAccessibleRoles();
+
+} // namespace rt
