@@ -63,14 +63,6 @@ void showFocus(QWidget* control) {
     control->update();
 }
 
-void announceText(QWidget* control, const QString& before, const QString& now) {
-    if (!QAccessible::isActive() || before == now)
-        return;
-    // Read by screen readers as the old text taken out and the new one put in.
-    QAccessibleTextUpdateEvent event(control, 0, before, now);
-    QAccessible::updateAccessibility(&event);
-}
-
 namespace {
 
 // A window of the program is a frame to screen readers, named by its caption as it stands now

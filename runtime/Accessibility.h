@@ -19,10 +19,6 @@ void orderTabsByRows(QWidget* container);
 // with a key. A window only takes the focus when the user turns to it.
 void showFocus(QWidget* control);
 
-// Tells screen readers that the text of the read-only text control `control` changed from
-// `before` to its present text, so that they read the new text.
-void announceText(QWidget* control, const QString& before, const QString& now);
-
 // Pictures are graphics to screen readers, not empty panes, and the program's windows are frames
 // named by their captions.
 void registerAccessibleRoles();

@@ -224,20 +224,6 @@ void TextArea::clearLines() {
     lines_.clear();
     if (editor_)
         editor_->clear();
-    textChanged();
-}
-
-void TextArea::textChanged() {
-    if (telling_ || !editor_)
-        return;
-    telling_ = true;
-    QTimer::singleShot(0, this, [this] {
-        telling_ = false;
-        const QString now = toPlainText();
-        if (isVisible())
-            announceText(editor_, told_, now);
-        told_ = now;
-    });
 }
 
 void TextArea::addLine(const QString& line) {
@@ -250,7 +236,6 @@ void TextArea::addLine(const QString& line) {
         editor_->appendPlainText(line);
         bar->setValue(shown);
     }
-    textChanged();
 }
 
 QPlainTextEdit* TextArea::editor() {
@@ -266,7 +251,6 @@ QPlainTextEdit* TextArea::editor() {
         editor_->setPlainText(toPlainText());
         editor_->setAccessibleName(accessibleName());
         editor_->setAccessibleDescription(accessibleDescription());
-        told_ = toPlainText();
         editor_->show();
     }
     return editor_;

@@ -109,8 +109,7 @@ private:
 // Read-only text of several lines that wraps within its width. The text editor that shows it
 // (with its document, scroll area and style) is made only when the area is first shown: the
 // board creates one at start-up that the intro never shows. The editor carries the area's
-// accessible name and description; screen readers hear of a new text once it is complete,
-// after the pass of the event loop that wrote it.
+// accessible name and description, and tells screen readers every text put into it.
 class TextArea : public QWidget {
 public:
     explicit TextArea(QWidget* parent);
@@ -126,12 +125,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void textChanged();
-
     QStringList lines_;
     QPlainTextEdit* editor_ = nullptr;
-    QString told_; // the text screen readers last heard of
-    bool telling_ = false;
 };
 
 // A one-line text box that cannot be edited or focused.

@@ -172,6 +172,9 @@ wait_for("the first instruction is announced",
 
 key("Escape")
 wait_for("Escape ends the sequence", lambda: button("Beenden") and not button("Zurück"))
+told = [t for n, t in inserted if n == "Anleitung" and "Phantasiereise" in t]
+if len(told) != 1:
+    fail("the first instruction was told %d times" % len(told))
 
 step("the settings window opens through its button")
 button("Einstellungen").queryAction().doAction(0)
