@@ -50,11 +50,11 @@ void collectByRows(const QWidget* container, std::vector<QWidget*>& chain) {
 
 } // namespace
 
-void orderTabsByRows(QWidget* container) {
+std::vector<QWidget*> controlsByRows(const QWidget* container) {
     std::vector<QWidget*> chain;
     collectByRows(container, chain);
-    for (size_t i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    std::erase_if(chain, [](const QWidget* w) { return !w->isVisible() || !w->isEnabled(); });
+    return chain;
 }
 
 void showFocus(QWidget* control) {

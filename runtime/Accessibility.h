@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class QWidget;
 
 namespace rt {
@@ -9,11 +11,12 @@ namespace rt {
 // What a screen reader reads for a control: its name, and a longer description.
 void describe(QWidget* control, const QString& name, const QString& description = {});
 
-// Orders the keyboard focus of the controls in `container` the way the eye reads them: row by
-// row from the top, left to right within a row; the controls inside a group or a page are
-// visited where the group lies. Controls less than kRowSlack pixels apart in height share a row.
+// The controls of `container` that Tab stops at, in the order the eye reads them: row by row
+// from the top, left to right within a row; the controls inside a group or a page come where
+// the group lies. Controls less than kRowSlack pixels apart in height share a row. Hidden and
+// disabled controls are left out.
 constexpr int kRowSlack = 8;
-void orderTabsByRows(QWidget* container);
+std::vector<QWidget*> controlsByRows(const QWidget* container);
 
 // Gives `control` the keyboard focus and shows it, as after a Tab: for a prompt the user answers
 // with a key. A window only takes the focus when the user turns to it.

@@ -423,10 +423,10 @@ void Form::showModal() {
     if (QWidget* opener = openerOf(this); opener && opener->windowHandle())
         windowHandle()->setTransientParent(opener->windowHandle());
     show();
-    orderTabsByRows(this);
-    QWidget* focused = focusWidget();
-    if (!focused || !focused->isVisible())
-        focusNextChild();
+    // The focus begins at the top, and shows.
+    if (QWidget* focused = focusWidget())
+        focused->clearFocus();
+    focusNextChild();
     if (focusWidget())
         showFocus(focusWidget());
     raise();
@@ -520,6 +520,26 @@ void Form::keyPressEvent(QKeyEvent* event) {
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+// Tab goes through the controls row by row as they lie on the screen, whatever order they were
+// made in, and round from the last to the first.
+bool Form::focusNextPrevChild(bool next) {
+    const std::vector<QWidget*> controls = controlsByRows(this);
+    if (controls.empty())
+        return false;
+    const auto n = std::ptrdiff_t(controls.size());
+    const QWidget* focused = focusWidget();
+    const auto at = std::find_if(controls.begin(), controls.end(),
+                                 [focused](const QWidget* c) {
+                                     return focused && (c == focused || c->isAncestorOf(focused));
+                                 }) -
+                    controls.begin();
+    std::ptrdiff_t to = next ? at + 1 : at - 1;
+    if (at == n) // no control of the window has the focus: the first or the last
+        to = next ? 0 : n - 1;
+    controls[size_t((to + n) % n)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void Form::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -117,15 +118,16 @@ TEST(KeyboardWindow, EnterPressesTheFocusedButtonButNotACheckBox) {
     EXPECT_EQ(pressed, 2);
 }
 
-TEST(KeyboardWindow, TabGoesRowByRowAndIntoGroupsWhereTheyLie) {
-    QWidget window;
+TEST(KeyboardWindow, TabGoesRowByRowAndIntoGroupsWhereTheyLieAndRound) {
+    rt::Form window;
+    window.setBounds(0, 0, 400, 300);
     auto edit = [](QWidget* parent, const char* name, int x, int y) {
         auto* e = new QLineEdit(parent);
         e->setObjectName(QLatin1String(name));
         e->setGeometry(x, y, 40, 20);
         return e;
     };
-    // Created in a muddle: the second row first, the group before the row above it.
+    // Made in a muddle: the second row first, the group before the row above it.
     edit(&window, "c", 10, 60);
     auto* group = new QWidget(&window);
     group->setGeometry(100, 55, 200, 60);
@@ -134,14 +136,36 @@ TEST(KeyboardWindow, TabGoesRowByRowAndIntoGroupsWhereTheyLie) {
     edit(&window, "b", 200, 14);
     edit(&window, "a", 10, 10 + rt::kRowSlack - 1); // a few pixels lower: still the first row
     edit(&window, "f", 10, 200);
-    rt::orderTabsByRows(&window);
-    QStringList order;
-    QWidget* w = window.findChild<QLineEdit*>(QStringLiteral("a"));
-    for (int i = 0; i < 6; ++i) {
-        order << w->objectName();
-        do
-            w = w->nextInFocusChain();
-        while (!qobject_cast<QLineEdit*>(w));
+    edit(&window, "hidden", 10, 250)->hide();
+    edit(&window, "disabled", 10, 280)->setEnabled(false);
+    window.show();
+    QString order;
+    for (int i = 0; i < 7; ++i) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(window.focusWidget() ? window.focusWidget() : &window, &tab);
+        order += window.focusWidget()->objectName();
     }
-    EXPECT_EQ(order.join(QString()), QStringLiteral("abcdef"));
+    EXPECT_EQ(order, QStringLiteral("abcdefa"));
+    QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+    QApplication::sendEvent(window.focusWidget(), &back);
+    EXPECT_EQ(window.focusWidget()->objectName(), QStringLiteral("f"));
+}
+
+TEST(KeyboardWindow, AModalWindowOpensWithItsFirstControlFocusedAndTheFocusShown) {
+    rt::Form form;
+    form.setBounds(100, 100, 300, 200);
+    auto* lower = new QPushButton(QStringLiteral("unten"), &form);
+    lower->setGeometry(10, 100, 80, 24);
+    auto* upper = new QPushButton(QStringLiteral("oben"), &form);
+    upper->setGeometry(150, 20, 80, 24);
+    QWidget* focused = nullptr;
+    bool shown = false;
+    QTimer::singleShot(0, &form, [&] {
+        focused = form.focusWidget();
+        shown = form.testAttribute(Qt::WA_KeyboardFocusChange);
+        form.close();
+    });
+    form.showModal();
+    EXPECT_EQ(focused, upper); // the row on top, though made last
+    EXPECT_TRUE(shown);
 }
