@@ -44,7 +44,7 @@ read -r address bus_pid < <(dbus-daemon --session --fork --print-address=1 --pri
 export DBUS_SESSION_BUS_ADDRESS=$address
 "$launcher" --launch-immediately >"$work/bus-launcher.log" 2>&1 &
 pids+=($!)
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 
 failures=0
 fail() {
