@@ -1,7 +1,9 @@
 #include "app/UMainBoard.h"
 
+#include "app/BoardAccess.h"
 #include "app/Elapsed.h"
 #include "app/PromptArrow.h"
+#include "runtime/Accessibility.h"
 #include "runtime/Pictures.h"
 
 #include <QPixmap>
@@ -193,6 +195,8 @@ void TFMainBoard::CreateControls() {
     SBMenue->onClick = [this] { SBMenueClick(); };
     SBImpres->onClick = [this] { SBImpresClick(); };
     SBClose->onClick = [this] { SBCloseClick(); };
+    DescribeBoard(*this);
+    Form->onKey = [this](int key) { return BoardKey(*this, key); };
 }
 
 void TFMainBoard::CreateButtonBar() {
@@ -625,6 +629,8 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
 }
 
 void TFMainBoard::SetGlyph(rt::SpeedButton* button, const QString& programPath) {
+    if (const QString name = GlyphAccessibleName(programPath); !name.isEmpty())
+        button->setAccessibleName(name);
     auto it = icons_.constFind(programPath);
     if (it == icons_.constEnd()) {
         rt::Picture p = rt::loadPicture(ctx_.files, programPath);
@@ -941,6 +947,8 @@ void TFMainBoard::TimerTrainTimer() {
         LastSequence = LastSequence + 1 > 4 ? 1 : std::uint8_t(LastSequence + 1);
         SuggestionShown = 1;
         HandleButtons(LastSequence);
+        // Enter starts the suggested sequence once the user turns to the prompt.
+        rt::showFocus(std::array{SBAtmen, SBYoga, SBAugen, SBEntsp}[LastSequence - 1u]);
         T1SetUp();
     }
 }

@@ -1,12 +1,18 @@
 #include "runtime/Controls.h"
 
+#include "runtime/Accessibility.h"
+
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
+
+#include <algorithm>
+#include <vector>
 
 namespace rt {
 
@@ -112,6 +118,7 @@ void Panel::mouseMoveEvent(QMouseEvent*) {
 // ---- Image
 
 Image::Image(QWidget* parent) : QWidget(parent) {
+    registerAccessibleRoles();
     setMouseTracking(true);
 }
 
@@ -252,6 +259,8 @@ QPlainTextEdit* TextArea::editor() {
         editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         editor_->setGeometry(rect());
         editor_->setPlainText(toPlainText());
+        editor_->setAccessibleName(accessibleName());
+        editor_->setAccessibleDescription(accessibleDescription());
         editor_->show();
     }
     return editor_;
@@ -292,7 +301,8 @@ void HintBox::setFittingText(const QString& text) {
 // ---- SpeedButton
 
 SpeedButton::SpeedButton(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::NoFocus);
+    // Reached by the keyboard only: a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (onClick)
@@ -344,6 +354,62 @@ void SpeedButton::paintEvent(QPaintEvent*) {
         target.moveCenter(r.center() + (isDown() ? QPoint(1, 1) : QPoint(0, 0)));
         p.drawPixmap(target, g);
     }
+    if (focusShown()) {
+        // Over the glyph's edge, in the colour of a selection: seen on every glyph and face.
+        p.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(r).adjusted(2, 2, -2, -2));
+    }
+}
+
+bool SpeedButton::focusShown() const {
+    return hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void SpeedButton::mousePressEvent(QMouseEvent* event) {
+    // Whoever clicks sees the buttons as they are, without the keyboard's frame.
+    if (window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        window()->setAttribute(Qt::WA_KeyboardFocusChange, false);
+        if (QWidget* focused = window()->focusWidget())
+            focused->update();
+    }
+    QAbstractButton::mousePressEvent(event);
+}
+
+void SpeedButton::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        focusNeighbour(-1);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        focusNeighbour(1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            click();
+        break;
+    default:
+        QAbstractButton::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+// The next button of the same bar that can be pressed, round from the last to the first.
+void SpeedButton::focusNeighbour(int step) {
+    std::vector<SpeedButton*> bar;
+    for (QObject* o : parentWidget()->children())
+        if (auto* b = dynamic_cast<SpeedButton*>(o);
+            b && (b == this || (b->isVisible() && b->isEnabled())))
+            bar.push_back(b);
+    std::stable_sort(bar.begin(), bar.end(),
+                     [](const SpeedButton* a, const SpeedButton* b) { return a->x() < b->x(); });
+    const auto at = std::find(bar.begin(), bar.end(), this) - bar.begin();
+    const auto n = std::ptrdiff_t(bar.size());
+    showFocus(bar[size_t(((at + step) % n + n) % n)]);
 }
 
 void SpeedButton::mouseMoveEvent(QMouseEvent* event) {

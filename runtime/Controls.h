@@ -112,7 +112,8 @@ private:
 
 // Read-only text of several lines that wraps within its width. The text editor that shows it
 // (with its document, scroll area and style) is made only when the area is first shown: the
-// board creates one at start-up that the intro never shows.
+// board creates one at start-up that the intro never shows. The editor carries the area's
+// accessible name and description, and tells screen readers every text put into it.
 class TextArea : public QWidget {
 public:
     explicit TextArea(QWidget* parent);
@@ -140,7 +141,9 @@ public:
     void setFittingText(const QString& text);
 };
 
-// A flat-or-raised button with a glyph and no focus, as in a tool bar.
+// A flat-or-raised button with a glyph, as in a tool bar. The keyboard reaches it with Tab and
+// moves on to the next button of its bar with the arrow keys; a focus frame shows where the
+// keyboard is until the mouse is used again. Enter or Space presses it.
 class SpeedButton : public QAbstractButton {
 public:
     explicit SpeedButton(QWidget* parent);
@@ -165,10 +168,16 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
 
 private:
+    // The keyboard's focus frame is shown on this button.
+    bool focusShown() const;
+    void focusNeighbour(int step);
+
     QPixmap glyph_;
     QString glyphName_;
     bool flat_ = false;

@@ -1,5 +1,8 @@
 #include "runtime/Form.h"
 
+#include "runtime/Accessibility.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -173,6 +176,7 @@ void Form::listenToProperties(bool listen) {
 }
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
+    registerAccessibleRoles();
     applyFlags();
     applyGeometry();
     constructed_ = true;
@@ -432,6 +436,12 @@ void Form::showModal() {
     if (QWidget* opener = openerOf(this); opener && opener->windowHandle())
         windowHandle()->setTransientParent(opener->windowHandle());
     show();
+    // The focus begins at the top, and shows.
+    if (QWidget* focused = focusWidget())
+        focused->clearFocus();
+    focusNextChild();
+    if (focusWidget())
+        showFocus(focusWidget());
     raise();
     activateWindow();
     QEventLoop loop;
@@ -506,13 +516,43 @@ void Form::hideEvent(QHideEvent* event) {
         modalLoop_->quit();
 }
 
-// A window shown modally closes with Escape, as dialogs do.
+// A window shown modally closes with Escape, as dialogs do. Enter presses the button that has
+// the focus (a check box keeps to Space).
 void Form::keyPressEvent(QKeyEvent* event) {
+    if (onKey && onKey(event->key()))
+        return;
     if (modalLoop_ && event->key() == Qt::Key_Escape) {
         close();
         return;
     }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+        if (button && !button->isCheckable() && button->isEnabled() && !event->isAutoRepeat()) {
+            button->click();
+            return;
+        }
+    }
     QWidget::keyPressEvent(event);
+}
+
+// Tab goes through the controls row by row as they lie on the screen, whatever order they were
+// made in, and round from the last to the first.
+bool Form::focusNextPrevChild(bool next) {
+    const std::vector<QWidget*> controls = controlsByRows(this);
+    if (controls.empty())
+        return false;
+    const auto n = std::ptrdiff_t(controls.size());
+    const QWidget* focused = focusWidget();
+    const auto at = std::find_if(controls.begin(), controls.end(),
+                                 [focused](const QWidget* c) {
+                                     return focused && (c == focused || c->isAncestorOf(focused));
+                                 }) -
+                    controls.begin();
+    std::ptrdiff_t to = next ? at + 1 : at - 1;
+    if (at == n) // no control of the window has the focus: the first or the last
+        to = next ? 0 : n - 1;
+    controls[size_t((to + n) % n)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void Form::closeEvent(QCloseEvent* event) {

@@ -52,7 +52,8 @@ public:
 
     // Shows the window modal to the whole program and returns when it closes (by the program or
     // by the user): a dialog of the window it was opened from, whose frame offers no minimise
-    // button. A window manager that hides or minimises it anyway does not end the session.
+    // button. A window manager that hides or minimises it anyway does not end the session. Tab
+    // goes through its controls row by row, and the focus is shown from the start.
     void showModal();
     bool isShownModal() const { return modalLoop_ != nullptr; }
     // Shows the window above the others and gives it the focus, also when it was minimised.
@@ -75,6 +76,8 @@ public:
     void setColor(const QColor& color);
 
     std::function<void()> onClose;
+    // A key that no control of the window took; true when it was handled.
+    std::function<bool(int key)> onKey;
     // After every change of the window's size or frame.
     std::function<void()> onGeometry;
 
@@ -83,6 +86,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

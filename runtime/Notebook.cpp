@@ -1,6 +1,7 @@
 #include "runtime/Notebook.h"
 
 #include <QFontMetrics>
+#include <QStyleOptionFocusRect>
 #include <QStyleOptionTab>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
@@ -79,6 +80,14 @@ private:
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                        QPalette::WindowText));
         painter.drawText(QPoint(x, y), text);
+        // The keyboard's focus, on the current tab, as the style draws it around a caption.
+        if ((option.state & QStyle::State_HasFocus) &&
+            (option.state & QStyle::State_KeyboardFocusChange)) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.rect = box.adjusted(2, 2, -2, -1);
+            painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
     }
 };
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class QWidget;
+
+namespace rt {
+
+// What a screen reader reads for a control: its name, and a longer description.
+void describe(QWidget* control, const QString& name, const QString& description = {});
+
+// The controls of `container` that Tab stops at, in the order the eye reads them: row by row
+// from the top, left to right within a row; the controls inside a group or a page come where
+// the group lies. Controls less than kRowSlack pixels apart in height share a row. Hidden and
+// disabled controls are left out.
+constexpr int kRowSlack = 8;
+std::vector<QWidget*> controlsByRows(const QWidget* container);
+
+// Gives `control` the keyboard focus and shows it, as after a Tab: for a prompt the user answers
+// with a key. A window only takes the focus when the user turns to it.
+void showFocus(QWidget* control);
+
+// Pictures are graphics to screen readers, not empty panes, and the program's windows are frames
+// named by their captions.
+void registerAccessibleRoles();
+
+} // namespace rt

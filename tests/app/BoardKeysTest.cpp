@@ -1,0 +1,126 @@
+// The board by keyboard and for screen readers: the names of the bar's buttons follow what they
+// show, the prompts and a running sequence answer keys as they answer clicks.
+#include "app/BoardAccess.h"
+#include "support/BoardFixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace {
+
+struct HelpWindows final : BoardWindows {
+    void ShowHilfe() override { ++help; }
+    void ShowImpressum() override {}
+    void ShowMenue() override {}
+    bool ResetDone() const override { return false; }
+    void Inform(const QString&) override {}
+    int help = 0;
+};
+
+} // namespace
+
+class BoardKeys : public BoardFixture {
+protected:
+    // The quick start with the training prompt after `trainSeconds` and, with `watchdog`, the
+    // watchdog after 5 s.
+    void start(int trainSeconds, bool watchdog) {
+        TSettings s;
+        s.DSTimer = 1;
+        s.T2On = watchdog ? 1 : 0;
+        s.m1 = 0;
+        s.s1 = std::uint16_t(trainSeconds);
+        s.m2 = 0;
+        s.s2 = 5;
+        writeSettings(s);
+        create();
+        board->AttachWindows(&windows);
+    }
+    void seconds(int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.advance(1);
+            if (board->TimerTrain.enabled())
+                board->TimerTrainTimer();
+            if (board->TimerDog.enabled())
+                board->TimerDogTimer();
+        }
+    }
+    // A key as the window gets it: at its focused control, or at the window itself.
+    void key(int k) {
+        QWidget* to = board->Form->focusWidget() ? board->Form->focusWidget() : board->Form;
+        QKeyEvent down(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(to, &down);
+        QKeyEvent up(QEvent::KeyRelease, k, Qt::NoModifier);
+        QApplication::sendEvent(to, &up);
+    }
+    HelpWindows windows;
+};
+
+TEST_F(BoardKeys, EveryButtonHasAGermanNameThatFollowsItsGlyph) {
+    start(10, true);
+    const std::array<rt::SpeedButton*, 10> bar{
+        board->SBAtmen,  board->SBYoga,  board->SBAugen, board->SBEntsp,  board->SBSize,
+        board->SBWecker, board->SBHilfe, board->SBMenue, board->SBImpres, board->SBClose};
+    for (rt::SpeedButton* b : bar) {
+        EXPECT_FALSE(b->accessibleName().isEmpty()) << b->glyphName().toStdString();
+        EXPECT_FALSE(b->accessibleDescription().isEmpty()) << b->glyphName().toStdString();
+    }
+    EXPECT_EQ(board->SBWecker->accessibleName(), QStringLiteral("Zeitschaltuhr: ein"));
+    EXPECT_EQ(board->SBClose->accessibleName(), QStringLiteral("Beenden"));
+    board->SBWeckerClick();
+    EXPECT_EQ(board->SBWecker->accessibleName(), QStringLiteral("Zeitschaltuhr: aus"));
+    board->SBYogaClick();
+    EXPECT_EQ(board->SBClose->accessibleName(), QStringLiteral("Zurück"));
+    EXPECT_EQ(board->MemoText->accessibleName(), QStringLiteral("Anleitung"));
+    EXPECT_EQ(board->IStart[11]->accessibleName(), QStringLiteral("Sonnenuntergang"));
+    // Every glyph a button can show names it.
+    for (const QString& f : TFMainBoard::DataFilesUsed()) {
+        if (f.contains(QLatin1String("Icons"))) {
+            EXPECT_FALSE(GlyphAccessibleName(f).isEmpty()) << f.toStdString();
+        }
+    }
+}
+
+TEST_F(BoardKeys, TheTrainingPromptStartsItsSuggestionWithEnterAndClosesWithEscape) {
+    start(10, false);
+    seconds(10);
+    ASSERT_EQ(board->TrainPromptShown, 1);
+    ASSERT_EQ(board->LastSequence, 1);
+    EXPECT_EQ(board->Form->focusWidget(), board->SBAtmen);
+    EXPECT_TRUE(board->SBAtmen->accessibleName().contains(QLatin1String("vorgeschlagen")));
+    key(Qt::Key_Return);
+    EXPECT_EQ(board->TrainPromptShown, 0);
+    EXPECT_EQ(sequencers[SeqAtm].setUps, 1);
+    EXPECT_TRUE(board->Form->caption().startsWith(QStringLiteral("Atemübungen")));
+
+    // Escape in a running sequence is the button "Zurück": back to waiting.
+    key(Qt::Key_Escape);
+    EXPECT_EQ(board->CloseQuits, 1);
+    EXPECT_TRUE(board->TimerTrain.enabled());
+    EXPECT_EQ(board->SizeMode, Mini);
+
+    // The next prompt suggests the body exercises; Escape dismisses it as "Zurück" does.
+    seconds(10);
+    ASSERT_EQ(board->TrainPromptShown, 1);
+    EXPECT_EQ(board->Form->focusWidget(), board->SBYoga);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(board->TrainPromptShown, 0);
+    EXPECT_EQ(sequencers[SeqYog].setUps, 0);
+    EXPECT_TRUE(board->TimerTrain.enabled());
+}
+
+TEST_F(BoardKeys, EscapeNeverEndsTheProgramAndNoKeyEndsTheWatchdogsPause) {
+    start(3600, true);
+    board->Form->show();
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(board->Form->isVisible());
+    EXPECT_EQ(board->CloseQuits, 1);
+    key(Qt::Key_F1);
+    EXPECT_EQ(windows.help, 1);
+    seconds(5);
+    ASSERT_EQ(board->DogPromptShown, 1);
+    // A click on the watchdog's picture does nothing; neither does a key.
+    for (int k : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space, Qt::Key_F1})
+        key(k);
+    EXPECT_EQ(board->DogPromptShown, 1);
+    EXPECT_EQ(windows.help, 1);
+}

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The board as a screen reader sees it: the real program under a window manager (openbox on a
+# private Xvfb), on a private session bus with the accessibility bus of at-spi2-core, read and
+# worked through AT-SPI by screen-reader.py (python3-pyatspi) and by keys (xdotool).
+#   bash tests/wm/screen-reader.sh <quillet binary>
+set -euo pipefail
+quillet=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
+
+python=/usr/bin/python3 # Debian's own, which has pyatspi
+launcher=/usr/libexec/at-spi-bus-launcher
+if ! "$python" -c 'import pyatspi' 2>/dev/null || [[ ! -x "$launcher" ]]; then
+    echo "screen-reader: at-spi2-core or python3-pyatspi is missing (scripts/setup.sh)" >&2
+    exit 77
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-reader.XXXXXX")
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    [[ -n "${bus_pid:-}" ]] && kill "$bus_pid" 2>/dev/null
+    bash "$root/scripts/x-test-server.sh" stop || true
+    rm -rf -- "$work"
+}
+trap cleanup EXIT
+eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+if [[ -n "${ASAN_OPTIONS:-}" ]]; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
+fi
+mkdir -p "$work/config/quillet" "$work/runtime" "$work/home"
+chmod 0700 "$work/runtime"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
+# Quick start into the small window, silent, no reminder during the test.
+bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h1=5 h2=5 \
+    >"$work/config/quillet/User.dat"
+
+# A session bus of the run's own; the accessibility bus comes up beside it, as a desktop
+# session starts it, and the program finds it through the session bus (org.a11y.Bus).
+read -r address bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
+    paste -s -d ' ')
+export DBUS_SESSION_BUS_ADDRESS=$address
+"$launcher" --launch-immediately >"$work/bus-launcher.log" 2>&1 &
+pids+=($!)
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+step "the board starts"
+"$quillet" >"$work/quillet.log" 2>&1 &
+program=$!
+pids+=("$program")
+wait_for_window "$program" || fail "the program shows no window"
+board=$(windows_of "$program" | head -n 1)
+wait_until "$program" '[[ $(wm_state "$board") == Normal ]]' || fail "the board is not shown"
+
+"$python" "$here/screen-reader.py" "$board" "$program" || fail "the screen reader's checks"
+kill -0 "$program" 2>/dev/null || fail "the program ended"
+if ((failures)); then
+    echo "--- logs" >&2
+    cat "$work"/*.log >&2 || true
+    exit 1
+fi
+echo "screen-reader: the bar named, the focus moving, a button pressed through AT-SPI," \
+    "the instruction announced, the settings window by keyboard"
