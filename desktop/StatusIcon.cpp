@@ -249,6 +249,7 @@ void StatusIcon::buildMenu(const StatusView& view) {
     const std::pair<const char*, std::function<void()>*> entries[] = {
         {"Quillet &zeigen", &actions_.show},
         {"&Einstellungen …", &actions_.settings},
+        {"&Verlauf …", &actions_.history},
         {"&Hilfe", &actions_.help},
     };
     for (const auto& [text, action] : entries)

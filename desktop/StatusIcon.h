@@ -60,6 +60,7 @@ struct StatusActions {
     std::function<void()> timeSwitch;              // on when off, off when on
     std::function<void()> show;                    // the board in front (also a left click)
     std::function<void()> settings;
+    std::function<void()> history; // the window "Verlauf"
     std::function<void()> help;
     std::function<void()> quit;
 };

@@ -175,6 +175,12 @@ desk::StatusActions DesktopUnit::IconActions(TFMainBoard& board) {
     a.show = show;
     a.settings = command([&board] { board.SBMenueClick(); }, false);
     a.help = command([&board] { board.SBHilfeClick(); }, false);
+    a.history = command(
+        [this] {
+            if (showHistory)
+                showHistory();
+        },
+        false);
     a.quit = [this, &board] {
         if (endProgram)
             endProgram();

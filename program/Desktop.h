@@ -33,6 +33,8 @@ public:
     // of it) and to end, for the status icon's menu.
     std::function<void()> showBoard;
     std::function<void()> endProgram;
+    // Opens the window "Verlauf", for the status icon's menu.
+    std::function<void()> showHistory;
 
 private:
     desk::StatusActions IconActions(TFMainBoard& board);

@@ -143,6 +143,7 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     DesktopUnit desktop(board, clock, report);
     windows.moreSettings = [&desktop](QWidget* parent) { desktop.ShowMoreSettings(parent); };
     HistoryUnit history(board, clock, report, desktop.Menu());
+    desktop.showHistory = [&history] { history.ShowHistory(); };
 
     // The program ends with the board, also while a message box is still open.
     board.Form->onClose = [] { QCoreApplication::quit(); };

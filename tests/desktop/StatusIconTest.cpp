@@ -149,6 +149,7 @@ TEST(StatusIcon, MenuOffersTheBoardsCommandsAndFollowsTimeSwitchAndPause) {
     actions.timeSwitch = [&] { done.push_back(QStringLiteral("clock")); };
     actions.show = [&] { done.push_back(QStringLiteral("show")); };
     actions.settings = [&] { done.push_back(QStringLiteral("settings")); };
+    actions.history = [&] { done.push_back(QStringLiteral("history")); };
     actions.help = [&] { done.push_back(QStringLiteral("help")); };
     actions.quit = [&] { done.push_back(QStringLiteral("quit")); };
     QString pausedCaption;
@@ -161,14 +162,15 @@ TEST(StatusIcon, MenuOffersTheBoardsCommandsAndFollowsTimeSwitchAndPause) {
     EXPECT_EQ(texts(menu),
               (QStringList{"Atemübungen", "Körperübungen", "Augenübungen", "Entspannungsübungen",
                            "-", "&Zeitschaltuhr", "Erinnerungen &pausieren", "-", "Quillet &zeigen",
-                           "&Einstellungen …", "&Hilfe", "-", "&Beenden"}));
+                           "&Einstellungen …", "&Verlauf …", "&Hilfe", "-", "&Beenden"}));
     QAction* clockEntry = entry(menu, QStringLiteral("&Zeitschaltuhr"));
     ASSERT_NE(clockEntry, nullptr);
     EXPECT_TRUE(clockEntry->isChecked());
     for (const char* text : {"Augenübungen", "&Zeitschaltuhr", "Quillet &zeigen",
-                             "&Einstellungen …", "&Hilfe", "&Beenden"})
+                             "&Einstellungen …", "&Verlauf …", "&Hilfe", "&Beenden"})
         entry(menu, QString::fromUtf8(text))->trigger();
-    EXPECT_EQ(done, (std::vector<QString>{"seq2", "clock", "show", "settings", "help", "quit"}));
+    EXPECT_EQ(done, (std::vector<QString>{"seq2", "clock", "show", "settings", "history", "help",
+                                          "quit"}));
 
     // A tooltip's change leaves the menu as a panel has read it; the time switch changes it.
     board.dog = counting(5 * kMin);

@@ -132,6 +132,7 @@ Erinnerungen _pausieren
 -
 Quillet _zeigen
 _Einstellungen …
+_Verlauf …
 _Hilfe
 -
 _Beenden'
@@ -185,6 +186,25 @@ gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
     --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Status >/dev/null 2>&1 &&
     kill -0 "$app" 2>/dev/null || fail "the program ended with its last window"
 [[ -z "$(windows_of "$app")" ]] || fail "the board came back on the screen"
+finish
+
+step "the window Verlauf opens from the menu and closes with Escape"
+menu_event '_Verlauf …'
+verlauf() { xdotool search --all --onlyvisible --pid "$app" --name '^Verlauf' 2>/dev/null; }
+wait_until "$app" '[[ -n "$(verlauf)" ]]' || fail "the window Verlauf did not open"
+finish
+window=$(verlauf | head -n 1)
+closed=
+for _ in $(seq 20); do
+    timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null || true
+    [[ "$(xdotool getactivewindow 2>/dev/null)" == "$window" ]] && xdotool key Escape
+    for _ in $(seq 30); do
+        [[ -z "$(verlauf)" ]] && closed=1 && break 2
+        sleep 0.1
+    done
+done
+[[ -n "$closed" ]] || fail "the window Verlauf did not close"
+kill -0 "$app" 2>/dev/null || fail "the program ended with the window Verlauf"
 finish
 
 step "a left click shows the small window"
