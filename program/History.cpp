@@ -21,11 +21,13 @@ HistoryUnit::HistoryUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
                          desk::BoardMenu& menu)
     : parts_(std::make_unique<Parts>(board, clock, report)) {
     Parts& p = *parts_;
-    hist::Database::Opening opening = hist::Database::open(hist::Database::standardPath());
-    // Told once the board's event loop runs: the report queues it.
-    if (!opening.problem.isEmpty())
-        report.tell(opening.problem);
-    p.recorder.setDatabase(std::move(opening.database));
+    // Opened (and checked) once the board is on the screen: the start does not wait for the disk.
+    board.Form->afterFirstFrame([&p, &report] {
+        hist::Database::Opening opening = hist::Database::open(hist::Database::standardPath());
+        if (!opening.problem.isEmpty())
+            report.tell(opening.problem); // queued: told after this handler
+        p.recorder.setDatabase(std::move(opening.database));
+    });
     board.AttachRecord(&p.recorder);
     menu.addEntry(QStringLiteral("Verlauf …"), [this] { ShowHistory(); });
     p.key = std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key_H), board.Form);
