@@ -211,7 +211,7 @@ HistoryWindow::HistoryWindow(Entries entries, const QDate& today, QWidget* paren
         empty_->setWordWrap(true);
         empty_->setMinimumSize(420, 120);
         empty_->setAlignment(Qt::AlignCenter);
-        layout->addWidget(empty_);
+        layout->addWidget(empty_, 1); // the heading stays at the top
     } else {
         chart_ = new BarChart(lastDays(entries_, today), this);
         layout->addWidget(chart_, 1);
