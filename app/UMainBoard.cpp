@@ -228,8 +228,7 @@ void TFMainBoard::CreateButtonBar() {
         auto* b = new rt::SpeedButton(PSButtons);
         rt::setBounds(b, p.left, 5, 30, 30);
         if (p.designIcon)
-            b->setGlyphPixmap(
-                QPixmap::fromImage(rt::designPicture(QString::fromLatin1(p.designIcon))));
+            b->setGlyphPixmap(rt::designGlyph(QString::fromLatin1(p.designIcon)));
         b->onMouseMove = [this, kind] { HandleMemo(kind); };
         *p.button = b;
         ++kind;
@@ -640,7 +639,13 @@ void TFMainBoard::SetGlyph(rt::SpeedButton* button, const QString& programPath) 
         }
         it = icons_.insert(programPath, p.image);
     }
-    button->setGlyph(*it);
+    // On a scaled screen the same glyph, drawn at twice the resolution (the file's name, say
+    // "lunge2" of "Pictures\Icons\lunge2.bmp").
+    const QString name = programPath.section(QLatin1Char('\\'), -1).section(QLatin1Char('.'), 0, 0);
+    if (QPixmap sharp = rt::sharpGlyph(name); !sharp.isNull())
+        button->setGlyphPixmap(sharp);
+    else
+        button->setGlyph(*it);
     button->setGlyphName(programPath);
 }
 

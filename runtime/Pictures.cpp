@@ -4,6 +4,8 @@
 #include "runtime/SafeFile.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 
 #include <algorithm>
@@ -205,6 +207,21 @@ QImage designPicture(const QString& resourcePath) {
     QImageReader reader(resourcePath, "png");
     reader.setAutoDetectImageFormat(false);
     return reader.read();
+}
+
+QPixmap sharpGlyph(const QString& name) {
+    if (qApp == nullptr || qApp->devicePixelRatio() <= 1.0)
+        return {};
+    QImage image = designPicture(QStringLiteral(":/design/glyphs/%1@2x.png").arg(name));
+    if (image.isNull())
+        return {};
+    image.setDevicePixelRatio(2.0);
+    return QPixmap::fromImage(std::move(image));
+}
+
+QPixmap designGlyph(const QString& resourcePath) {
+    QPixmap sharp = sharpGlyph(QFileInfo(resourcePath).completeBaseName());
+    return sharp.isNull() ? QPixmap::fromImage(designPicture(resourcePath)) : sharp;
 }
 
 Picture loadPicture(const DataFiles& files, const QString& programPath) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 
 #include <cstdint>
@@ -33,6 +34,13 @@ Picture decodePictureFile(const QString& absolutePath);
 // own PNG reader. Qt would otherwise load every image format plug-in installed to look at the
 // file first, which costs the start-up milliseconds.
 QImage designPicture(const QString& resourcePath);
+
+// A button's glyph (26 pixels) drawn anew at twice the resolution, from the program's resources
+// (":/design/glyphs/<name>@2x.png", `name` as the glyph's file is called without its ending):
+// where a screen is scaled to more than 100 %; otherwise, or where there is none, a null pixmap.
+QPixmap sharpGlyph(const QString& name);
+// A design glyph of the program's resources, the sharper drawing where a screen needs it.
+QPixmap designGlyph(const QString& resourcePath);
 
 // Resolves a program path ("Pictures\Start\start1.jpg") and decodes it; a missing file or a
 // decoding error becomes a German text that names the path.

@@ -9,7 +9,7 @@
 
 namespace pic {
 
-QImage designGlyph(const char* name);
+QImage designGlyph(const char* name, int scale = 1);
 void paintSequenceGlyph(QPainter& p, int sequence);
 
 namespace {
@@ -352,9 +352,13 @@ void addDesignJobs(std::vector<Job>& jobs, const Context& ctx) {
         {dir + QStringLiteral("train.png"), Format::Png, [&ctx] { return trainingPrompt(ctx); }});
     jobs.push_back(
         {dir + QStringLiteral("dog.png"), Format::Png, [&ctx] { return watchdog(ctx); }});
-    for (const char* n : {"size", "hilfe", "menue", "impres", "uhr_design"})
+    for (const char* n : {"size", "hilfe", "menue", "impres", "uhr_design"}) {
         jobs.push_back({dir + QLatin1String(n) + QStringLiteral(".png"), Format::Png,
                         [n] { return designGlyph(n); }});
+        jobs.push_back(
+            {dir + QStringLiteral("glyphs/") + QLatin1String(n) + QStringLiteral("@2x.png"),
+             Format::Png, [n] { return designGlyph(n, 2); }});
+    }
     // The imprint window's pictures.
     jobs.push_back({dir + QStringLiteral("impressum_marke.png"), Format::Png,
                     [&ctx] { return imprintBrand(ctx); }});

@@ -18,8 +18,9 @@ const QColor kButtonFace(0xd4, 0xd4, 0xd0);
 
 using Glyph = std::function<void(QPainter&)>;
 
-// Draws a glyph in a 26 x 26 coordinate space and returns it reduced, with soft alpha.
-QImage glyph(const Glyph& draw) {
+// Draws a glyph in a 26 x 26 coordinate space and returns it reduced, with soft alpha: 26 pixels
+// wide, or 52 at `scale` 2 (for screens of twice the resolution).
+QImage glyph(const Glyph& draw, int scale = 1) {
     QImage big(kIcon * kOver, kIcon * kOver, QImage::Format_ARGB32_Premultiplied);
     big.fill(Qt::transparent);
     {
@@ -28,22 +29,23 @@ QImage glyph(const Glyph& draw) {
         p.scale(kOver, kOver);
         draw(p);
     }
-    // Area average: every output pixel is the mean of an 8 x 8 block.
-    QImage out(kIcon, kIcon, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < kIcon; ++y)
-        for (int x = 0; x < kIcon; ++x) {
+    // Area average: every output pixel is the mean of a block of 8 x 8 (4 x 4 at scale 2).
+    const int block = kOver / scale, size = kIcon * scale;
+    QImage out(size, size, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
             int r = 0, g = 0, b = 0, a = 0;
-            for (int yy = 0; yy < kOver; ++yy) {
-                const QRgb* row = reinterpret_cast<const QRgb*>(big.constScanLine(y * kOver + yy));
-                for (int xx = 0; xx < kOver; ++xx) {
-                    const QRgb c = row[x * kOver + xx];
+            for (int yy = 0; yy < block; ++yy) {
+                const QRgb* row = reinterpret_cast<const QRgb*>(big.constScanLine(y * block + yy));
+                for (int xx = 0; xx < block; ++xx) {
+                    const QRgb c = row[x * block + xx];
                     r += qRed(c);
                     g += qGreen(c);
                     b += qBlue(c);
                     a += qAlpha(c);
                 }
             }
-            const int n = kOver * kOver;
+            const int n = block * block;
             out.setPixel(x, y, qRgba(r / n, g / n, b / n, a / n));
         }
     return out;
@@ -229,7 +231,7 @@ QImage keyed(const Glyph& draw) {
 
 // The design's own icons (transparent PNG) share the drawings, and so may other pictures
 // (in a 26 x 26 coordinate space).
-QImage designGlyph(const char* name);
+QImage designGlyph(const char* name, int scale = 1);
 void paintSequenceGlyph(QPainter& p, int sequence);
 
 void paintSequenceGlyph(QPainter& p, int sequence) {
@@ -249,60 +251,68 @@ void paintSequenceGlyph(QPainter& p, int sequence) {
     }
 }
 
-QImage designGlyph(const char* name) {
+QImage designGlyph(const char* name, int scale) {
     const std::string n = name;
     if (n == "uhr_design")
-        return glyph(clockFace);
+        return glyph(clockFace, scale);
     if (n == "size")
-        return glyph([](QPainter& p) {
-            // Three frames, small to large.
-            const QColor c[3] = {QColor(0x3f, 0x86, 0x80), QColor(0x5d, 0x9f, 0xc8),
-                                 QColor(0xe0, 0x8a, 0x5e)};
-            for (int i = 2; i >= 0; --i) {
-                const double s = 7 + i * 6.5;
-                p.setPen(ink(1.2));
-                p.setBrush(c[i]);
-                p.drawRoundedRect(QRectF(2.5, 23.5 - s, s, s), 1.8, 1.8);
-            }
-        });
+        return glyph(
+            [](QPainter& p) {
+                // Three frames, small to large.
+                const QColor c[3] = {QColor(0x3f, 0x86, 0x80), QColor(0x5d, 0x9f, 0xc8),
+                                     QColor(0xe0, 0x8a, 0x5e)};
+                for (int i = 2; i >= 0; --i) {
+                    const double s = 7 + i * 6.5;
+                    p.setPen(ink(1.2));
+                    p.setBrush(c[i]);
+                    p.drawRoundedRect(QRectF(2.5, 23.5 - s, s, s), 1.8, 1.8);
+                }
+            },
+            scale);
     if (n == "hilfe")
-        return glyph([](QPainter& p) {
+        return glyph(
+            [](QPainter& p) {
+                QRadialGradient g(QPointF(11, 10), 13);
+                g.setColorAt(0, QColor(0x8c, 0xbf, 0xe6));
+                g.setColorAt(1, QColor(0x3f, 0x7f, 0xb8));
+                p.setPen(ink(1.2));
+                p.setBrush(g);
+                p.drawEllipse(QPointF(13, 13), 10.5, 10.5);
+                p.setPen(QColor(0xff, 0xfb, 0xf6));
+                p.setFont(uiFont(17, true));
+                p.drawText(QRectF(0, 0.5, 26, 26), Qt::AlignCenter, QStringLiteral("?"));
+            },
+            scale);
+    if (n == "menue")
+        return glyph(
+            [](QPainter& p) {
+                // Three sliders.
+                const double knob[3] = {16.5, 8.5, 13.5};
+                for (int i = 0; i < 3; ++i) {
+                    const double y = 6 + i * 7;
+                    p.setPen(QPen(kInk, 2.0, Qt::SolidLine, Qt::RoundCap));
+                    p.drawLine(QPointF(3.5, y), QPointF(22.5, y));
+                    p.setPen(ink(1.1));
+                    p.setBrush(i == 1 ? QColor(0xe0, 0x8a, 0x5e) : QColor(0x5d, 0x9f, 0xc8));
+                    p.drawEllipse(QPointF(knob[i], y), 3.2, 3.2);
+                }
+            },
+            scale);
+    // impres
+    return glyph(
+        [](QPainter& p) {
             QRadialGradient g(QPointF(11, 10), 13);
-            g.setColorAt(0, QColor(0x8c, 0xbf, 0xe6));
-            g.setColorAt(1, QColor(0x3f, 0x7f, 0xb8));
+            g.setColorAt(0, QColor(0xa9, 0xd3, 0xa0));
+            g.setColorAt(1, QColor(0x58, 0x9a, 0x5a));
             p.setPen(ink(1.2));
             p.setBrush(g);
             p.drawEllipse(QPointF(13, 13), 10.5, 10.5);
-            p.setPen(QColor(0xff, 0xfb, 0xf6));
-            p.setFont(uiFont(17, true));
-            p.drawText(QRectF(0, 0.5, 26, 26), Qt::AlignCenter, QStringLiteral("?"));
-        });
-    if (n == "menue")
-        return glyph([](QPainter& p) {
-            // Three sliders.
-            const double knob[3] = {16.5, 8.5, 13.5};
-            for (int i = 0; i < 3; ++i) {
-                const double y = 6 + i * 7;
-                p.setPen(QPen(kInk, 2.0, Qt::SolidLine, Qt::RoundCap));
-                p.drawLine(QPointF(3.5, y), QPointF(22.5, y));
-                p.setPen(ink(1.1));
-                p.setBrush(i == 1 ? QColor(0xe0, 0x8a, 0x5e) : QColor(0x5d, 0x9f, 0xc8));
-                p.drawEllipse(QPointF(knob[i], y), 3.2, 3.2);
-            }
-        });
-    // impres
-    return glyph([](QPainter& p) {
-        QRadialGradient g(QPointF(11, 10), 13);
-        g.setColorAt(0, QColor(0xa9, 0xd3, 0xa0));
-        g.setColorAt(1, QColor(0x58, 0x9a, 0x5a));
-        p.setPen(ink(1.2));
-        p.setBrush(g);
-        p.drawEllipse(QPointF(13, 13), 10.5, 10.5);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xff, 0xfb, 0xf6));
-        p.drawEllipse(QPointF(13, 7.6), 1.9, 1.9);
-        p.drawRoundedRect(QRectF(11.3, 11, 3.4, 9.5), 1.4, 1.4);
-    });
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(0xff, 0xfb, 0xf6));
+            p.drawEllipse(QPointF(13, 7.6), 1.9, 1.9);
+            p.drawRoundedRect(QRectF(11.3, 11, 3.4, 9.5), 1.4, 1.4);
+        },
+        scale);
 }
 
 void addIconJobs(std::vector<Job>& jobs, const Context&) {
@@ -322,14 +332,17 @@ void addIconJobs(std::vector<Job>& jobs, const Context&) {
     for (const auto& icon : icons) {
         const Glyph draw = icon.draw;
         const QColor lamp = icon.light;
+        const Glyph withLight = [draw, lamp](QPainter& p) {
+            draw(p);
+            if (lamp.isValid())
+                light(p, lamp);
+        };
         jobs.push_back({dir + QLatin1String(icon.name) + QStringLiteral(".bmp"), Format::KeyedBmp,
-                        [draw, lamp] {
-                            return keyed([&](QPainter& p) {
-                                draw(p);
-                                if (lamp.isValid())
-                                    light(p, lamp);
-                            });
-                        }});
+                        [withLight] { return keyed(withLight); }});
+        // The same glyph at twice the resolution, for scaled screens, built into the program.
+        jobs.push_back({QStringLiteral("app/design/glyphs/") + QLatin1String(icon.name) +
+                            QStringLiteral("@2x.png"),
+                        Format::Png, [withLight] { return glyph(withLight, 2); }});
     }
 }
 
