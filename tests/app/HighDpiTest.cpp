@@ -68,9 +68,9 @@ TEST_F(AtTwiceTheResolution, TheBoardKeepsItsSizesInLogicalPixels) {
     EXPECT_EQ(board->SBSize->geometry(), QRect(136, 5, 30, 30));
     EXPECT_EQ(board->Form->devicePixelRatioF(), 2.0);
     // Every glyph of the bar drawn at the screen's resolution, not its 26 pixels doubled.
-    for (rt::SpeedButton* b : {board->SBAtmen, board->SBYoga, board->SBAugen, board->SBEntsp,
-                               board->SBSize, board->SBWecker, board->SBHilfe, board->SBMenue,
-                               board->SBImpres, board->SBClose}) {
+    for (rt::SpeedButton* b :
+         {board->SBAtmen, board->SBYoga, board->SBAugen, board->SBEntsp, board->SBSize,
+          board->SBWecker, board->SBHilfe, board->SBMenue, board->SBImpres, board->SBClose}) {
         EXPECT_EQ(b->glyph().size(), QSize(52, 52)) << b->glyphName().toStdString();
         EXPECT_EQ(b->glyph().devicePixelRatio(), 2.0);
     }
