@@ -316,19 +316,21 @@ QStringList checkPicture(const QString& path, const QImage& image) {
     const QString lower = path.toLower();
     if (lower.startsWith(QLatin1String("app/design/"))) {
         // The prompt pictures fill their image controls exactly; the button glyphs are 26 x 26
-        // with a transparent background.
+        // (52 x 52 drawn for scaled screens) with a transparent background.
         const QString file = lower.section(QLatin1Char('/'), -1);
+        const int glyph = file.endsWith(QLatin1String("@2x.png")) ? 52 : 26;
         const QSize want = file == QLatin1String("train.png")            ? QSize(333, 132)
                            : file == QLatin1String("dog.png")            ? QSize(335, 168)
                            : file.startsWith(QLatin1String("impressum")) ? image.size()
-                                                                         : QSize(26, 26);
+                                                                         : QSize(glyph, glyph);
         if (image.size() != want)
             out << QStringLiteral("%1: expected %2 x %3")
                        .arg(path)
                        .arg(want.width())
                        .arg(want.height());
-        if (want == QSize(26, 26) && (!image.hasAlphaChannel() || qAlpha(image.pixel(0, 0)) != 0 ||
-                                      qAlpha(image.pixel(25, 25)) != 0))
+        if (want == QSize(glyph, glyph) && image.size() == want &&
+            (!image.hasAlphaChannel() || qAlpha(image.pixel(0, 0)) != 0 ||
+             qAlpha(image.pixel(glyph - 1, glyph - 1)) != 0))
             out << QStringLiteral("%1: a button glyph needs a transparent background").arg(path);
         return out;
     }
