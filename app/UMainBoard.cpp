@@ -107,6 +107,14 @@ void TFMainBoard::CreateControls() {
     Form->setColor(Qt::black);
     Form->setCaption(Caption("Quillet"));
     Form->onGeometry = [this] { PlaceBar(); };
+    // A frame taller than the thin one the small window's size is reckoned with grows the window:
+    // its client area always holds the whole bar.
+    Form->setMinimumClientSize(QSize(kBarWidth, kBarHeight));
+    // The prompt comes without the keyboard; whoever turns to it finds the suggestion there.
+    Form->onActivated = [this] {
+        if (TrainPromptShown == 1 && SuggestionShown == 1 && LastSequence >= 1 && LastSequence <= 4)
+            rt::showFocus(std::array{SBAtmen, SBYoga, SBAugen, SBEntsp}[LastSequence - 1u]);
+    };
 
     auto image = [](QWidget* parent) {
         auto* i = new rt::Image(parent);

@@ -58,8 +58,10 @@ std::vector<QWidget*> controlsByRows(const QWidget* container) {
 }
 
 void showFocus(QWidget* control) {
-    control->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    // Given to an active window, the focus by any reason but Tab clears the window's keyboard
+    // mark; so the mark comes after.
     control->setFocus(Qt::OtherFocusReason);
+    control->window()->setAttribute(Qt::WA_KeyboardFocusChange);
     control->update();
 }
 

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -205,6 +206,9 @@ void Form::setStayOnTop(bool onTop) {
 void Form::applyFlags() {
     listenToProperties(true);
     const bool wasVisible = isVisible();
+    // The user working in the window keeps it, on the same control; anyone else keeps theirs.
+    const bool wasActive = wasVisible && isActiveWindow();
+    const QPointer<QWidget> focused = focusWidget();
     // A window shown modally is a dialog of the window it was opened from, with a close button
     // only: minimised, it would leave the program with no window the user can work in.
     Qt::WindowFlags flags = dialog_ ? Qt::Dialog : Qt::Window;
@@ -224,8 +228,43 @@ void Form::applyFlags() {
     sentCaption_ = caption_;
     setWindowTitle(caption_);
     applyGeometry();
-    if (wasVisible)
-        show();
+    if (!wasVisible)
+        return;
+    activeWhenHidden_ = wasActive;
+    show();
+    if (wasActive) {
+        activateWindow();
+        if (focused && focused->window() == this)
+            focused->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void Form::setVisible(bool visible) {
+    if (!visible || isVisible() || !shownOnce_ || activeWhenHidden_) {
+        QWidget::setVisible(visible);
+        shownOnce_ = shownOnce_ || visible;
+        return;
+    }
+    // Shown without the window manager giving it the focus: X11 window managers read a user time
+    // of 0 (_NET_WM_USER_TIME) as "not asked for by the user", which Qt sets for this property.
+    create();
+    QWindow* window = windowHandle();
+    if (window)
+        window->setProperty("_q_showWithoutActivating", true);
+    QWidget::setVisible(true);
+    if (window)
+        window->setProperty("_q_showWithoutActivating", QVariant());
+}
+
+void Form::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && onActivated)
+        onActivated();
+}
+
+void Form::setMinimumClientSize(const QSize& size) {
+    minimumClient_ = size;
+    applyGeometry();
 }
 
 bool Form::onScreen() const {
@@ -333,6 +372,10 @@ void Form::applyGeometry() {
     listenToProperties(true);
     const QMargins m = frameMargins();
     placedFrame_ = m;
+    if (border_ == Border::Dialog && !minimumClient_.isEmpty()) {
+        width_ = std::max(width_, minimumClient_.width() + m.left() + m.right());
+        height_ = std::max(height_, minimumClient_.height() + m.top() + m.bottom());
+    }
     const QSize client(std::max(1, width_ - m.left() - m.right()),
                        std::max(1, height_ - m.top() - m.bottom()));
     // The size cannot be dragged: it follows the board's size modes only.
@@ -508,6 +551,8 @@ void Form::bringToFront() {
 
 void Form::hideEvent(QHideEvent* event) {
     listenToProperties(true);
+    if (!event->spontaneous())
+        activeWhenHidden_ = isActiveWindow();
     QWidget::hideEvent(event);
     // Only closing ends a modal session. A window manager that minimises the window or takes it
     // off the screen sends a hide of its own; ending the session then would leave a window that

@@ -46,6 +46,10 @@ public:
     int clientHeight() const;
     // The frame around the client area: none without border, else the window manager's.
     QMargins frameMargins() const;
+    // While the window has a frame, its client area is at least this big: where the window
+    // manager's frame is taller or wider than the thin one the outer sizes are reckoned with, the
+    // window grows instead of cutting what lies along its edges. Empty: the outer size holds.
+    void setMinimumClientSize(const QSize& size);
     void centreOn(int screenWidth, int screenHeight);
     // Centred in a rectangle of the screen (a monitor of several).
     void centreOn(const QRect& area);
@@ -58,6 +62,10 @@ public:
     bool isShownModal() const { return modalLoop_ != nullptr; }
     // Shows the window above the others and gives it the focus, also when it was minimised.
     void bringToFront();
+    // A window that is shown again (after it was hidden, or when its frame changes) takes the
+    // keyboard only if it had it: a reminder that comes up leaves the keys with the program the
+    // user is typing in. Its first showing, bringToFront and a modal showing activate it.
+    void setVisible(bool visible) override;
     // Runs `work` once the window's first frame is on the screen, so that it neither delays
     // nor competes with that frame; after the events waiting now when the window is hidden or
     // was painted before. A window that is not painted within half a second (covered, or on a
@@ -80,11 +88,14 @@ public:
     std::function<bool(int key)> onKey;
     // After every change of the window's size or frame.
     std::function<void()> onGeometry;
+    // The window became the active one (a click, Alt+Tab, the program's own request).
+    std::function<void()> onActivated;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -107,6 +118,10 @@ private:
     bool dialog_ = false;
     QEventLoop* modalLoop_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 640, height_ = 480;
+    QSize minimumClient_;
+    // Shown at least once; and whether it was the active window when it was last hidden.
+    bool shownOnce_ = false;
+    bool activeWhenHidden_ = false;
     QString caption_;
     QString sentCaption_;
     bool captionPending_ = false;

@@ -3,7 +3,8 @@
 # Xvfb): a watchdog prompt that falls due while another program's window is full screen waits
 # ("Wachhund: wartet") and comes within 2 s of the window leaving full screen; one that falls due
 # while the user has given no input for the natural-break length (1 minute here) is not shown,
-# and the first input starts the countdown afresh.
+# and the first input starts the countdown afresh. A prompt never takes the keyboard from the
+# window the user is in.
 #   bash tests/wm/reminders-wait.sh <quillet binary>
 set -euo pipefail
 quillet=$(realpath "$1")
@@ -94,6 +95,10 @@ released=$(at)
 if shown=$(wait_for '^Quillet' 5000); then
     ((shown - released <= 2000)) || fail "the held prompt came $((shown - released)) ms after the hold"
     echo "held prompt shown $((shown - released)) ms after the window left full screen"
+    # It comes on top without taking the keyboard from the window the user was in.
+    sleep 1
+    active=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed 's/.*# //')
+    ((active == other)) || fail "the prompt took the keyboard (active window $active, not $other)"
 else
     fail "the held prompt did not come after the hold"
 fi
