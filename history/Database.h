@@ -21,7 +21,7 @@ class Database {
 public:
     static constexpr int kVersion = 3;
     // How long a statement waits for another program's lock before it fails as busy.
-    static constexpr int kPatienceMs = 4;
+    static constexpr int kPatienceMs = 3;
 
     struct Opening {
         std::unique_ptr<Database> database; // none: the program goes on without a record
