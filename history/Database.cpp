@@ -15,7 +15,9 @@ namespace hist {
 namespace {
 
 // Version 1 held the runs and the prompts; version 2 adds whether a prompt waited first, and the
-// natural breaks and pauses.
+// natural breaks and pauses. Version 3 keeps the watchdog's prompts whose time ran out as expired
+// (4), no longer as ignored (2) like a training prompt left alone: the watchdog has no buttons,
+// and running out is the only way its prompt goes by itself.
 const char* const kMigrations[] = {
     "CREATE TABLE runs(id INTEGER PRIMARY KEY, started TEXT NOT NULL,"
     " sequence INTEGER NOT NULL, seconds INTEGER NOT NULL, completed INTEGER NOT NULL,"
@@ -28,6 +30,8 @@ const char* const kMigrations[] = {
     " kind INTEGER NOT NULL, seconds INTEGER NOT NULL);"
     "CREATE INDEX runs_started ON runs(started);"
     "CREATE INDEX prompts_at ON prompts(at);",
+
+    "UPDATE prompts SET outcome = 4 WHERE kind = 1 AND outcome = 2;",
 };
 static_assert(std::size(kMigrations) == Database::kVersion);
 
@@ -51,6 +55,12 @@ bool damagedCode(int code) {
     return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
 }
 
+// Another connection holds a lock this one needs (primary codes; extended ones carry them in
+// the low byte).
+bool busyCode(int code) {
+    return (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED;
+}
+
 // Whether the file holds a sound record: an integrity check of every page that does not compare
 // indexes with their tables (those are rebuilt cheaply when they stray).
 bool checkSound(sqlite3* db, int& code) {
@@ -67,6 +77,8 @@ bool checkSound(sqlite3* db, int& code) {
     sqlite3_finalize(check);
     if (damagedCode(code))
         return false;
+    if (code != SQLITE_DONE) // not checked (busy, say): `code` tells why
+        return true;
     code = sound ? SQLITE_OK : SQLITE_CORRUPT;
     return sound;
 }
@@ -117,7 +129,7 @@ Database::Opening Database::open(const QString& path, const QDate& today) {
             sqlite3_close(db);
             return result;
         }
-        sqlite3_busy_timeout(db, 200);
+        sqlite3_busy_timeout(db, kPatienceMs);
         if (!checkSound(db, code) && attempt == 0) {
             // Kept aside under a name of its own, with its journal; a new record begins.
             sqlite3_close(db);
@@ -139,12 +151,13 @@ Database::Opening Database::open(const QString& path, const QDate& today) {
                                  .arg(shown, QDir::toNativeSeparators(aside));
             continue;
         }
-        std::unique_ptr<Database> database(new Database(db));
-        const QString problem = code != SQLITE_OK ? message(db) : database->prepare();
+        std::unique_ptr<Database> database(new Database(db, path));
+        const QString problem = code != SQLITE_OK ? database->failure(code) : database->prepare();
         if (!problem.isEmpty()) {
+            result.busy = database->busy();
             result.problem = QStringLiteral("Der Verlauf „%1“ kann nicht geöffnet werden: %2.")
                                  .arg(shown, problem) +
-                             kNoRecord;
+                             (result.busy ? QString() : kNoRecord);
             return result;
         }
         result.database = std::move(database);
@@ -159,23 +172,34 @@ Database::~Database() {
     sqlite3_close(db_);
 }
 
-// Settings of the connection, the schema brought forward, the statements of every write.
+QString Database::failure(int code) {
+    lastCode_ = code;
+    return busy() ? lockedReason() : message(db_);
+}
+
+// Settings of the connection, the schema brought forward, the statements of every write. The
+// first step that finds the file locked ends it: it is tried again as a whole.
 QString Database::prepare() {
     const int from = version();
     if (from < 0)
-        return message(db_);
+        return failure(sqlite3_errcode(db_));
     if (from > kVersion) // a later program's: left as it is
         return QStringLiteral("Er stammt von einer neueren Version von Quillet");
     // The journal written ahead: a write costs an append to it, synced only at checkpoints.
-    sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    if (sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return message(db_);
+    // Where it cannot be had (a file system without shared memory), the record goes on without.
+    int code = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    if (busyCode(code))
+        return failure(code);
+    if ((code = sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr)) !=
+        SQLITE_OK)
+        return failure(code);
+    // Each step in a transaction of its own: a file is at one version or the next, never between.
     for (int v = from; v < kVersion; ++v) {
-        const QByteArray sql = QByteArray("BEGIN;") + kMigrations[v] +
+        const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kMigrations[v] +
                                QByteArray("PRAGMA user_version=") + QByteArray::number(v + 1) +
                                ";COMMIT;";
-        if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-            const QString problem = message(db_);
+        if ((code = sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr)) != SQLITE_OK) {
+            const QString problem = failure(code);
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             return problem;
         }
@@ -189,7 +213,23 @@ QString Database::prepare() {
                            SQLITE_PREPARE_PERSISTENT, &addPrompt_, nullptr) == SQLITE_OK &&
         sqlite3_prepare_v3(db_, "INSERT INTO breaks(started, kind, seconds) VALUES(?,?,?)", -1,
                            SQLITE_PREPARE_PERSISTENT, &addBreak_, nullptr) == SQLITE_OK;
-    return ok ? QString() : message(db_);
+    return ok ? QString() : failure(sqlite3_errcode(db_));
+}
+
+bool Database::busy() const {
+    return busyCode(lastCode_);
+}
+
+bool Database::full() const {
+    return (lastCode_ & 0xff) == SQLITE_FULL;
+}
+
+QString Database::lockedReason() {
+    return QStringLiteral("Ein anderes Programm hält die Datei gesperrt");
+}
+
+void Database::setPatience(int ms) {
+    sqlite3_busy_timeout(db_, ms);
 }
 
 int Database::version() {
@@ -208,7 +248,9 @@ bool Database::step(sqlite3_stmt* statement) {
     sqlite3_clear_bindings(statement);
     if (code == SQLITE_DONE)
         return true;
-    lastError_ = code == SQLITE_FULL ? QStringLiteral("Der Datenträger ist voll") : message(db_);
+    lastError_ =
+        (code & 0xff) == SQLITE_FULL ? QStringLiteral("Der Datenträger ist voll") : failure(code);
+    lastCode_ = code;
     return false;
 }
 

@@ -22,9 +22,13 @@ struct Run {
 
 // One prompt and what became of it.
 struct PromptRow {
+    // A sequence started while it showed; it went without one (a training prompt); the
+    // countdown behind it started afresh; its time ran out (the watchdog's, which has no
+    // buttons and ends only so).
+    enum Outcome { Followed = 1, Ignored = 2, Dropped = 3, Expired = 4 };
     QDateTime at;      // when it showed; for one that never showed, when it began to wait
     int kind = 0;      // 0 training, 1 watchdog
-    int outcome = 0;   // 1 followed, 2 ignored, 3 dropped
+    int outcome = 0;   // an Outcome
     bool held = false; // it waited before it showed (or was dropped while waiting)
 };
 

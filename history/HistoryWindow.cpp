@@ -219,6 +219,11 @@ HistoryWindow::HistoryWindow(Entries entries, const QDate& today, QWidget* paren
             QStringLiteral("Unter jedem Tag: Trainingsaufforderungen befolgt / ignoriert."), this);
         prompts->setFont(scaled(prompts->font(), 0.92));
         layout->addWidget(prompts);
+        if (const QString dog = watchdogSentence(chart_->days()); !dog.isEmpty()) {
+            watchdog_ = new QLabel(dog, this);
+            watchdog_->setFont(prompts->font());
+            layout->addWidget(watchdog_);
+        }
         week_ = new QLabel(weekSentence(compareWeeks(entries_, today)), this);
         week_->setFont(bold);
         layout->addWidget(week_);

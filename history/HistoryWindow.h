@@ -49,6 +49,8 @@ public:
 
     BarChart* chart() const { return chart_; }
     QLabel* weekLine() const { return week_; }
+    // The watchdog's prompts that ran out in those days; none when there were none.
+    QLabel* watchdogLine() const { return watchdog_; }
     QLabel* emptyText() const { return empty_; }
     QPushButton* csvButton() const { return csv_; }
     QPushButton* closeButton() const { return close_; }
@@ -65,6 +67,7 @@ private:
     Entries entries_;
     BarChart* chart_ = nullptr;
     QLabel* week_ = nullptr;
+    QLabel* watchdog_ = nullptr;
     QLabel* empty_ = nullptr;
     QPushButton* csv_ = nullptr;
     QPushButton* close_ = nullptr;

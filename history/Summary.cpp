@@ -47,11 +47,13 @@ std::vector<Day> lastDays(const Entries& entries, const QDate& today, int count)
         if (Day* d = dayOf(r.started); d && r.sequence >= 0 && r.sequence < 4)
             d->seconds[size_t(r.sequence)] += r.seconds;
     // The watchdog's prompt is a short break of its own, with no button to follow it by: only the
-    // training prompts are followed or ignored.
+    // training prompts are followed or ignored, the watchdog's run out.
     for (const PromptRow& p : entries.prompts)
         if (Day* d = dayOf(p.at); d && p.kind == 0) {
-            d->followed += p.outcome == 1;
-            d->ignored += p.outcome == 2;
+            d->followed += p.outcome == PromptRow::Followed;
+            d->ignored += p.outcome == PromptRow::Ignored;
+        } else if (d && p.kind == 1) {
+            d->expired += p.outcome == PromptRow::Expired;
         }
     return days;
 }
@@ -89,9 +91,23 @@ QString dayDescription(const Day& day) {
     QString text = minutesText(day.totalSeconds());
     if (!parts.isEmpty())
         text += QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
-    return text + QStringLiteral("; Trainingsaufforderungen befolgt %1, ignoriert %2")
-                      .arg(day.followed)
-                      .arg(day.ignored);
+    text += QStringLiteral("; Trainingsaufforderungen befolgt %1, ignoriert %2")
+                .arg(day.followed)
+                .arg(day.ignored);
+    if (day.expired > 0)
+        text += QStringLiteral("; Wachhund-Pausen abgelaufen %1").arg(day.expired);
+    return text;
+}
+
+QString watchdogSentence(const std::vector<Day>& days) {
+    int expired = 0;
+    for (const Day& d : days)
+        expired += d.expired;
+    if (expired == 0)
+        return QString();
+    return QStringLiteral("Wachhund-Pausen der letzten %1 Tage: %2 abgelaufen.")
+        .arg(days.size())
+        .arg(expired);
 }
 
 QByteArray csv(const Entries& entries) {
@@ -107,9 +123,10 @@ QByteArray csv(const Entries& entries) {
                       sequenceName(r.sequence),
                       r.completed ? QStringLiteral("bis zum Ende") : QStringLiteral("abgebrochen"),
                       r.fromPrompt ? QStringLiteral("ja") : QStringLiteral("nein")});
-    static const std::array<const char*, 4> outcomes{"", "befolgt", "ignoriert", "verworfen"};
+    static const std::array<const char*, 5> outcomes{"", "befolgt", "ignoriert", "verworfen",
+                                                     "abgelaufen"};
     for (const PromptRow& p : entries.prompts) {
-        QString outcome = p.outcome >= 1 && p.outcome <= 3
+        QString outcome = p.outcome >= 1 && p.outcome < int(outcomes.size())
                               ? QString::fromUtf8(outcomes[size_t(p.outcome)])
                               : QString();
         if (p.held)

@@ -12,12 +12,14 @@
 
 namespace hist {
 
-// One day of the chart: the seconds of each sequence run that day, and its prompts.
+// One day of the chart: the seconds of each sequence run that day, its training prompts followed
+// and ignored, and the watchdog's prompts whose time ran out.
 struct Day {
     QDate date;
     std::array<std::int64_t, 4> seconds{};
     int followed = 0;
     int ignored = 0;
+    int expired = 0;
     std::int64_t totalSeconds() const { return seconds[0] + seconds[1] + seconds[2] + seconds[3]; }
 };
 
@@ -40,9 +42,13 @@ Weeks compareWeeks(const Entries& entries, const QDate& today);
 QString weekSentence(const Weeks& weeks);
 
 // What a screen reader says of a day's bar: "12 Minuten (Atemübungen 3, ...);
-// Trainingsaufforderungen befolgt 2, ignoriert 1".
+// Trainingsaufforderungen befolgt 2, ignoriert 1", and "; Wachhund-Pausen abgelaufen 3" on a day
+// with any.
 QString dayDescription(const Day& day);
 QString dayName(const QDate& date); // "Di. 8.12."
+// The watchdog's prompts that ran out over `days`: "Wachhund-Pausen der letzten 14 Tage: 3
+// abgelaufen."; empty when there were none.
+QString watchdogSentence(const std::vector<Day>& days);
 
 // The whole record as CSV: UTF-8, a header row, ISO dates, a row per run, prompt and break.
 QByteArray csv(const Entries& entries);

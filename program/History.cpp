@@ -22,12 +22,8 @@ HistoryUnit::HistoryUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
     : parts_(std::make_unique<Parts>(board, clock, report)) {
     Parts& p = *parts_;
     // Opened (and checked) once the board is on the screen: the start does not wait for the disk.
-    board.Form->afterFirstFrame([&p, &report] {
-        hist::Database::Opening opening = hist::Database::open(hist::Database::standardPath());
-        if (!opening.problem.isEmpty())
-            report.tell(opening.problem); // queued: told after this handler
-        p.recorder.setDatabase(std::move(opening.database));
-    });
+    // A problem is told after this handler.
+    board.Form->afterFirstFrame([&p] { p.recorder.open(hist::Database::standardPath()); });
     board.AttachRecord(&p.recorder);
     menu.addEntry(QStringLiteral("Verlauf …"), [this] { ShowHistory(); });
     p.key = std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key_H), board.Form);
@@ -41,11 +37,8 @@ HistoryUnit::~HistoryUnit() {
 
 void HistoryUnit::ShowHistory() {
     Parts& p = *parts_;
-    p.recorder.flush(); // what happened a moment ago is in the chart too
-    hist::Entries entries;
-    if (hist::Database* db = p.recorder.database())
-        entries = db->readAll();
-    hist::HistoryWindow window(std::move(entries), QDate::currentDate(), p.board.Form);
+    // What happened a moment ago is in the chart too, written or still waiting to be.
+    hist::HistoryWindow window(p.recorder.entries(), QDate::currentDate(), p.board.Form);
     if (p.board.Form->stayOnTop())
         window.setWindowFlag(Qt::WindowStaysOnTopHint);
     window.exec();

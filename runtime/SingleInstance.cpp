@@ -1,5 +1,7 @@
 #include "runtime/SingleInstance.h"
 
+#include "runtime/SafeFile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -48,12 +50,22 @@ QString canonicalFolder(const QString& path) {
     return QDir::cleanPath(real);
 }
 
-QString baseName(const QString& key, const QString& folder) {
+// The socket of the copy guarding `settings` (a real path) in `runtime`.
+QString socketName(const QString& settings, const QString& runtime) {
     const QByteArray hash =
-        QCryptographicHash::hash(canonicalFolder(key).toUtf8(), QCryptographicHash::Sha256)
-            .toHex()
-            .left(16);
-    return QDir(folder).filePath(QStringLiteral("quillet-") + QString::fromLatin1(hash));
+        QCryptographicHash::hash(settings.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return QDir(runtime).filePath(QStringLiteral("quillet-") + QString::fromLatin1(hash) +
+                                  QStringLiteral(".socket"));
+}
+
+// The lock may be trusted when it is our own file, or root's (root can do anything to us
+// anyway); root itself trusts the lock of the user whose settings it runs with. Anything else
+// (another user's file, a device, a pipe) could keep us out at someone else's will.
+bool trusted(int fd) {
+    struct stat s {};
+    if (::fstat(fd, &s) != 0 || !S_ISREG(s.st_mode))
+        return false;
+    return s.st_uid == ::geteuid() || s.st_uid == 0 || ::geteuid() == 0;
 }
 
 // The socket's address, or false when the path does not fit one.
@@ -100,8 +112,10 @@ private:
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString& key, const QString& folder)
-    : base_(baseName(key, folder)) {}
+SingleInstance::SingleInstance(const QString& settings, const QString& runtime)
+    : settings_(canonicalFolder(settings)),
+      lockPath_(QDir(settings_).filePath(QStringLiteral("quillet.lock"))),
+      socketPath_(socketName(settings_, runtime)) {}
 
 SingleInstance::~SingleInstance() {
     if (serverFd_ >= 0) {
@@ -123,34 +137,40 @@ QString SingleInstance::runtimeFolder() {
 }
 
 bool SingleInstance::acquire() {
-    QDir().mkpath(QFileInfo(lockPath()).absolutePath());
-    const int fd = ::open(QFile::encodeName(lockPath()).constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     // The folder cannot hold a lock (read-only, full, a file system without locks), or the lock
-    // is not ours (a link, or another user's file in a shared temporary folder, which that user
-    // could hold to keep us out): run without the guard rather than not at all.
+    // is not ours (a link, another user's file): run without the guard rather than not at all.
+    if (!makeFolder(settings_).ok)
+        return true;
+    const QByteArray lock = QFile::encodeName(lockPath_);
+    constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = ::open(lock.constData(), O_RDWR | O_CREAT | kFlags, 0644);
+    if (fd < 0 && errno == EACCES) // root's lock from a start with `su`: locked all the same
+        fd = ::open(lock.constData(), O_RDONLY | kFlags);
     if (fd < 0)
         return true;
-    struct stat owner {};
-    if (::fstat(fd, &owner) != 0 || owner.st_uid != ::geteuid()) {
+    if (!trusted(fd)) {
         ::close(fd);
         return true;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool taken = errno == EWOULDBLOCK;
+        if (taken)
+            askRunningCopy(fd);
         ::close(fd);
-        if (!taken)
-            return true;
-        askRunningCopy();
-        return false;
+        return !taken;
     }
     lockFd_ = fd;
     listen();
+    // The lock names the socket, for later starts whose runtime folder is another one.
+    const QByteArray named = serverFd_ >= 0 ? QFile::encodeName(socketPath_) + '\n' : QByteArray();
+    if (::ftruncate(fd, 0) == 0 && !named.isEmpty())
+        (void)!::pwrite(fd, named.constData(), std::size_t(named.size()), 0);
     return true;
 }
 
 // We hold the lock, so a socket file already there was left by a copy that was killed.
 void SingleInstance::listen() {
+    makeFolder(QFileInfo(socketPath_).absolutePath());
     sockaddr_un address;
     if (!socketAddress(socketPath(), &address))
         return;
@@ -181,11 +201,19 @@ void SingleInstance::acceptCalls() {
     }
 }
 
-// Tells the running copy to come to the front. When it does not answer (still starting, or
-// hanging), this start does not go ahead either: two copies must never share the settings.
-void SingleInstance::askRunningCopy() {
+// Tells the running copy to come to the front, through the socket its lock names (or, when it
+// names none, where ours would be). When it cannot be reached (still starting, hanging, on
+// another machine sharing the home folder), this start does not go ahead either: two copies
+// must never share the settings.
+void SingleInstance::askRunningCopy(int lockFd) {
+    char named[sizeof(sockaddr_un::sun_path) + 1] = {};
+    const ssize_t n = ::pread(lockFd, named, sizeof named - 1, 0);
+    QString path = socketPath_;
+    const void* end = n > 1 && named[0] == '/' ? std::memchr(named, '\n', std::size_t(n)) : nullptr;
+    if (end)
+        path = QFile::decodeName(QByteArray(named, int(static_cast<const char*>(end) - named)));
     sockaddr_un address;
-    if (!socketAddress(socketPath(), &address))
+    if (!socketAddress(path, &address))
         return;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)

@@ -27,9 +27,21 @@ int SpinField::bounded(int value) const {
 }
 
 int SpinField::value() const {
+    const QString text = lineEdit()->text().trimmed();
     bool ok = false;
-    const int v = lineEdit()->text().trimmed().toInt(&ok);
-    return ok ? bounded(v) : min_;
+    const int v = text.toInt(&ok);
+    if (ok)
+        return bounded(v);
+    // A whole number too long for an int still says which side it lies on: beyond the upper
+    // bound, or (with a minus) below the lower one.
+    const qsizetype signs = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
+    const bool digits =
+        text.size() > signs && std::all_of(text.begin() + signs, text.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    if (!digits)
+        return min_;
+    return text.startsWith(QLatin1Char('-')) ? min_ : max_;
 }
 
 void SpinField::setValue(int value) {

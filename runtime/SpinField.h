@@ -9,8 +9,9 @@ namespace rt {
 // A whole number shown as text, with a lower and an upper bound, a step and up/down arrows.
 // Setting a value brings it into the bounds, except when both bounds are equal. The text
 // cannot be typed into unless the field is made typable; then a text that is not a number reads
-// as the lower bound, and a typed number outside the bounds is brought into them when the field
-// loses the keyboard focus. Every change of the shown text runs onChange.
+// as the lower bound, and a typed number outside the bounds (however many digits it has) is
+// brought into them when the field loses the keyboard focus. Every change of the shown text runs
+// onChange.
 class SpinField : public QAbstractSpinBox {
 public:
     SpinField(QWidget* parent, int minValue, int maxValue, int step = 1);

@@ -19,7 +19,11 @@ hist::Entries someWeeks() {
               {at(1), 1, 10 * 60, false, false},
               {at(13), 2, 5 * 60, true, false},
               {at(20), 2, 5 * 60, true, false}};
-    e.prompts = {{at(0), 0, 1, false}, {at(0), 0, 2, false}, {at(0), 1, 2, true}};
+    e.prompts = {{at(0), 0, 1, false},
+                 {at(0), 0, 2, false},
+                 {at(0), 1, 4, true},
+                 {at(1), 1, 4, false},
+                 {at(2), 1, 3, false}};
     return e;
 }
 
@@ -45,7 +49,8 @@ TEST(HistoryWindow, BarsShowEachDayTodayAtTheRightAndTellTheirNumbers) {
     EXPECT_EQ(today->accessibleName(), QStringLiteral("Heute, Mi. 9.12."));
     EXPECT_EQ(today->accessibleDescription(),
               QStringLiteral("20 Minuten (Atemübungen 10, Entspannungsübungen 10); "
-                             "Trainingsaufforderungen befolgt 1, ignoriert 1"));
+                             "Trainingsaufforderungen befolgt 1, ignoriert 1; "
+                             "Wachhund-Pausen abgelaufen 1"));
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(chart);
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->role(), QAccessible::Table);
@@ -55,6 +60,10 @@ TEST(HistoryWindow, BarsShowEachDayTodayAtTheRightAndTellTheirNumbers) {
 
     EXPECT_EQ(window.weekLine()->text(),
               QStringLiteral("Diese Woche 30 Minuten, letzte Woche 0 Minuten."));
+    // The watchdog's prompts that ran out are counted apart from the training prompts.
+    ASSERT_NE(window.watchdogLine(), nullptr);
+    EXPECT_EQ(window.watchdogLine()->text(),
+              QStringLiteral("Wachhund-Pausen der letzten 14 Tage: 2 abgelaufen."));
     chart->grab(); // paints without trouble
 }
 
@@ -75,14 +84,14 @@ TEST(HistoryWindow, TheWholeRecordIsSavedAsCsv) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 1 + 5 + 3);
+    ASSERT_EQ(lines.size(), 1 + 5 + 5);
     EXPECT_EQ(lines[0],
               QStringLiteral("Art,Beginn,Dauer in Sekunden,Übung,Ausgang,nach Erinnerung"));
     EXPECT_EQ(lines[1],
               QStringLiteral("Übung,2026-12-09T10:00:00,600,Atemübungen,bis zum Ende,ja"));
     EXPECT_EQ(
         lines[8],
-        QStringLiteral("Erinnerung Wachhund,2026-12-09T10:00:00,,,ignoriert (zurückgehalten),"));
+        QStringLiteral("Erinnerung Wachhund,2026-12-09T10:00:00,,,abgelaufen (zurückgehalten),"));
 
     QStringList told;
     window.inform = [&told](const QString& text) { told << text; };

@@ -3,6 +3,7 @@
 #include "history/Summary.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -69,7 +70,7 @@ TEST_F(RecordRows, EachEventBecomesItsRowAfterTheCallThatEndedIt) {
     ASSERT_EQ(e.prompts.size(), 2u);
     EXPECT_TRUE(e.prompts[0].held);
     EXPECT_EQ(e.prompts[0].kind, 1);
-    EXPECT_EQ(e.prompts[0].outcome, 2);
+    EXPECT_EQ(e.prompts[0].outcome, hist::PromptRow::Expired) << "the watchdog's ran out";
     EXPECT_EQ(e.prompts[0].at, QDateTime(QDate(2026, 12, 8), QTime(0, 3, 30))) << "when shown";
     EXPECT_FALSE(e.prompts[1].held);
     EXPECT_EQ(e.prompts[1].outcome, 1);
@@ -93,25 +94,114 @@ TEST_F(RecordRows, WhatIsOpenAtTheEndIsWrittenAsStopped) {
     EXPECT_FALSE(e.runs[0].completed);
 }
 
-TEST_F(RecordRows, AFailedWriteIsToldOnceAndTheRecordStops) {
-    // Another holds the file locked, as a full disk would refuse the write.
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    recorder.SequenceStarted(0, false);
-    recorder.SequenceEnded(true);
+// Another program (a backup, `sqlite3`) holds the file with a write lock of its own.
+struct Holder {
+    explicit Holder(const QString& path) {
+        EXPECT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    ~Holder() { release(); }
+    void release() {
+        if (db)
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        db = nullptr;
+    }
+    sqlite3* db = nullptr;
+};
+
+TEST_F(RecordRows, RowsWaitWhileTheFileIsHeldAndLandInOrderOnceItIsFree) {
+    Holder holder(path);
+    for (int sequence : {0, 1}) {
+        recorder.SequenceStarted(sequence, false);
+        wait(20);
+        recorder.SequenceEnded(true);
+        QCoreApplication::processEvents(); // the write fails: kept
+    }
     recorder.PromptShown(Record::Prompt::Training);
     recorder.PromptClosed(Record::Prompt::Training, Record::Outcome::Ignored);
     QCoreApplication::processEvents();
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
+    EXPECT_EQ(recorder.waiting(), 3u);
+    EXPECT_TRUE(report.told.isEmpty()) << "a short hold is not worth a word";
+    // The window shows what waits, too.
+    EXPECT_EQ(recorder.entries().runs.size(), 2u);
+
+    wait(39); // the first write failed 59 seconds ago
+    recorder.flush();
+    EXPECT_TRUE(report.told.isEmpty());
+    wait(1);
+    recorder.flush(); // the retry a minute after
     ASSERT_EQ(report.told.size(), 1);
-    EXPECT_TRUE(report.told[0].startsWith("Der Verlauf kann nicht weitergeschrieben werden"));
-    EXPECT_EQ(recorder.database(), nullptr);
-    recorder.SequenceStarted(0, false);
-    recorder.SequenceEnded(true);
+    EXPECT_TRUE(report.told[0].contains(QDir::toNativeSeparators(path)));
+    EXPECT_TRUE(report.told[0].contains(QStringLiteral("gesperrt")));
+    wait(120);
+    recorder.NaturalBreak(60'000);
     QCoreApplication::processEvents();
+    recorder.flush();
+    EXPECT_EQ(report.told.size(), 1) << "told once";
+
+    holder.release();
+    recorder.SequenceStarted(2, false);
+    recorder.SequenceEnded(false);
+    QCoreApplication::processEvents(); // the next event writes them all
+    EXPECT_EQ(recorder.waiting(), 0u);
+    const hist::Entries e = recorder.database()->readAll();
+    ASSERT_EQ(e.runs.size(), 3u);
+    EXPECT_EQ(e.runs[0].sequence, 0);
+    EXPECT_EQ(e.runs[1].sequence, 1);
+    EXPECT_EQ(e.runs[2].sequence, 2);
+    EXPECT_EQ(e.prompts.size(), 1u);
+    EXPECT_EQ(e.breaks.size(), 1u);
     EXPECT_EQ(report.told.size(), 1);
+}
+
+TEST_F(RecordRows, SeveralRowsWaitingAreToldAtOnce) {
+    Holder holder(path);
+    for (std::size_t n = 1; n <= hist::Recorder::kLastingRows; ++n) {
+        EXPECT_TRUE(report.told.isEmpty()) << n;
+        recorder.NaturalBreak(60'000);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(report.told.size(), 1);
+}
+
+// A file another program holds while the record opens (here in the middle of bringing its
+// schema forward) is opened for the first row once it is free; nothing is lost meanwhile.
+TEST(RecordFile, AFileHeldAtTheStartIsOpenedAndBroughtForwardOnceFree) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("verlauf.sqlite"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    for (int v = 0; v < 2; ++v)
+        ASSERT_EQ(sqlite3_exec(db, hist::Database::migrations()[v], nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "PRAGMA user_version=2;"
+                           "INSERT INTO prompts(at, kind, outcome) "
+                           "VALUES('2026-11-30T09:59:00', 1, 2);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
+    rt::ManualClock clock;
+    rt::RecordingReport report;
+    hist::Recorder recorder(clock, report);
+    Holder holder(path);
+    recorder.open(path);
+    EXPECT_EQ(recorder.database(), nullptr);
+    recorder.PromptShown(Record::Prompt::Watchdog);
+    recorder.PromptClosed(Record::Prompt::Watchdog, Record::Outcome::Ignored);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(recorder.waiting(), 1u);
+    holder.release();
+    recorder.flush(); // the retry
+    ASSERT_NE(recorder.database(), nullptr);
+    EXPECT_EQ(recorder.database()->version(), hist::Database::kVersion);
+    const hist::Entries e = recorder.database()->readAll();
+    ASSERT_EQ(e.prompts.size(), 2u);
+    EXPECT_EQ(e.prompts[0].outcome, hist::PromptRow::Expired) << "brought forward";
+    EXPECT_EQ(e.prompts[1].outcome, hist::PromptRow::Expired);
+    EXPECT_TRUE(report.told.isEmpty());
 }
 
 TEST(RecordFile, AFileOfTheFirstSchemaIsBroughtForward) {
@@ -126,7 +216,8 @@ TEST(RecordFile, AFileOfTheFirstSchemaIsBroughtForward) {
                            "INSERT INTO runs(started, sequence, seconds, completed, from_prompt)"
                            " VALUES('2026-11-30T10:00:00', 3, 240, 1, 0);"
                            "INSERT INTO prompts(at, kind, outcome) "
-                           "VALUES('2026-11-30T09:59:00', 0, 1);",
+                           "VALUES('2026-11-30T09:59:00', 0, 1), ('2026-11-30T10:30:00', 0, 2),"
+                           " ('2026-11-30T11:00:00', 1, 2), ('2026-11-30T11:05:00', 1, 3);",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
@@ -140,8 +231,12 @@ TEST(RecordFile, AFileOfTheFirstSchemaIsBroughtForward) {
     ASSERT_EQ(e.runs.size(), 1u);
     EXPECT_EQ(e.runs[0].seconds, 240);
     EXPECT_EQ(e.runs[0].started.date(), QDate(2026, 11, 30));
-    ASSERT_EQ(e.prompts.size(), 1u);
+    ASSERT_EQ(e.prompts.size(), 4u);
     EXPECT_FALSE(e.prompts[0].held);
+    // The watchdog's prompt that went by itself ran out; the training prompts keep theirs.
+    const std::vector<int> outcomes{e.prompts[0].outcome, e.prompts[1].outcome,
+                                    e.prompts[2].outcome, e.prompts[3].outcome};
+    EXPECT_EQ(outcomes, (std::vector<int>{1, 2, 4, 3}));
     EXPECT_EQ(e.breaks.size(), 1u);
 }
 

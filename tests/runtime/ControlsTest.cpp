@@ -2,10 +2,12 @@
 #include "runtime/Clock.h"
 #include "runtime/ErrorReport.h"
 #include "runtime/Form.h"
+#include "runtime/SpinField.h"
 #include "runtime/Timer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -226,6 +228,31 @@ TEST(FormShapes, ChangingTheFrameOfAShownWindowKeepsItShownAndInPlace) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.left(), 50);
     EXPECT_EQ(form.top(), 60);
+}
+
+// A typed number reads as the bound on its side, however many digits it has; a text that is no
+// number reads as the lower bound; leaving the field shows what it reads.
+TEST(SpinFields, TypedNumbersBeyondTheBoundsReadAsTheNearerBound) {
+    rt::SpinField field(nullptr, 5, 300);
+    field.setTypable(true);
+    const auto reads = [&field](const char* text) {
+        field.editor()->setText(QString::fromLatin1(text));
+        return field.value();
+    };
+    EXPECT_EQ(reads("2147483647"), 300);
+    EXPECT_EQ(reads("2147483648"), 300);
+    EXPECT_EQ(reads(" +99999999999999999999999 "), 300);
+    EXPECT_EQ(reads("-2147483649"), 5);
+    EXPECT_EQ(reads("-2"), 5);
+    EXPECT_EQ(reads(" 42 "), 42);
+    EXPECT_EQ(reads("99999999999999999999x"), 5);
+    EXPECT_EQ(reads("-"), 5);
+    EXPECT_EQ(reads(""), 5);
+
+    field.editor()->setText(QStringLiteral("4294967296"));
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(&field, &out);
+    EXPECT_EQ(field.editor()->text(), QStringLiteral("300"));
 }
 
 TEST(Timers, EnabledAndIntervalBehaveLikeProperties) {

@@ -34,19 +34,49 @@ template <typename F> void processUntil(F done) {
 
 TEST(SingleInstance, SecondStartRaisesTheFirstAndDoesNotRun) {
     QTemporaryDir dir;
-    rt::SingleInstance first(QStringLiteral("/home/a/.config/quillet"), dir.path());
+    const QString settings = dir.filePath(QStringLiteral("home/a/.config/quillet"));
+    rt::SingleInstance first(settings, dir.filePath(QStringLiteral("run")));
     int raised = 0;
     first.onRaise = [&] { ++raised; };
     ASSERT_TRUE(first.acquire());
+    EXPECT_EQ(first.lockPath(), settings + QStringLiteral("/quillet.lock")) << "in the folder";
 
-    rt::SingleInstance second(QStringLiteral("/home/a/.config/quillet"), dir.path());
+    rt::SingleInstance second(settings, dir.filePath(QStringLiteral("run")));
     EXPECT_FALSE(second.acquire());
     processUntil([&] { return raised > 0; });
     EXPECT_EQ(raised, 1);
 
     // Another settings folder is another program as far as the guard is concerned.
-    rt::SingleInstance other(QStringLiteral("/tmp/elsewhere"), dir.path());
+    rt::SingleInstance other(dir.filePath(QStringLiteral("elsewhere")),
+                             dir.filePath(QStringLiteral("run")));
     EXPECT_TRUE(other.acquire());
+}
+
+// A start from `su` or `ssh -X` has another runtime folder (or none), but the same settings: it
+// is turned away all the same, and raises the first copy through the socket the lock names.
+// When that socket cannot be reached, the start still ends and leaves the first copy alone.
+TEST(SingleInstance, StartsWithAnotherRuntimeFolderMeetAtTheSettingsFolder) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("config/quillet"));
+    rt::SingleInstance first(settings, dir.filePath(QStringLiteral("run-1000")));
+    int raised = 0;
+    first.onRaise = [&] { ++raised; };
+    ASSERT_TRUE(first.acquire());
+
+    rt::SingleInstance fromSu(settings, dir.filePath(QStringLiteral("tmp-runtime")));
+    EXPECT_NE(fromSu.socketPath(), first.socketPath());
+    EXPECT_FALSE(fromSu.acquire());
+    processUntil([&] { return raised > 0; });
+    EXPECT_EQ(raised, 1);
+
+    // The first copy's socket out of reach (as on another machine sharing the home folder).
+    ASSERT_EQ(::unlink(QFile::encodeName(first.socketPath()).constData()), 0);
+    rt::SingleInstance remote(settings, dir.filePath(QStringLiteral("elsewhere")));
+    EXPECT_FALSE(remote.acquire());
+    QFile lock(first.lockPath());
+    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lock.readAll(), QFile::encodeName(first.socketPath()) + '\n') << "left alone";
+    EXPECT_EQ(raised, 1);
 }
 
 // One settings folder reached by two ways (directly and through a link, as two spellings of
@@ -68,22 +98,24 @@ TEST(SingleInstance, OneFolderByTwoSpellingsHasOneLock) {
                                   runtime);
         EXPECT_FALSE(dotted.acquire());
         EXPECT_EQ(linked.socketPath().toStdString(), first.socketPath().toStdString());
+        EXPECT_EQ(linked.lockPath().toStdString(), first.lockPath().toStdString());
     }
 }
 
 TEST(SingleInstance, TheLockIsFreeAgainOnceTheFirstCopyEnds) {
     QTemporaryDir dir;
     {
-        rt::SingleInstance first(QStringLiteral("k"), dir.path());
+        rt::SingleInstance first(dir.filePath(QStringLiteral("k")), dir.path());
         ASSERT_TRUE(first.acquire());
     }
-    rt::SingleInstance next(QStringLiteral("k"), dir.path());
+    rt::SingleInstance next(dir.filePath(QStringLiteral("k")), dir.path());
     EXPECT_TRUE(next.acquire());
 }
 
 TEST(SingleInstance, WhatAKilledCopyLeftBehindIsTakenOver) {
     QTemporaryDir dir;
-    rt::SingleInstance probe(QStringLiteral("k"), dir.path());
+    rt::SingleInstance probe(dir.filePath(QStringLiteral("k")), dir.path());
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("k")));
     // A lock naming a process that no longer exists, and its socket file.
     pid_t gone = fork();
     if (gone == 0)
@@ -99,12 +131,12 @@ TEST(SingleInstance, WhatAKilledCopyLeftBehindIsTakenOver) {
     ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
     socket.close();
 
-    rt::SingleInstance restarted(QStringLiteral("k"), dir.path());
+    rt::SingleInstance restarted(dir.filePath(QStringLiteral("k")), dir.path());
     int raised = 0;
     restarted.onRaise = [&] { ++raised; };
     ASSERT_TRUE(restarted.acquire());
     // And it answers later starts.
-    rt::SingleInstance later(QStringLiteral("k"), dir.path());
+    rt::SingleInstance later(dir.filePath(QStringLiteral("k")), dir.path());
     EXPECT_FALSE(later.acquire());
     processUntil([&] { return raised > 0; });
     EXPECT_EQ(raised, 1);
@@ -117,7 +149,7 @@ TEST(SingleInstance, AKilledCopyLetsGoOfTheLock) {
     ASSERT_EQ(pipe(ready), 0);
     const pid_t copy = fork();
     if (copy == 0) {
-        rt::SingleInstance running(QStringLiteral("k"), dir.path());
+        rt::SingleInstance running(dir.filePath(QStringLiteral("k")), dir.path());
         const char held = running.acquire() ? '1' : '0';
         (void)!write(ready[1], &held, 1);
         pause();
@@ -130,18 +162,18 @@ TEST(SingleInstance, AKilledCopyLetsGoOfTheLock) {
     close(ready[1]);
     ASSERT_EQ(held, '1');
 
-    rt::SingleInstance second(QStringLiteral("k"), dir.path());
+    rt::SingleInstance second(dir.filePath(QStringLiteral("k")), dir.path());
     EXPECT_FALSE(second.acquire()) << "the copy holds the lock";
     kill(copy, SIGKILL);
     waitpid(copy, nullptr, 0);
-    rt::SingleInstance third(QStringLiteral("k"), dir.path());
+    rt::SingleInstance third(dir.filePath(QStringLiteral("k")), dir.path());
     EXPECT_TRUE(third.acquire());
 }
 
 // Only the word of a later start raises the window; anything else on the socket is dropped.
 TEST(SingleInstance, OnlyALaterStartRaisesTheWindow) {
     QTemporaryDir dir;
-    rt::SingleInstance first(QStringLiteral("k"), dir.path());
+    rt::SingleInstance first(dir.filePath(QStringLiteral("k")), dir.path());
     int raised = 0;
     first.onRaise = [&] { ++raised; };
     ASSERT_TRUE(first.acquire());
@@ -166,7 +198,7 @@ TEST(SingleInstance, OnlyALaterStartRaisesTheWindow) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(raised, 0);
 
-    rt::SingleInstance later(QStringLiteral("k"), dir.path());
+    rt::SingleInstance later(dir.filePath(QStringLiteral("k")), dir.path());
     EXPECT_FALSE(later.acquire());
     processUntil([&] { return raised > 0; });
     EXPECT_EQ(raised, 1) << "a silent caller holds nobody up";
@@ -177,14 +209,15 @@ TEST(SingleInstance, OnlyALaterStartRaisesTheWindow) {
 // the program from starting: it runs without the guard.
 TEST(SingleInstance, ALockThatIsNotOursKeepsNobodyOut) {
     QTemporaryDir dir;
-    rt::SingleInstance probe(QStringLiteral("k"), dir.path());
+    rt::SingleInstance probe(dir.filePath(QStringLiteral("k")), dir.path());
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("k")));
     const QByteArray held = QFile::encodeName(dir.path() + QStringLiteral("/held"));
     const int holder = open(held.constData(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
     ASSERT_EQ(symlink(held.constData(), QFile::encodeName(probe.lockPath()).constData()), 0);
 
-    rt::SingleInstance start(QStringLiteral("k"), dir.path());
+    rt::SingleInstance start(dir.filePath(QStringLiteral("k")), dir.path());
     EXPECT_TRUE(start.acquire());
     close(holder);
 }

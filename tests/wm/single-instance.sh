@@ -114,7 +114,7 @@ finish
 # ---- a copy killed outright leaves its lock and socket; the next start is not kept out.
 kill -9 "$first"
 wait "$first" 2>/dev/null || true
-ls "$work/runtime"/quillet-*.lock >/dev/null 2>&1 || fail "no lock file was left to test with"
+[[ -f "$work/config/quillet/quillet.lock" ]] || fail "no lock file was left to test with"
 step "a start after SIGKILL"
 "$quillet" >"$work/after-kill.log" 2>&1 &
 next=$!
