@@ -1,11 +1,14 @@
 #include "runtime/Application.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
+#include <QVariant>
 
 #include <fontconfig/fontconfig.h>
 
@@ -26,6 +29,53 @@ void prepareDisplay() {
     std::thread([] { FcInit(); }).detach();
 }
 
+namespace {
+
+// Qt draws the focus frame only once the keyboard has moved the focus in a window; a dialog the
+// user opens should show from the start which control Enter or Space would act on.
+class FocusOnOpen final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    // Marked once the dialog is active: showing and activating it give its first control the
+    // focus in ways that clear the mark.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto type = event->type();
+        if (type != QEvent::Show && type != QEvent::WindowActivate)
+            return false;
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (!dialog || !dialog->isWindow())
+            return false;
+        if (type == QEvent::Show) {
+            dialog->setProperty(kFresh, true);
+        } else if (dialog->property(kFresh).toBool()) {
+            dialog->setProperty(kFresh, QVariant());
+            // After the focus that comes with the activation.
+            QTimer::singleShot(0, dialog, [dialog] {
+                dialog->setAttribute(Qt::WA_KeyboardFocusChange);
+                if (QWidget* focused = dialog->focusWidget())
+                    focused->update();
+            });
+        }
+        return false;
+    }
+
+private:
+    static constexpr const char* kFresh = "quilletJustOpened";
+};
+
+} // namespace
+
+void showFocusOnOpen(QApplication& app) {
+    const QString name = QStringLiteral("quillet-focus-on-open");
+    if (app.findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* filter = new FocusOnOpen(&app);
+    filter->setObjectName(name);
+    app.installEventFilter(filter);
+}
+
 void setupApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("Quillet"));
     app.setOrganizationName(QStringLiteral("Quillet"));
@@ -43,6 +93,7 @@ void setupApplication(QApplication& app) {
     font.setPixelSize(12);
     font.setStyleHint(QFont::SansSerif);
     app.setFont(font);
+    showFocusOnOpen(app);
 }
 
 } // namespace rt

@@ -14,4 +14,8 @@ void prepareDisplay();
 // for every window, whatever fonts the machine happens to have.
 void setupApplication(QApplication& app);
 
+// Every dialog of the program shows where the keyboard is from the moment it opens, not only
+// after the first Tab (part of setupApplication).
+void showFocusOnOpen(QApplication& app);
+
 } // namespace rt

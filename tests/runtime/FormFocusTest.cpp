@@ -1,7 +1,10 @@
+#include "runtime/Application.h"
 #include "runtime/Form.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -74,4 +77,19 @@ TEST(FormFocus, AMinimumClientAreaGrowsTheFramedWindowOnly) {
     form.setBorder(rt::Form::Border::None);
     form.setOuterSize(333, 168);
     EXPECT_EQ(form.clientWidth(), 333); // a frameless prompt keeps its size
+}
+
+// A dialog shows its focus frame from the moment it opens.
+TEST(FormFocus, DialogsShowTheFocusFrameFromTheStart) {
+    rt::showFocusOnOpen(*qApp);
+    QDialog dialog;
+    auto* button = new QPushButton(QStringLiteral("Schließen"), &dialog);
+    button->setFocus();
+    dialog.show();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    EXPECT_TRUE(option.state & QStyle::State_HasFocus);
+    EXPECT_TRUE(option.state & QStyle::State_KeyboardFocusChange);
 }
