@@ -633,6 +633,8 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         PSButtons->hide();
         HandleSound(QString::fromLatin1(kMantraSound));
     }
+    // The keys stay with a button that shows (none while the watchdog's picture is up).
+    Form->keepFocus();
 }
 
 void TFMainBoard::SetGlyph(rt::SpeedButton* button, const QString& programPath) {

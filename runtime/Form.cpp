@@ -178,6 +178,11 @@ void Form::listenToProperties(bool listen) {
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
     registerAccessibleRoles();
+    if (qApp)
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (now && now != this && now->window() == this)
+                lastFocus_ = now;
+        });
     applyFlags();
     applyGeometry();
     constructed_ = true;
@@ -231,12 +236,39 @@ void Form::applyFlags() {
     if (!wasVisible)
         return;
     activeWhenHidden_ = wasActive;
+    const bool marked = testAttribute(Qt::WA_KeyboardFocusChange);
     show();
     if (wasActive) {
         activateWindow();
         if (focused && focused->window() == this)
             focused->setFocus(Qt::OtherFocusReason);
     }
+    // A new native window forgets that the keyboard was in use.
+    setAttribute(Qt::WA_KeyboardFocusChange, marked);
+    keepFocus();
+}
+
+void Form::keepFocus(QWidget* preferred) {
+    QWidget* focused = focusWidget();
+    const auto usable = [this](const QWidget* w) {
+        return w && w->window() == this && w->isVisible() && w->isEnabled() &&
+               w->focusPolicy() != Qt::NoFocus;
+    };
+    if (usable(focused))
+        return;
+    if (focused) {
+        lastFocus_ = focused; // had it until it was hidden
+        focused->clearFocus();
+    }
+    QWidget* target = nullptr;
+    if (usable(preferred))
+        target = preferred;
+    else if (usable(lastFocus_))
+        target = lastFocus_;
+    else if (const std::vector<QWidget*> controls = controlsByRows(this); !controls.empty())
+        target = controls.front();
+    if (target)
+        showFocus(target);
 }
 
 void Form::setVisible(bool visible) {
@@ -258,7 +290,10 @@ void Form::setVisible(bool visible) {
 
 void Form::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && onActivated)
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    keepFocus();
+    if (onActivated)
         onActivated();
 }
 
@@ -572,7 +607,8 @@ void Form::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         auto* button = qobject_cast<QAbstractButton*>(focusWidget());
-        if (button && !button->isCheckable() && button->isEnabled() && !event->isAutoRepeat()) {
+        if (button && !button->isCheckable() && button->isEnabled() && button->isVisible() &&
+            !event->isAutoRepeat()) {
             button->click();
             return;
         }

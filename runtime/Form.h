@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMargins>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -62,6 +63,11 @@ public:
     bool isShownModal() const { return modalLoop_ != nullptr; }
     // Shows the window above the others and gives it the focus, also when it was minimised.
     void bringToFront();
+    // Whenever the window can take keys, one of its controls has the focus: the one it had, where
+    // it still shows; else `preferred`, the one that had it last, or the first by rows. The
+    // keyboard's frame shows on a control given the focus here. A window without a control that can
+    // take the focus keeps none, so that no key acts on a hidden one.
+    void keepFocus(QWidget* preferred = nullptr);
     // A window that is shown again (after it was hidden, or when its frame changes) takes the
     // keyboard only if it had it: a reminder that comes up leaves the keys with the program the
     // user is typing in. Its first showing, bringToFront and a modal showing activate it.
@@ -119,6 +125,7 @@ private:
     QEventLoop* modalLoop_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 640, height_ = 480;
     QSize minimumClient_;
+    QPointer<QWidget> lastFocus_; // the control that had the focus last
     // Shown at least once; and whether it was the active window when it was last hidden.
     bool shownOnce_ = false;
     bool activeWhenHidden_ = false;

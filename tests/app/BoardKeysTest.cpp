@@ -1,6 +1,7 @@
 // The board by keyboard and for screen readers: the names of the bar's buttons follow what they
 // show, the prompts and a running sequence answer keys as they answer clicks.
 #include "app/BoardAccess.h"
+#include "runtime/Accessibility.h"
 #include "support/BoardFixture.h"
 
 #include <QApplication>
@@ -123,4 +124,21 @@ TEST_F(BoardKeys, EscapeNeverEndsTheProgramAndNoKeyEndsTheWatchdogsPause) {
         key(k);
     EXPECT_EQ(board->DogPromptShown, 1);
     EXPECT_EQ(windows.help, 1);
+}
+
+// The focus survives the watchdog's picture, which hides the bar: no key acts on a button that
+// is not there, and afterwards the same button has the focus again, with its frame.
+TEST_F(BoardKeys, TheFocusComesBackToItsButtonAfterTheWatchdog) {
+    start(3600, true);
+    board->Form->show();
+    rt::showFocus(board->SBWecker);
+    seconds(5);
+    ASSERT_EQ(board->DogPromptShown, 1);
+    EXPECT_EQ(board->Form->focusWidget(), nullptr);
+    key(Qt::Key_Return);
+    EXPECT_EQ(board->TimeSwitchOn, 1);
+    seconds(7);
+    ASSERT_EQ(board->DogPromptShown, 0);
+    EXPECT_EQ(board->Form->focusWidget(), board->SBWecker);
+    EXPECT_TRUE(board->Form->testAttribute(Qt::WA_KeyboardFocusChange));
 }
