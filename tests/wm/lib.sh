@@ -30,7 +30,7 @@ wait_for_window() { wait_until "$1" '[[ -n "$(windows_of "$1")" ]]'; }
 active_window() {
     local id
     id=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p')
-    [[ -n "$id" ]] && echo $((id))
+    if [[ -n "$id" ]]; then echo $((id)); fi
 }
 
 # The window manager's state of a window: Normal, Iconic or Withdrawn.
@@ -144,12 +144,12 @@ wait_for_wm() { # pid of the window manager
 # frame and its prompts), and its name.
 board_window() { windows_of "$1" | tail -n 1; }
 caption_of() { # window
-    xprop -id "$1" WM_NAME 2>/dev/null | sed -n 's/^WM_NAME([^)]*) = "\(.*\)"$/\1/p'
+    xprop -id "$1" WM_NAME 2>/dev/null | sed -n 's/^WM_NAME([^)]*) = "\(.*\)"$/\1/p' || true
 }
 board_caption() { # pid
     local id
     id=$(board_window "$1")
-    [[ -n "$id" ]] && caption_of "$id"
+    if [[ -n "$id" ]]; then caption_of "$id"; fi
 }
 # The caption of the waiting board: both countdowns (a number, "wartet" or "Inaktiv").
 small_caption='^Training: .+     Wachhund: .+$'
@@ -274,10 +274,12 @@ start_mutter() { # size folder
 
 # Mutter's idle time in ms: since the last input it received (XWayland's own is not it).
 mutter_idle_ms() {
-    gdbus call --session --dest org.gnome.Mutter.IdleMonitor \
+    local ms
+    ms=$(gdbus call --session --dest org.gnome.Mutter.IdleMonitor \
         --object-path /org/gnome/Mutter/IdleMonitor/Core \
         --method org.gnome.Mutter.IdleMonitor.GetIdletime 2>/dev/null |
-        sed -n 's/^(uint64 \([0-9]*\),)$/\1/p'
+        sed -n 's/^(uint64 \([0-9]*\),)$/\1/p' || true)
+    echo "${ms:-0}"
 }
 
 # Input as the user gives it, through mutter's remote desktop: the pointer a pixel to and fro
