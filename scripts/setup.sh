@@ -16,6 +16,9 @@ packages=(
     pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus dbus-daemon util-linux
     # the desktop's services stood in for on private buses, and GNOME's settings tool
     python3-dbusmock libglib2.0-bin
+    # the desktops themselves: XFCE's window manager, panel and a terminal to type into; GNOME's
+    # compositor with XWayland, its settings in dconf, and Python's GObject bindings to reach it
+    xfwm4 xfce4-panel xterm mutter xwayland gsettings-desktop-schemas dconf-gsettings-backend python3-gi
     # the record of breaks (SQLite) and its command-line reader for tests
     libsqlite3-dev sqlite3
     # what a screen reader sees (the accessibility bus and its Python client), two monitors

@@ -13,8 +13,25 @@ wait_until() { # pid expression
     done
 }
 
+# Waits up to $2 seconds for the shell expression $3 to hold, while the process $1 runs: for
+# what must follow within a time the user notices ("the icon comes within a few seconds").
+holds_within() { # pid seconds expression
+    local limit=$((SECONDS + $2))
+    until eval "$3"; do
+        kill -0 "$1" 2>/dev/null && ((SECONDS < limit)) || return 1
+        sleep 0.2
+    done
+}
+
 # Waits until the process $1 shows a window.
 wait_for_window() { wait_until "$1" '[[ -n "$(windows_of "$1")" ]]'; }
+
+# The active window (_NET_ACTIVE_WINDOW) as a decimal id, as xdotool names windows.
+active_window() {
+    local id
+    id=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p')
+    if [[ -n "$id" ]]; then echo $((id)); fi
+}
 
 # The window manager's state of a window: Normal, Iconic or Withdrawn.
 wm_state() { xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/^[[:space:]]*window state: //p'; }
@@ -46,3 +63,242 @@ above() { # upper lower
 
 # Prints what the script is about to wait for: a timeout shows where it stood.
 step() { echo "step: $*"; }
+
+# ---- desktops of the run's own: a session bus, a bare X server, and cleaning up after them
+
+# Starts a session bus of the run's own, listening in the folder $1 (its configuration is written
+# there too). The services it starts on demand (xfconfd, dconf) inherit this shell's environment:
+# set XDG_CONFIG_HOME and XDG_RUNTIME_DIR before. Exports DBUS_SESSION_BUS_ADDRESS and sets
+# bus_pid; no system bus (logind of the machine) is seen.
+start_session_bus() { # folder
+    mkdir -p "$1"
+    cat >"$1/bus.conf" <<EOT
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <keep_umask/>
+  <listen>unix:dir=$1</listen>
+  <auth>EXTERNAL</auth>
+  <standard_session_servicedirs/>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOT
+    local address
+    { read -r address; read -r bus_pid; } < <(dbus-daemon --config-file="$1/bus.conf" --fork \
+        --print-address=1 --print-pid=1)
+    [[ -n "$address" && -n "$bus_pid" ]] || return 1
+    export DBUS_SESSION_BUS_ADDRESS=$address DBUS_SYSTEM_BUS_ADDRESS=disabled:
+}
+
+# Ends a process started with setsid together with what it started in its group (a panel's
+# plugins, a bus's services); a process that leads no group of its own alone.
+stop_group() { # pid
+    [[ -n "${1:-}" ]] || return 0
+    if [[ "$(ps -o pgid= -p "$1" 2>/dev/null | tr -d ' ')" == "$1" ]]; then
+        kill -- "-$1" 2>/dev/null || true
+    else
+        kill "$1" 2>/dev/null || true
+    fi
+}
+
+# Stops the bus started by start_session_bus with the services it started: the daemon leads a
+# process group of its own, and every service it starts stays in it.
+stop_session_bus() {
+    stop_group "${bus_pid:-}"
+    bus_pid=
+}
+
+# True when the name $1 has an owner on the session bus.
+on_bus() { # name
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+}
+
+# Starts a virtual X server without a window manager, of size $1 (WIDTHxHEIGHT), its log in the
+# folder $2. Exports DISPLAY and sets x_pid.
+start_bare_x() { # size folder
+    local fd display=
+    exec {fd}<> <(:)
+    setsid Xvfb -displayfd "$fd" -screen 0 "$1x24" -nolisten tcp -noreset \
+        </dev/null >"$2/xvfb.log" 2>&1 &
+    x_pid=$!
+    read -r -t 10 -u "$fd" display || true
+    exec {fd}<&-
+    [[ -n "$display" ]] || { cat "$2/xvfb.log" >&2; return 1; }
+    export DISPLAY=:$display
+}
+
+# Waits until a window manager owns the screen (_NET_SUPPORTING_WM_CHECK on the root window).
+wait_for_wm() { # pid of the window manager
+    wait_until "$1" 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
+}
+
+# ---- the board as the user sees it
+
+# The visible window of the program $1 shown last (the board's native window changes with its
+# frame and its prompts), and its name.
+board_window() { windows_of "$1" | tail -n 1; }
+caption_of() { # window
+    xprop -id "$1" WM_NAME 2>/dev/null | sed -n 's/^WM_NAME([^)]*) = "\(.*\)"$/\1/p' || true
+}
+board_caption() { # pid
+    local id
+    id=$(board_window "$1")
+    if [[ -n "$id" ]]; then caption_of "$id"; fi
+}
+# The caption of the waiting board: both countdowns (a number, "wartet" or "Inaktiv").
+small_caption='^Training: .+     Wachhund: .+$'
+# The frame the window manager drew around a window: left right top bottom.
+frame_of() { # window
+    local ext
+    ext=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+    echo "${ext:-0 0 0 0}"
+}
+
+# ---- XFCE: its window manager and its panel, with the settings daemon they read (xfconfd)
+
+# Starts xfwm4 with XFCE's defaults (its own theme and compositor) on $DISPLAY, its log in the
+# folder $1, and waits until it manages the screen. Needs the session bus (xfconfd). Sets
+# xfwm4_pid.
+start_xfwm4() { # folder
+    setsid xfwm4 </dev/null >"$1/xfwm4.log" 2>&1 &
+    xfwm4_pid=$!
+    wait_for_wm "$xfwm4_pid" || { cat "$1/xfwm4.log" >&2; return 1; }
+}
+
+# Writes a panel of XFCE's with only its status tray (XEmbed icons and StatusNotifierItems) into
+# $XDG_CONFIG_HOME, where xfconfd reads it: a panel without one would ask which to take.
+xfce_panel_config() {
+    local dir=$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml
+    mkdir -p "$dir"
+    cat >"$dir/xfce4-panel.xml" <<'EOT'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="icon-size" type="uint" value="16"/>
+      <property name="size" type="uint" value="26"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray">
+      <property name="square-icons" type="bool" value="true"/>
+    </property>
+  </property>
+</channel>
+EOT
+}
+
+# Starts xfce4-panel (written by xfce_panel_config) on $DISPLAY, its log in the folder $1, and
+# waits until its tray watches for icons on the bus. Sets panel_pid.
+start_xfce_panel() { # folder
+    setsid xfce4-panel </dev/null >"$1/panel.log" 2>&1 &
+    panel_pid=$!
+    wait_until "$panel_pid" 'on_bus org.kde.StatusNotifierWatcher' || { cat "$1/panel.log" >&2; return 1; }
+}
+
+# The StatusNotifierItems registered with the panel's watcher, one a line (bus name and path).
+panel_items() {
+    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
+        RegisteredStatusNotifierItems 2>/dev/null | grep -o "'[^']*'" | tr -d "'" || true
+}
+# The process behind a name on the session bus.
+bus_pid_of() { # name
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.GetConnectionUnixProcessID "$1" 2>/dev/null |
+        sed -n 's/^(uint32 \([0-9]*\),)$/\1/p'
+}
+# True when XFCE's panel shows an icon of the process $1: a StatusNotifierItem of it registered
+# with the watcher, or an X window of it embedded in the panel's tray (XEmbed).
+panel_shows() { # pid
+    local item w parent
+    for item in $(panel_items); do
+        [[ "$(bus_pid_of "${item%%/*}")" == "$1" ]] && return 0
+    done
+    for w in $(xdotool search --pid "$1" 2>/dev/null); do
+        parent=$w
+        for _ in 1 2 3 4 5 6; do
+            parent=$(xwininfo -children -id "$parent" 2>/dev/null | sed -n \
+                '/Parent window id:.*the root window/q; s/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+            [[ -n "$parent" ]] || break
+            xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q -e xfce4-panel -e wrapper-2.0 && return 0
+        done
+    done
+    return 1
+}
+
+# ---- GNOME: mutter as the Wayland compositor, Quillet through its XWayland
+
+# Starts mutter on a virtual monitor of size $1 without a screen (headless), as GNOME's
+# compositor with its XWayland, its log in the folder $2. Needs the session bus and
+# XDG_RUNTIME_DIR. Exports DISPLAY and XAUTHORITY (its XWayland) and WAYLAND_DISPLAY; sets
+# mutter_pid.
+start_mutter() { # size folder
+    # XWayland's sockets go into /tmp/.X11-unix, which mutter takes only when everybody may write
+    # there (as the X servers leave it).
+    local sockets=/tmp/.X11-unix
+    if [[ ! -d "$sockets" ]]; then
+        mkdir -p "$sockets" && chmod 1777 "$sockets"
+    elif [[ "$(stat -c %a "$sockets")" != 1777 ]]; then
+        [[ -O "$sockets" ]] && chmod 1777 "$sockets" ||
+            { echo "start_mutter: $sockets is not writable by all" >&2; return 1; }
+    fi
+    local log=$2/mutter.log
+    setsid mutter --headless --wayland --virtual-monitor "$1" </dev/null >"$log" 2>&1 &
+    mutter_pid=$!
+    # Mutter starts XWayland at once and names its display in its log; XWayland's key for its
+    # clients lies in the runtime folder.
+    wait_until "$mutter_pid" 'grep -q "Using public X11 display" "$log"' || { cat "$log" >&2; return 1; }
+    export DISPLAY WAYLAND_DISPLAY XAUTHORITY
+    DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n 1)
+    WAYLAND_DISPLAY=$(sed -n "s/.*Using Wayland display name '\([^']*\)'.*/\1/p" "$log" | head -n 1)
+    wait_until "$mutter_pid" 'compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*" >/dev/null' ||
+        { cat "$log" >&2; return 1; }
+    XAUTHORITY=$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*" | head -n 1)
+    wait_for_wm "$mutter_pid" || { cat "$log" >&2; return 1; }
+}
+
+# Mutter's idle time in ms: since the last input it received (XWayland's own is not it).
+mutter_idle_ms() {
+    local ms
+    ms=$(gdbus call --session --dest org.gnome.Mutter.IdleMonitor \
+        --object-path /org/gnome/Mutter/IdleMonitor/Core \
+        --method org.gnome.Mutter.IdleMonitor.GetIdletime 2>/dev/null |
+        sed -n 's/^(uint64 \([0-9]*\),)$/\1/p' || true)
+    echo "${ms:-0}"
+}
+
+# Input as the user gives it, through mutter's remote desktop: the pointer a pixel to and fro
+# and the Shift key pressed and let go. A session lives as long as its caller's connection.
+mutter_input() {
+    /usr/bin/python3 - <<'PY'
+from gi.repository import Gio, GLib
+bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+def call(path, interface, method, args=None, reply=None):
+    return bus.call_sync("org.gnome.Mutter.RemoteDesktop", path, interface, method, args,
+                         reply and GLib.VariantType(reply), Gio.DBusCallFlags.NONE, 10000, None)
+path = call("/org/gnome/Mutter/RemoteDesktop", "org.gnome.Mutter.RemoteDesktop",
+            "CreateSession", None, "(o)")[0]
+session = "org.gnome.Mutter.RemoteDesktop.Session"
+call(path, session, "Start")
+for dx in (1.0, -1.0):
+    call(path, session, "NotifyPointerMotionRelative", GLib.Variant("(dd)", (dx, 0.0)))
+for pressed in (True, False):
+    call(path, session, "NotifyKeyboardKeycode", GLib.Variant("(ub)", (42, pressed)))  # Shift
+call(path, session, "Stop")
+PY
+}
