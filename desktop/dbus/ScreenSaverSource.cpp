@@ -42,6 +42,8 @@ void ScreenSaverSource::takeUp() {
             if (const QVariant active = bus::firstArgument(reply); active.isValid())
                 setLocked(active.toBool());
         });
+    // Asked at once, natural breaks or not: whether this screen saver tells idle time at all is
+    // what the settings show.
     askIdleTime();
 }
 
@@ -71,7 +73,7 @@ void ScreenSaverSource::setIdleThresholdMs(std::int64_t ms) {
 
 void ScreenSaverSource::askIdleTime() {
     // While the screen is locked its unlocking tells of the return; no need to ask.
-    if (!available_ || !tellsIdleTime_ || thresholdMs_ <= 0 || asking_ || locked_)
+    if (!available_ || !tellsIdleTime_ || asking_ || locked_)
         return;
     timer_.stop();
     asking_ = true;

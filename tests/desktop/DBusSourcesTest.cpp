@@ -278,7 +278,9 @@ TEST(DBusScreenSaver, IdleTimeIsAskedOnceAMinuteWhilePresentAndEvery2sWhileAway)
     rt::ManualClock clock;
     ScreenSaverSource saver(clock);
     Reports reports(saver);
-    ASSERT_TRUE(waitFor([&] { return saver.available(); }));
+    ASSERT_TRUE(waitFor([&] { return saver.available() && !saver.asking(); }));
+    EXPECT_TRUE(saver.tellsIdleTime());
+    EXPECT_EQ(saver.nextAskMs(), -1) << "nothing more is asked without natural breaks";
     const auto idleFor = [&](uint ms, bool ask = true) {
         tell(service, path, QStringLiteral("SetIdleTime"), {ms});
         if (ask)
@@ -329,6 +331,26 @@ QList<qulonglong> mutterWatches() {
 
 void idleFor(qulonglong ms) {
     tell(kMutter, kMutterPath, QStringLiteral("SetIdletime"), {ms});
+}
+
+TEST(DBusScreenSaver, OneThatDoesNotTellIdleTimeSaysSoAndLeavesItsLock) {
+    NEED_MOCKS();
+    const QString service = QStringLiteral("org.freedesktop.ScreenSaver");
+    const QString path = QStringLiteral("/org/freedesktop/ScreenSaver");
+    tell(service, path, QStringLiteral("Reset"));
+    tell(service, path, QStringLiteral("SetTellsIdleTime"), {false});
+    rt::ManualClock clock;
+    ScreenSaverSource saver(clock);
+    Reports reports(saver);
+    ASSERT_TRUE(waitFor([&] { return saver.available() && !saver.asking(); }));
+    EXPECT_FALSE(saver.tellsIdleTime()) << "known before natural breaks are switched on";
+    EXPECT_EQ(reports.availability, 2);
+    saver.setIdleThresholdMs(300'000);
+    EXPECT_FALSE(saver.asking());
+    tell(service, path, QStringLiteral("EmitSignal"),
+         {service, QStringLiteral("ActiveChanged"), QStringLiteral("b"), QVariantList{true}});
+    ASSERT_TRUE(waitFor([&] { return reports.away.size() == 1; }));
+    tell(service, path, QStringLiteral("Reset"));
 }
 
 TEST(DBusMutter, IdleWatchIsAwayAndInputIsBackAndANewThresholdRearms) {

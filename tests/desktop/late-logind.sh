@@ -124,8 +124,15 @@ session() { # method on the session, arguments
     gdbus call --system --dest org.freedesktop.login1 \
         --object-path /org/freedesktop/login1/session/c7 --method "$method" "$@" >/dev/null
 }
-asked=$(awk '/GetSession "c7"/ {print int($1 * 1000); exit}' "$work/logind.log")
-[[ -n "$asked" ]] && echo "session looked up $((asked - came)) ms after logind came"
+# When Quillet asked logind for its session (the log's times are of the same clock, in seconds;
+# "came" is when gdbus noticed logind, which Quillet may have done first).
+looked_up=$(awk 'index($0, "GetSession \"c7\"") {printf "%.0f\n", $1 * 1000; exit}' \
+    "$work/logind.log")
+if [[ -n "$looked_up" ]]; then
+    echo "session looked up $((looked_up - came)) ms after logind came"
+else
+    fail "Quillet did not look up its session"
+fi
 session org.freedesktop.login1.Session.SetLockedHint true
 sleep 62 # a natural break takes a minute
 session org.freedesktop.login1.Session.SetLockedHint false
