@@ -216,7 +216,7 @@ void DesktopUnit::ShowMoreSettings(QWidget* parent) {
     const auto found = [&p] {
         return desk::findings(p.awareness, p.icon.inPanel() ? p.icon.panelName() : QString());
     };
-    desk::DesktopFindings now = found();
+    const desk::DesktopFindings now = found();
     desk::MoreSettings window(p.prefs, now.offers, now.detected, parent ? parent : p.board.Form);
     window.file = &p.file;
     window.changed = [&p](const desk::Preferences& changed) {
