@@ -29,7 +29,7 @@ Awareness::Awareness(rt::Clock& clock, std::function<std::int64_t()> asleepMs)
 Awareness::~Awareness() = default;
 
 void Awareness::addAwaySource(std::unique_ptr<AwaySource> source) {
-    if (!source || !source->available())
+    if (!source)
         return;
     auto away = std::make_unique<Away>();
     Away* a = away.get();
@@ -37,12 +37,20 @@ void Awareness::addAwaySource(std::unique_ptr<AwaySource> source) {
     away->source->setIdleThresholdMs(threshold());
     away->source->wentAway = [this, a](std::int64_t since) { wentAway(*a, since); };
     away->source->cameBack = [this, a] { cameBack(*a); };
+    away->source->availabilityChanged = [this] { tellAvailability(); };
     away_.push_back(std::move(away));
 }
 
 void Awareness::addHoldSource(std::unique_ptr<HoldSource> source, HoldKind kind) {
-    if (source && source->available())
-        holds_.push_back({std::move(source), kind});
+    if (!source)
+        return;
+    source->availabilityChanged = [this] { tellAvailability(); };
+    holds_.push_back({std::move(source), kind});
+}
+
+void Awareness::tellAvailability() {
+    if (availabilityChanged)
+        availabilityChanged();
 }
 
 void Awareness::setRules(const Rules& rules) {
@@ -122,11 +130,14 @@ bool Awareness::HoldsPrompts() {
     return false;
 }
 
-QString Awareness::awayName() const {
+QString Awareness::awayName(AwayKind kind) const {
     QStringList names;
-    for (const auto& a : away_)
-        if (!names.contains(a->source->name()))
-            names << a->source->name();
+    for (const auto& a : away_) {
+        const AwaySource& source = *a->source;
+        if (source.available() && source.tellsIdleTime() == (kind == AwayKind::IdleTime) &&
+            !names.contains(source.name()))
+            names << source.name();
+    }
     return names.join(QStringLiteral(", "));
 }
 

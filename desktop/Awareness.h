@@ -17,6 +17,9 @@ namespace desk {
 // Which of the user's switches a hold obeys.
 enum class HoldKind { FullScreen, DoNotDisturb, Inhibitor };
 
+// What an away source tells: the time since the last input, or moments (a locked screen, sleep).
+enum class AwayKind { IdleTime, LockAndSleep };
+
 // What the user chose (from quillet.conf).
 struct Rules {
     bool naturalBreak = true;
@@ -38,6 +41,7 @@ public:
     explicit Awareness(rt::Clock& clock, std::function<std::int64_t()> asleepMs = {});
     ~Awareness() override;
 
+    // Sources are kept whether their service is there yet or not: they may come later.
     void addAwaySource(std::unique_ptr<AwaySource> source);
     void addHoldSource(std::unique_ptr<HoldSource> source, HoldKind kind);
     void setRules(const Rules& rules);
@@ -47,9 +51,13 @@ public:
     bool HoldsPrompts() override;
     std::int64_t LastBreakMs() const override { return lastBreakMs_; }
 
-    // Whether any source of each kind works on this desktop, and which: for the settings.
-    QString awayName() const;
+    // Which sources of each kind work on this desktop now ("GNOME", "logind"; empty: none), for
+    // the settings. Natural breaks of a set length need a source of idle time; a locked screen
+    // and sleep only tell when an absence begins and ends.
+    QString awayName(AwayKind kind) const;
     QString holdName(HoldKind kind) const;
+    // A service came or left: what awayName() and holdName() tell may have changed.
+    std::function<void()> availabilityChanged;
 
     // The time suspended so far, read from the system's clocks.
     static std::int64_t systemAsleepMs();
@@ -64,6 +72,7 @@ private:
         HoldKind kind;
     };
     void wentAway(Away& away, std::int64_t sinceMs);
+    void tellAvailability();
     void cameBack(Away& away);
     bool obeys(HoldKind kind) const;
     std::int64_t threshold() const;

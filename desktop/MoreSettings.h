@@ -8,13 +8,17 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QCheckBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 class QSpinBox;
 
 namespace desk {
+
+class Awareness;
 
 // Which of the window's settings this desktop can serve at all. A setting it cannot serve is
 // shown switched off and disabled, with the reason; its stored value stays as it was.
@@ -26,6 +30,18 @@ struct DesktopOffers {
     bool panel = true;        // a panel that shows the program's icon
 };
 
+// A line of "Auf diesem Desktop erkannt": "Ruhezeit" → "GNOME"; an empty second part reads
+// "nicht verfügbar".
+using DetectedLines = QList<QPair<QString, QString>>;
+
+// What the window shows of this desktop as `awareness` finds it now; `panel` names the panel
+// that shows the icon (empty: none). Natural breaks are offered only with a source of idle time.
+struct DesktopFindings {
+    DesktopOffers offers;
+    DetectedLines detected;
+};
+DesktopFindings findings(const Awareness& awareness, const QString& panel);
+
 // The window "Weitere Einstellungen": natural breaks and their length, the three reasons for
 // holding a prompt, the wait in the panel, and what the program found on this desktop. Modal,
 // operable by keyboard alone (Enter and Escape close it). Every change goes into preferences() at
@@ -33,10 +49,13 @@ struct DesktopOffers {
 // `changed`.
 class MoreSettings : public QDialog {
 public:
-    // `detected` lists what was found, a line each: "Ruhezeit" → "GNOME"; an empty second part
-    // reads "nicht verfügbar".
+    // `detected` lists what was found, a line each.
     MoreSettings(const Preferences& prefs, const DesktopOffers& offers,
-                 const QList<QPair<QString, QString>>& detected, QWidget* parent = nullptr);
+                 const DetectedLines& detected, QWidget* parent = nullptr);
+
+    // The desktop changed while the window is open (a service came or left): the controls and
+    // the lines follow. A setting no longer offered is shown off; its value is kept.
+    void setDesktop(const DesktopOffers& offers, const DetectedLines& detected);
 
     const Preferences& preferences() const { return prefs_; }
 
@@ -58,14 +77,31 @@ public:
 
     void done(int result) override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
-    QCheckBox* holdBox(QWidget* parent, const QString& text, bool Preferences::*member,
-                       bool offered);
+    // A switch that the desktop may not offer, with the note that says so.
+    struct Offered {
+        QCheckBox* box;
+        QLabel* note;
+        bool Preferences::*value;
+        bool DesktopOffers::*offered;
+    };
+    QCheckBox* holdBox(QWidget* parent, const QString& text, bool Preferences::*value,
+                       bool DesktopOffers::*offered);
+    void showOffers();
+    void showDetected(const DetectedLines& detected);
     void updateEnabled();
 
     Preferences prefs_;
     Preferences given_; // as the window last saved them
-    const DesktopOffers offers_;
+    DesktopOffers offers_;
+    std::vector<Offered> offered_;
+    QLabel* breaksNote_ = nullptr;
+    QLabel* panelNote_ = nullptr;
+    QFormLayout* found_ = nullptr;
+    QLabel* nothingFound_ = nullptr;
     QCheckBox* naturalBreak_ = nullptr;
     QSpinBox* minutes_ = nullptr;
     QLabel* minutesBefore_ = nullptr;
@@ -75,7 +111,7 @@ private:
     QCheckBox* inhibitors_ = nullptr;
     QCheckBox* panel_ = nullptr;
     QPushButton* close_ = nullptr;
-    QList<QLabel*> detected_;
+    QList<QPair<QString, QLabel*>> detected_;
 };
 
 } // namespace desk

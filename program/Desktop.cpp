@@ -36,7 +36,8 @@ void AddSources(desk::Awareness& awareness, rt::Clock& clock) {
                                 desk::HoldKind::FullScreen);
     }
     // The session's and the system's services: a locked screen, sleep, GNOME's and KDE's idle
-    // time, do-not-disturb and programs that keep the screen awake.
+    // time, do-not-disturb and programs that keep the screen awake. Each is taken up when its
+    // service comes, also long after the start, and let go when it leaves.
     desk::DBusSources bus = desk::dbusSources(clock);
     for (auto& source : bus.away)
         awareness.addAwaySource(std::move(source));
@@ -212,21 +213,11 @@ void DesktopUnit::ShowIcon() {
 
 void DesktopUnit::ShowMoreSettings(QWidget* parent) {
     Parts& p = *parts_;
-    const desk::Awareness& a = p.awareness;
-    desk::DesktopOffers offers;
-    offers.idleTime = !a.awayName().isEmpty();
-    offers.fullScreen = !a.holdName(desk::HoldKind::FullScreen).isEmpty();
-    offers.doNotDisturb = !a.holdName(desk::HoldKind::DoNotDisturb).isEmpty();
-    offers.inhibitors = !a.holdName(desk::HoldKind::Inhibitor).isEmpty();
-    offers.panel = p.icon.inPanel();
-    const QList<QPair<QString, QString>> detected{
-        {QStringLiteral("Abwesenheit"), a.awayName()},
-        {QStringLiteral("Vollbild"), a.holdName(desk::HoldKind::FullScreen)},
-        {QStringLiteral("Bitte nicht stören"), a.holdName(desk::HoldKind::DoNotDisturb)},
-        {QStringLiteral("Bildschirm wach gehalten"), a.holdName(desk::HoldKind::Inhibitor)},
-        {QStringLiteral("Symbol im Panel"), p.icon.inPanel() ? p.icon.panelName() : QString()},
+    const auto found = [&p] {
+        return desk::findings(p.awareness, p.icon.inPanel() ? p.icon.panelName() : QString());
     };
-    desk::MoreSettings window(p.prefs, offers, detected, parent ? parent : p.board.Form);
+    const desk::DesktopFindings now = found();
+    desk::MoreSettings window(p.prefs, now.offers, now.detected, parent ? parent : p.board.Form);
     window.file = &p.file;
     window.changed = [&p](const desk::Preferences& changed) {
         const QDateTime pausedUntil = p.prefs.pausedUntil;
@@ -235,7 +226,13 @@ void DesktopUnit::ShowMoreSettings(QWidget* parent) {
         p.awareness.setRules(RulesOf(p.prefs));
         p.icon.changed();
     };
+    // A service that comes or leaves while the window is open shows in it at once.
+    p.awareness.availabilityChanged = [&window, found] {
+        const desk::DesktopFindings later = found();
+        window.setDesktop(later.offers, later.detected);
+    };
     window.exec();
+    p.awareness.availabilityChanged = nullptr;
     // The program is ending (a logout): the window closes as its close button would, saving.
     if (window.isVisible())
         window.done(QDialog::Rejected);

@@ -2,6 +2,7 @@
 
 #include <QDBusArgument>
 #include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QObject>
 #include <QPointer>
@@ -18,15 +19,32 @@ QVariant unwrap(QVariant value) {
 
 } // namespace
 
-bool hasOwner(const QDBusConnection& bus, const QString& service) {
-    if (!bus.isConnected())
-        return false;
+ServiceOwner::ServiceOwner(const QDBusConnection& bus, const QString& service, QObject* parent)
+    : QObject(parent) {
+    auto* watcher =
+        new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                     [this](const QString&, const QString&, const QString& now) {
+                         told_ = true;
+                         set(now);
+                     });
     QDBusMessage ask = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
     ask << service;
-    const QDBusMessage reply = bus.call(ask, QDBus::Block, 250);
-    return firstArgument(reply).toBool();
+    // Without a bus the answer is an error, told from the event loop as well.
+    call(bus, ask, this, [this](const QDBusMessage& reply) {
+        if (!told_)
+            set(firstArgument(reply).toString());
+    });
+}
+
+void ServiceOwner::set(const QString& owner) {
+    if (owner == owner_)
+        return;
+    owner_ = owner;
+    if (changed)
+        changed(owner_);
 }
 
 void call(const QDBusConnection& bus, const QDBusMessage& call, QObject* owner,

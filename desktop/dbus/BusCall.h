@@ -7,9 +7,9 @@
 #include <QString>
 #include <QVariant>
 
-#include <functional>
+#include <QObject>
 
-class QObject;
+#include <functional>
 
 namespace desk::bus {
 
@@ -17,9 +17,30 @@ namespace desk::bus {
 // answer comes through the event loop.
 inline constexpr int kCallTimeoutMs = 5'000;
 
-// Whether `service` has an owner on `bus`. Asks the bus daemon and waits at most a quarter
-// of a second; false on no answer.
-bool hasOwner(const QDBusConnection& bus, const QString& service);
+// Who owns a service's name on a bus, now and from now on: the bus daemon is asked once,
+// without waiting, and then tells every change. A service may come late, leave, or start anew.
+class ServiceOwner final : public QObject {
+public:
+    ServiceOwner(const QDBusConnection& bus, const QString& service, QObject* parent);
+
+    // The owner's unique name (":1.42"), empty while nobody owns the name or before the answer.
+    const QString& owner() const { return owner_; }
+    // Whether `signal` comes from the owner. Signals are listened to from any sender, since a
+    // match on a service's name makes Qt ask the bus daemon for its owner and wait.
+    bool sent(const QDBusMessage& signal) const {
+        return !owner_.isEmpty() && signal.service() == owner_;
+    }
+
+    // The owner changed: the service came (a new owner), left (empty) or started anew (another
+    // owner, with or without an empty one before). Told from the event loop, never at once.
+    std::function<void(const QString& owner)> changed;
+
+private:
+    void set(const QString& owner);
+
+    QString owner_;
+    bool told_ = false; // a change came before the answer to the first question: that is newer
+};
 
 // Sends `call` and hands its answer (a reply or an error) to `onAnswer` from the event loop.
 // Nothing is handed on once `owner` is gone.

@@ -2,8 +2,9 @@
 
 // What the desktop tells over D-Bus (and GNOME's settings) about its user: a locked session, the
 // machine going to sleep, idle time, do-not-disturb and programs that keep the screen awake.
-// Every call to the desktop is asynchronous; only the look-up whether a service is on the bus at
-// all waits, for the bus daemon's answer and at most a quarter of a second.
+// Every call to the desktop and to the bus daemon is asynchronous. Each source follows its
+// service's name on the bus: it takes the service up when it comes (also after the program
+// started), lets it go when it leaves, and takes a restarted service up afresh.
 
 #include "desktop/Sources.h"
 
@@ -16,8 +17,6 @@
 #include <memory>
 #include <vector>
 
-class QDBusServiceWatcher;
-
 namespace rt {
 class Clock;
 }
@@ -25,9 +24,13 @@ class Clock;
 namespace desk {
 
 class GSettingsFlag;
+namespace bus {
+class ServiceOwner;
+}
 
 // The user's login session locked (logind's LockedHint, and the session's Lock and Unlock
-// requests): away from the moment it locks until it unlocks.
+// requests): away from the moment it locks until it unlocks. Available once logind has named
+// the session.
 class LogindLockSource final : public QObject, public AwaySource {
     Q_OBJECT
 public:
@@ -35,6 +38,7 @@ public:
                               const QDBusConnection& bus = QDBusConnection::systemBus());
     QString name() const override { return QStringLiteral("logind"); }
     bool available() const override { return available_; }
+    bool tellsIdleTime() const override { return false; }
     // The session is found and its state read: from now on every change is told.
     bool ready() const { return ready_; }
 
@@ -43,6 +47,8 @@ private slots:
     void onPropertiesChanged(const QDBusMessage& message);
 
 private:
+    void takeUp();
+    void letGo();
     void findSession(const QString& method, const QVariant& argument, bool lastTry);
     void watchSession(const QString& path);
     void readLockedHint();
@@ -50,7 +56,9 @@ private:
 
     rt::Clock& clock_;
     QDBusConnection bus_;
+    bus::ServiceOwner* logind_;
     QString session_;
+    int run_ = 0; // one per logind taken up; answers to an earlier one are dropped
     bool available_ = false;
     bool ready_ = false;
     bool locked_ = false;
@@ -66,17 +74,21 @@ public:
                                const QDBusConnection& bus = QDBusConnection::systemBus());
     QString name() const override { return QStringLiteral("logind"); }
     bool available() const override { return available_; }
+    bool tellsIdleTime() const override { return false; }
     bool holdsDelayLock() const { return delayLock_.isValid(); }
 
 private slots:
-    void onPrepareForSleep(bool sleeping);
+    void onPrepareForSleep(const QDBusMessage& message);
 
 private:
+    void letGo();
     void takeDelayLock();
 
     rt::Clock& clock_;
     QDBusConnection bus_;
+    bus::ServiceOwner* logind_;
     QDBusUnixFileDescriptor delayLock_;
+    int run_ = 0;
     bool available_ = false;
     bool asleep_ = false;
     bool lockPending_ = false;
@@ -97,6 +109,8 @@ public:
                                const QDBusConnection& bus = QDBusConnection::sessionBus());
     QString name() const override { return QStringLiteral("KDE"); }
     bool available() const override { return available_; }
+    // Until a question for the idle time fails, it is taken to be told.
+    bool tellsIdleTime() const override { return available_ && tellsIdleTime_; }
     void setIdleThresholdMs(std::int64_t ms) override;
 
     // Asks for the idle time now (what the timer does when it runs out).
@@ -106,18 +120,23 @@ public:
     bool asking() const { return asking_; }
 
 private slots:
-    void onActiveChanged(bool active);
+    void onActiveChanged(const QDBusMessage& message);
 
 private:
+    void takeUp();
+    void letGo();
+    void setLocked(bool active);
     void onIdleTime(std::int64_t idleMs);
     void update();
     void planAsk(std::int64_t inMs);
 
     rt::Clock& clock_;
     QDBusConnection bus_;
+    bus::ServiceOwner* saver_;
     QTimer timer_;
     std::int64_t thresholdMs_ = 0;
     std::int64_t idleSinceMs_ = 0;
+    int run_ = 0;
     bool available_ = false;
     bool tellsIdleTime_ = true;
     bool asking_ = false;
@@ -142,21 +161,22 @@ public:
     bool armed() const { return armed_; }
 
 private slots:
-    void onWatchFired(uint id);
+    void onWatchFired(const QDBusMessage& message);
 
 private:
+    void letGo();
     void arm();
     void watchForInput();
     void goAway(std::int64_t sinceMs);
 
     rt::Clock& clock_;
     QDBusConnection bus_;
-    QDBusServiceWatcher* owner_ = nullptr;
+    bus::ServiceOwner* shell_;
     std::int64_t thresholdMs_ = 0;
     uint idleWatch_ = 0;
     uint activeWatch_ = 0;
     int generation_ = 0;   // bumped on every re-arm; answers to older requests are dropped
-    int ownerChanges_ = 0; // the same for a restarted shell
+    int ownerChanges_ = 0; // the same for a shell that left or started anew
     bool available_ = false;
     bool armed_ = false;
     bool away_ = false;
@@ -164,7 +184,7 @@ private:
 };
 
 // Do not disturb: GNOME's "show-banners" turned off, or elsewhere the notification server's
-// "Inhibited" property.
+// "Inhibited" property (available while a server that has it is there).
 class DoNotDisturbHold final : public QObject, public HoldSource {
     Q_OBJECT
 public:
@@ -184,12 +204,16 @@ private slots:
     void onPropertiesChanged(const QDBusMessage& message);
 
 private:
+    void letGo();
     void readInhibited();
     void set(bool holding);
+    void setAvailable(bool available);
 
     Kind kind_;
     QDBusConnection bus_;
     std::unique_ptr<GSettingsFlag> showBanners_;
+    bus::ServiceOwner* server_ = nullptr;
+    int run_ = 0;
     bool available_ = false;
     bool ready_ = false;
     bool holding_ = false;
@@ -208,22 +232,26 @@ public:
     bool ready() const { return ready_; }
 
 private slots:
-    void onInhibitorsChanged();
-    void onHasInhibitChanged(bool has);
+    void onInhibitorsChanged(const QDBusMessage& message);
+    void onHasInhibitChanged(const QDBusMessage& message);
 
 private:
+    void letGo();
     void ask();
     void set(bool holding);
 
     Kind kind_;
     QDBusConnection bus_;
+    bus::ServiceOwner* service_;
     int asked_ = 0; // answers to older questions are dropped
     bool available_ = false;
     bool ready_ = false;
     bool holding_ = false;
 };
 
-// The sources this desktop offers, each of them available() when made.
+// Every source this desktop could have, whether its service is there yet or not: logind's lock
+// and sleep, GNOME's idle monitor, KDE's screen saver (not on GNOME, whose stand-in tells
+// neither idle time nor its lock), do-not-disturb, and GNOME's and KDE's inhibitors.
 struct DBusSources {
     std::vector<std::unique_ptr<AwaySource>> away;
     std::vector<std::unique_ptr<HoldSource>> holds;

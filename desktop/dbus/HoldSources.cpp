@@ -2,8 +2,6 @@
 #include "desktop/dbus/DBusSources.h"
 #include "desktop/dbus/GSettingsFlag.h"
 
-#include <QDBusServiceWatcher>
-
 namespace desk {
 
 namespace {
@@ -24,16 +22,11 @@ const QString kPowerManagement = QStringLiteral("org.freedesktop.PowerManagement
 const QString kPowerInhibitPath = QStringLiteral("/org/freedesktop/PowerManagement/Inhibit");
 const QString kPowerInhibit = QStringLiteral("org.freedesktop.PowerManagement.Inhibit");
 
-// Calls `onOwner(hasOwner)` whenever `service` gets a new owner or loses it.
-void watchOwner(QObject* owner, const QDBusConnection& bus, const QString& service,
-                std::function<void(bool)> onOwner) {
-    auto* watcher =
-        new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForOwnerChange, owner);
-    QObject::connect(
-        watcher, &QDBusServiceWatcher::serviceOwnerChanged, owner,
-        [onOwner = std::move(onOwner)](const QString&, const QString&, const QString& now) {
-            onOwner(!now.isEmpty());
-        });
+// XDG_CURRENT_DESKTOP is a list such as "ubuntu:GNOME".
+bool onGnome() {
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP")
+        .split(u':')
+        .contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -41,10 +34,7 @@ void watchOwner(QObject* owner, const QDBusConnection& bus, const QString& servi
 // ---- do not disturb ----
 
 DoNotDisturbHold::Kind DoNotDisturbHold::kindForDesktop() {
-    // XDG_CURRENT_DESKTOP is a list such as "ubuntu:GNOME".
-    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':');
-    if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive) &&
-        GSettingsFlag::open(kNotificationSchema, kShowBanners))
+    if (onGnome() && GSettingsFlag::open(kNotificationSchema, kShowBanners))
         return Kind::GnomeSettings;
     return Kind::Notifications;
 }
@@ -59,20 +49,16 @@ DoNotDisturbHold::DoNotDisturbHold(Kind kind, const QDBusConnection& bus) : kind
         }
         return;
     }
-    available_ = bus::hasOwner(bus_, kNotifications);
-    if (!available_)
-        return;
-    bus_.connect(
-        kNotifications, kNotificationsPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("PropertiesChanged"), this, SLOT(onPropertiesChanged(QDBusMessage)));
+    bus_.connect(QString(), kNotificationsPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                 QStringLiteral("PropertiesChanged"), this,
+                 SLOT(onPropertiesChanged(QDBusMessage)));
     // A notification server that starts anew starts without do-not-disturb.
-    watchOwner(this, bus_, kNotifications, [this](bool present) {
-        if (present)
+    server_ = new bus::ServiceOwner(bus_, kNotifications, this);
+    server_->changed = [this](const QString& now) {
+        letGo();
+        if (!now.isEmpty())
             readInhibited();
-        else
-            set(false);
-    });
-    readInhibited();
+    };
 }
 
 DoNotDisturbHold::~DoNotDisturbHold() = default;
@@ -81,26 +67,43 @@ QString DoNotDisturbHold::name() const {
     return kind_ == Kind::GnomeSettings ? QStringLiteral("GNOME") : QStringLiteral("KDE");
 }
 
+void DoNotDisturbHold::letGo() {
+    ++run_;
+    ready_ = false;
+    set(false);
+    setAvailable(false);
+}
+
 void DoNotDisturbHold::readInhibited() {
     bus::getProperty(bus_, kNotifications, kNotificationsPath, kNotifications, kInhibited, this,
-                     [this](const QVariant& value) {
+                     [this, run = run_](const QVariant& value) {
+                         if (run != run_)
+                             return;
                          // A server without the property cannot be asked to be quiet.
                          if (value.isValid())
                              set(value.toBool());
-                         else
-                             available_ = false;
+                         setAvailable(value.isValid());
                          ready_ = true;
                      });
 }
 
 void DoNotDisturbHold::onPropertiesChanged(const QDBusMessage& message) {
     QVariant value;
-    if (!bus::propertyChanged(message, kNotifications, kInhibited, &value))
+    if (!server_->sent(message) ||
+        !bus::propertyChanged(message, kNotifications, kInhibited, &value))
         return;
     if (value.isValid())
         set(value.toBool());
     else
         readInhibited();
+}
+
+void DoNotDisturbHold::setAvailable(bool available) {
+    if (available == available_)
+        return;
+    available_ = available;
+    if (availabilityChanged)
+        availabilityChanged();
 }
 
 void DoNotDisturbHold::set(bool holding) {
@@ -114,29 +117,39 @@ void DoNotDisturbHold::set(bool holding) {
 // ---- programs that keep the session awake ----
 
 InhibitorHold::InhibitorHold(Kind kind, const QDBusConnection& bus) : kind_(kind), bus_(bus) {
-    const QString& service = kind_ == Kind::GnomeSession ? kGnomeSession : kPowerManagement;
-    available_ = bus::hasOwner(bus_, service);
-    if (!available_)
-        return;
-    if (kind_ == Kind::GnomeSession) {
+    const bool gnome = kind_ == Kind::GnomeSession;
+    if (gnome) {
         // Told of every inhibitor that comes or goes; whether it keeps the session from idling
         // is asked then.
         for (const char* signal : {"InhibitorAdded", "InhibitorRemoved"})
-            bus_.connect(kGnomeSession, kGnomeSessionPath, kGnomeSession,
-                         QString::fromLatin1(signal), this, SLOT(onInhibitorsChanged()));
+            bus_.connect(QString(), kGnomeSessionPath, kGnomeSession, QString::fromLatin1(signal),
+                         this, SLOT(onInhibitorsChanged(QDBusMessage)));
     } else {
-        bus_.connect(kPowerManagement, kPowerInhibitPath, kPowerInhibit,
-                     QStringLiteral("HasInhibitChanged"), this, SLOT(onHasInhibitChanged(bool)));
+        bus_.connect(QString(), kPowerInhibitPath, kPowerInhibit,
+                     QStringLiteral("HasInhibitChanged"), this,
+                     SLOT(onHasInhibitChanged(QDBusMessage)));
     }
-    watchOwner(this, bus_, service, [this](bool present) {
-        if (present) {
-            ask();
-        } else {
-            ++asked_;
-            set(false);
-        }
-    });
-    ask();
+    service_ = new bus::ServiceOwner(bus_, gnome ? kGnomeSession : kPowerManagement, this);
+    service_->changed = [this](const QString& now) {
+        letGo();
+        if (now.isEmpty())
+            return;
+        available_ = true;
+        if (availabilityChanged)
+            availabilityChanged();
+        ask();
+    };
+}
+
+void InhibitorHold::letGo() {
+    ++asked_;
+    ready_ = false;
+    set(false);
+    if (available_) {
+        available_ = false;
+        if (availabilityChanged)
+            availabilityChanged();
+    }
 }
 
 QString InhibitorHold::name() const {
@@ -161,13 +174,16 @@ void InhibitorHold::ask() {
     });
 }
 
-void InhibitorHold::onInhibitorsChanged() {
-    ask();
+void InhibitorHold::onInhibitorsChanged(const QDBusMessage& message) {
+    if (service_->sent(message))
+        ask();
 }
 
-void InhibitorHold::onHasInhibitChanged(bool has) {
+void InhibitorHold::onHasInhibitChanged(const QDBusMessage& message) {
+    if (!service_->sent(message) || message.arguments().isEmpty())
+        return;
     ++asked_;
-    set(has);
+    set(message.arguments().constFirst().toBool());
 }
 
 void InhibitorHold::set(bool holding) {
@@ -182,24 +198,16 @@ void InhibitorHold::set(bool holding) {
 
 DBusSources dbusSources(rt::Clock& clock) {
     DBusSources made;
-    const auto keep = [](auto& list, auto source) {
-        if (source->available())
-            list.push_back(std::move(source));
-    };
-    keep(made.away, std::make_unique<LogindLockSource>(clock));
-    keep(made.away, std::make_unique<LogindSleepSource>(clock));
-    auto mutter = std::make_unique<MutterIdleSource>(clock);
+    made.away.push_back(std::make_unique<LogindLockSource>(clock));
+    made.away.push_back(std::make_unique<LogindSleepSource>(clock));
+    made.away.push_back(std::make_unique<MutterIdleSource>(clock));
     // GNOME's stand-in for the screen saver tells neither idle time nor its lock.
-    if (!mutter->available())
-        keep(made.away, std::make_unique<ScreenSaverSource>(clock));
-    keep(made.away, std::move(mutter));
+    if (!onGnome())
+        made.away.push_back(std::make_unique<ScreenSaverSource>(clock));
 
-    keep(made.holds, std::make_unique<DoNotDisturbHold>(DoNotDisturbHold::kindForDesktop()));
-    auto gnome = std::make_unique<InhibitorHold>(InhibitorHold::Kind::GnomeSession);
-    if (gnome->available())
-        made.holds.push_back(std::move(gnome));
-    else
-        keep(made.holds, std::make_unique<InhibitorHold>(InhibitorHold::Kind::PowerManagement));
+    made.holds.push_back(std::make_unique<DoNotDisturbHold>(DoNotDisturbHold::kindForDesktop()));
+    made.holds.push_back(std::make_unique<InhibitorHold>(InhibitorHold::Kind::GnomeSession));
+    made.holds.push_back(std::make_unique<InhibitorHold>(InhibitorHold::Kind::PowerManagement));
     return made;
 }
 

@@ -2,8 +2,6 @@
 #include "desktop/dbus/DBusSources.h"
 #include "runtime/Clock.h"
 
-#include <QDBusServiceWatcher>
-
 namespace desk {
 
 namespace {
@@ -24,29 +22,45 @@ void removeWatch(const QDBusConnection& bus, uint id) {
 } // namespace
 
 MutterIdleSource::MutterIdleSource(rt::Clock& clock, const QDBusConnection& bus)
-    : clock_(clock), bus_(bus) {
-    available_ = bus::hasOwner(bus_, kService);
-    if (!available_)
-        return;
-    bus_.connect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this,
-                 SLOT(onWatchFired(uint)));
-    // A restarted shell has forgotten our watches.
-    owner_ =
-        new QDBusServiceWatcher(kService, bus_, QDBusServiceWatcher::WatchForOwnerChange, this);
-    QObject::connect(owner_, &QDBusServiceWatcher::serviceOwnerChanged, this,
-                     [this](const QString&, const QString&, const QString& newOwner) {
-                         ++ownerChanges_;
-                         idleWatch_ = 0;
-                         activeWatch_ = 0;
-                         watchingForInput_ = false;
-                         if (!newOwner.isEmpty())
-                             arm();
-                     });
+    : clock_(clock), bus_(bus), shell_(new bus::ServiceOwner(bus_, kService, this)) {
+    bus_.connect(QString(), kPath, kInterface, QStringLiteral("WatchFired"), this,
+                 SLOT(onWatchFired(QDBusMessage)));
+    // A shell that comes is asked for a watch; one that starts anew has forgotten ours.
+    shell_->changed = [this](const QString& now) {
+        letGo();
+        if (now.isEmpty())
+            return;
+        available_ = true;
+        if (availabilityChanged)
+            availabilityChanged();
+        arm();
+    };
 }
 
 MutterIdleSource::~MutterIdleSource() {
+    if (!available_)
+        return;
     removeWatch(bus_, idleWatch_);
     removeWatch(bus_, activeWatch_);
+}
+
+void MutterIdleSource::letGo() {
+    ++ownerChanges_;
+    ++generation_;
+    idleWatch_ = 0;
+    activeWatch_ = 0;
+    watchingForInput_ = false;
+    armed_ = false;
+    if (away_) {
+        away_ = false;
+        if (cameBack)
+            cameBack();
+    }
+    if (available_) {
+        available_ = false;
+        if (availabilityChanged)
+            availabilityChanged();
+    }
 }
 
 void MutterIdleSource::setIdleThresholdMs(std::int64_t ms) {
@@ -89,7 +103,10 @@ void MutterIdleSource::arm() {
               });
 }
 
-void MutterIdleSource::onWatchFired(uint id) {
+void MutterIdleSource::onWatchFired(const QDBusMessage& message) {
+    if (!shell_->sent(message) || message.arguments().isEmpty())
+        return;
+    const uint id = message.arguments().constFirst().toUInt();
     if (id == 0)
         return;
     if (id == idleWatch_) {

@@ -16,21 +16,49 @@ const QString kInterface = QStringLiteral("org.freedesktop.ScreenSaver");
 } // namespace
 
 ScreenSaverSource::ScreenSaverSource(rt::Clock& clock, const QDBusConnection& bus)
-    : clock_(clock), bus_(bus) {
+    : clock_(clock), bus_(bus), saver_(new bus::ServiceOwner(bus_, kService, this)) {
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, this, &ScreenSaverSource::askIdleTime);
-    available_ = bus::hasOwner(bus_, kService);
-    if (!available_)
-        return;
-    bus_.connect(kService, kPath, kInterface, QStringLiteral("ActiveChanged"), this,
-                 SLOT(onActiveChanged(bool)));
+    bus_.connect(QString(), kPath, kInterface, QStringLiteral("ActiveChanged"), this,
+                 SLOT(onActiveChanged(QDBusMessage)));
+    saver_->changed = [this](const QString& now) {
+        letGo();
+        if (!now.isEmpty())
+            takeUp();
+    };
+}
+
+void ScreenSaverSource::takeUp() {
+    available_ = true;
+    tellsIdleTime_ = true;
+    if (availabilityChanged)
+        availabilityChanged();
     bus::call(
         bus_,
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetActive")),
-        this, [this](const QDBusMessage& reply) {
+        this, [this, run = run_](const QDBusMessage& reply) {
+            if (run != run_)
+                return;
             if (const QVariant active = bus::firstArgument(reply); active.isValid())
-                onActiveChanged(active.toBool());
+                setLocked(active.toBool());
         });
+    // Asked at once, natural breaks or not: whether this screen saver tells idle time at all is
+    // what the settings show.
+    askIdleTime();
+}
+
+void ScreenSaverSource::letGo() {
+    ++run_;
+    timer_.stop();
+    asking_ = false;
+    locked_ = false;
+    idle_ = false;
+    update();
+    if (available_) {
+        available_ = false;
+        if (availabilityChanged)
+            availabilityChanged();
+    }
 }
 
 void ScreenSaverSource::setIdleThresholdMs(std::int64_t ms) {
@@ -45,19 +73,23 @@ void ScreenSaverSource::setIdleThresholdMs(std::int64_t ms) {
 
 void ScreenSaverSource::askIdleTime() {
     // While the screen is locked its unlocking tells of the return; no need to ask.
-    if (!available_ || !tellsIdleTime_ || thresholdMs_ <= 0 || asking_ || locked_)
+    if (!available_ || !tellsIdleTime_ || asking_ || locked_)
         return;
     timer_.stop();
     asking_ = true;
     bus::call(bus_,
               QDBusMessage::createMethodCall(kService, kPath, kInterface,
                                              QStringLiteral("GetSessionIdleTime")),
-              this, [this](const QDBusMessage& reply) {
+              this, [this, run = run_](const QDBusMessage& reply) {
+                  if (run != run_)
+                      return; // asked of a screen saver that has left
                   asking_ = false;
                   const QVariant idle = bus::firstArgument(reply);
                   if (!idle.isValid()) {
                       // Not told here (GNOME's stand-in, KDE on Wayland): only the lock is left.
                       tellsIdleTime_ = false;
+                      if (availabilityChanged)
+                          availabilityChanged();
                       return;
                   }
                   // KDE tells milliseconds.
@@ -80,7 +112,12 @@ void ScreenSaverSource::onIdleTime(std::int64_t idleMs) {
     planAsk(idle_ ? kAwayAskMs : std::max<std::int64_t>(kPresentAskMs, thresholdMs_ - idleMs));
 }
 
-void ScreenSaverSource::onActiveChanged(bool active) {
+void ScreenSaverSource::onActiveChanged(const QDBusMessage& message) {
+    if (saver_->sent(message) && !message.arguments().isEmpty())
+        setLocked(message.arguments().constFirst().toBool());
+}
+
+void ScreenSaverSource::setLocked(bool active) {
     if (active == locked_)
         return;
     locked_ = active;

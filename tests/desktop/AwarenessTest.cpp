@@ -1,4 +1,5 @@
 #include "desktop/Awareness.h"
+#include "desktop/MoreSettings.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -6,10 +7,19 @@
 namespace {
 
 struct FakeAway final : desk::AwaySource {
-    QString name() const override { return QStringLiteral("Fake"); }
-    bool available() const override { return true; }
+    QString name() const override { return label; }
+    bool available() const override { return there; }
+    bool tellsIdleTime() const override { return idleTime; }
     void setIdleThresholdMs(std::int64_t ms) override { threshold = ms; }
+    // The service comes or leaves.
+    void setThere(bool now) {
+        there = now;
+        availabilityChanged();
+    }
     std::int64_t threshold = 0;
+    QString label = QStringLiteral("Fake");
+    bool there = true;
+    bool idleTime = true;
 };
 
 struct FakeHold final : desk::HoldSource {
@@ -124,3 +134,47 @@ TEST_F(Awareness, ASleepNoSourceToldOfIsABreakWhenItIsLongEnough) {
 }
 
 } // namespace
+
+// Sway, Hyprland: logind tells of a locked screen and sleep, nobody of idle time.
+TEST(AwarenessOffers, NaturalBreaksOnlyWithASourceOfIdleTimeAndOnlyFromSourcesThereNow) {
+    rt::ManualClock clock;
+    desk::Awareness aware{clock, [] { return std::int64_t(0); }};
+    auto lock = std::make_unique<FakeAway>();
+    lock->label = QStringLiteral("logind");
+    lock->idleTime = false;
+    auto gnome = std::make_unique<FakeAway>();
+    gnome->label = QStringLiteral("GNOME");
+    gnome->there = false; // the shell has not come yet
+    FakeAway* logind = lock.get();
+    FakeAway* shell = gnome.get();
+    aware.addAwaySource(std::move(lock));
+    aware.addAwaySource(std::move(gnome));
+    int told = 0;
+    aware.availabilityChanged = [&] { ++told; };
+
+    desk::DesktopFindings found = desk::findings(aware, {});
+    EXPECT_FALSE(found.offers.idleTime);
+    EXPECT_EQ(found.detected.value(0), qMakePair(QStringLiteral("Ruhezeit"), QString()));
+    EXPECT_EQ(found.detected.value(1),
+              qMakePair(QStringLiteral("Sperre und Ruhezustand"), QStringLiteral("logind")));
+    EXPECT_FALSE(found.offers.panel);
+
+    // A lock still makes a natural break.
+    int breaks = 0;
+    aware.BreakEnded = [&] { ++breaks; };
+    logind->wentAway(clock.nowMs());
+    clock.advance(6 * 60);
+    logind->cameBack();
+    EXPECT_EQ(breaks, 1);
+
+    shell->setThere(true);
+    EXPECT_EQ(told, 1);
+    found = desk::findings(aware, QStringLiteral("KDE"));
+    EXPECT_TRUE(found.offers.idleTime);
+    EXPECT_EQ(aware.awayName(desk::AwayKind::IdleTime), QStringLiteral("GNOME"));
+    EXPECT_EQ(found.detected.value(5),
+              qMakePair(QStringLiteral("Symbol im Panel"), QStringLiteral("KDE")));
+    EXPECT_EQ(shell->threshold, 5 * 60'000) << "armed though it came late";
+    logind->setThere(false);
+    EXPECT_TRUE(aware.awayName(desk::AwayKind::LockAndSleep).isEmpty());
+}

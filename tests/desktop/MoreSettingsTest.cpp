@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -61,8 +63,7 @@ TEST(MoreSettingsWindow, ControlsShowThePreferencesAndChangesAreSavedOnClose) {
     const QSize fits = w.frameGeometry().size();
     EXPECT_LE(fits.width(), 1024);
     EXPECT_LE(fits.height(), 700);
-    w.naturalBreakBox()->setFocus();
-    press(Qt::Key_Space);
+    press(Qt::Key_Space); // the first control has the focus
     EXPECT_TRUE(w.minutesField()->isEnabled());
     press(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), w.minutesField());
@@ -122,5 +123,77 @@ TEST(MoreSettingsWindow, WhatTheDesktopCannotServeIsOffAndSaysSoAndEscapeClosesU
     press(Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(told) << "the stored choices stay as they were";
+    EXPECT_EQ(w.preferences(), given);
+}
+
+// Messages Qt prints while a test runs, kept for the test to read.
+QStringList* gMessages = nullptr;
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
+    if (gMessages)
+        gMessages->append(text);
+}
+
+TEST(MoreSettingsWindow, OpensWithItsFocusShownAndSmallerNotesInThePixelFontWithoutWarnings) {
+    // The program's font is set in pixels (rt::Application); a point size is then -1.
+    const QFont before = QApplication::font();
+    QFont pixels(before);
+    pixels.setPixelSize(12);
+    QApplication::setFont(pixels);
+    QStringList messages;
+    gMessages = &messages;
+    const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+    {
+        MoreSettings w(Preferences{}, {}, kDetected);
+        showActive(w);
+        EXPECT_EQ(messages.filter(QStringLiteral("Point size")), QStringList());
+        EXPECT_TRUE(w.naturalBreakBox()->hasFocus());
+        QStyleOptionButton option;
+        option.initFrom(w.naturalBreakBox());
+        EXPECT_TRUE(option.state & QStyle::State_HasFocus);
+        EXPECT_TRUE(option.state & QStyle::State_KeyboardFocusChange)
+            << "the style draws the focus frame";
+        const auto notes = w.findChildren<QLabel*>();
+        const auto note = std::find_if(notes.begin(), notes.end(), [](QLabel* l) {
+            return l->text().startsWith(QStringLiteral("Diese Zeit ohne"));
+        });
+        ASSERT_NE(note, notes.end());
+        EXPECT_EQ((*note)->font().pixelSize(), 11);
+        EXPECT_EQ(w.doNotDisturbBox()->text(),
+                  QStringLiteral("Nicht stören, solange „Nicht stören“ &eingeschaltet ist"));
+    }
+    qInstallMessageHandler(previous);
+    gMessages = nullptr;
+    QApplication::setFont(before);
+}
+
+TEST(MoreSettingsWindow, FollowsServicesThatComeAndLeaveWhileOpenAndKeepsTheChoices) {
+    Preferences given; // everything on
+    desk::DesktopOffers none;
+    none.idleTime = none.doNotDisturb = none.panel = false;
+    MoreSettings w(given, none, {{QStringLiteral("Ruhezeit"), QString()}});
+    showActive(w);
+    EXPECT_TRUE(w.fullScreenBox()->hasFocus()) << "the first control that can take it";
+    EXPECT_FALSE(w.naturalBreakBox()->isEnabled());
+
+    // GNOME's shell comes: natural breaks as chosen, and the line says so.
+    desk::DesktopOffers shell = none;
+    shell.idleTime = true;
+    w.setDesktop(shell, {{QStringLiteral("Ruhezeit"), QStringLiteral("GNOME")},
+                         {QStringLiteral("Nicht stören"), QString()}});
+    EXPECT_TRUE(w.naturalBreakBox()->isEnabled());
+    EXPECT_TRUE(w.naturalBreakBox()->isChecked());
+    EXPECT_TRUE(w.minutesField()->isEnabled());
+    EXPECT_EQ(w.detectedLines(), (QStringList{"Ruhezeit: GNOME", "Nicht stören: nicht verfügbar"}));
+
+    // And leaves again, as does the inhibitors' service: shown off, the choices kept.
+    desk::DesktopOffers gone = none;
+    gone.inhibitors = false;
+    w.setDesktop(gone, {{QStringLiteral("Ruhezeit"), QString()}});
+    EXPECT_FALSE(w.naturalBreakBox()->isChecked());
+    EXPECT_FALSE(w.minutesField()->isEnabled());
+    EXPECT_FALSE(w.inhibitorsBox()->isEnabled());
+    EXPECT_FALSE(w.inhibitorsBox()->isChecked());
+    EXPECT_EQ(w.detectedLines().value(0), QStringLiteral("Ruhezeit: nicht verfügbar"));
+    w.accept();
     EXPECT_EQ(w.preferences(), given);
 }

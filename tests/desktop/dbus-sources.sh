@@ -54,10 +54,10 @@ DBUS_SESSION_BUS_ADDRESS=${address[session]}
 DBUS_SYSTEM_BUS_ADDRESS=${address[system]}
 export DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
 
-# The services, each a mock of its own; started together, then waited for by name.
+# The services, each a mock of its own; started together, then waited for by name. logind and
+# GNOME's idle monitor are started and stopped by the tests themselves, which see them come late,
+# leave and start anew.
 declare -A mocks=(
-    [org.freedesktop.login1]="--system --template logind"
-    [org.gnome.Mutter.IdleMonitor]="--template $here/mocks/mutter_idle_monitor.py"
     [org.freedesktop.ScreenSaver]="--template $here/mocks/screensaver.py"
     [org.freedesktop.Notifications]="--template $here/mocks/notifications.py"
     [org.gnome.SessionManager]="--template $here/mocks/gnome_session.py"
@@ -69,9 +69,7 @@ for name in "${!mocks[@]}"; do
     pids+=($!)
 done
 for name in "${!mocks[@]}"; do
-    bus=--session
-    [[ $name == org.freedesktop.login1 ]] && bus=--system
-    if ! gdbus wait "$bus" --timeout 30 "$name"; then
+    if ! gdbus wait --session --timeout 30 "$name"; then
         echo "dbus-sources: the mock of $name did not start" >&2
         cat "$work/$name.log" >&2
         exit 1
@@ -86,7 +84,7 @@ export GSETTINGS_SCHEMA_DIR="$work/schemas" GSETTINGS_BACKEND=keyfile XDG_CONFIG
 
 # The desktop this run stands in for is told by the tests themselves.
 unset XDG_CURRENT_DESKTOP XDG_SESSION_ID
-export QUILLET_DBUS_MOCKS=1
+export QUILLET_DBUS_MOCKS=1 QUILLET_DBUS_PYTHON="$python" QUILLET_DBUS_MOCK_DIR="$here/mocks"
 status=0
 "$tests" --gtest_filter='DBus*' "$@" || status=$?
 if ((status != 0)); then
