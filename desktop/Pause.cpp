@@ -110,7 +110,9 @@ void Pause::until(const QDateTime& end) {
     told_.clear();
     tell(now);
     if (!clockWatch_)
-        clockWatch_ = std::make_unique<ClockWatch>([this] { check(); });
+        // Checked from the event loop: the check may end the pause, and the watch with it.
+        clockWatch_ = std::make_unique<ClockWatch>(
+            [this] { QTimer::singleShot(0, &timer_, [this] { check(); }); });
     arm();
 }
 
