@@ -6,21 +6,71 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
+#include <QSocketNotifier>
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdint>
+
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
 
 namespace desk {
 
 namespace {
 constexpr qint64 kCheckMs = 60'000; // the end is looked at once a minute, and on time
-}
+constexpr qint64 kLateMs = 50;      // a check comes this long after the moment it waits for
+} // namespace
+
+// Linux tells a timer on the wall clock that asks for it (TFD_TIMER_CANCEL_ON_SET) when the
+// clock was set, and again when the machine woke; Qt's timers run on a clock that stands still
+// during a sleep and never hear of a clock set by hand. The timer itself is armed years ahead:
+// only the cancellation is listened to.
+struct Pause::ClockWatch {
+    explicit ClockWatch(std::function<void()> told) : told_(std::move(told)) {
+        fd_ = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (fd_ < 0 || !arm())
+            return;
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
+            std::uint64_t expirations = 0;
+            while (::read(fd_, &expirations, sizeof expirations) > 0) {
+            }
+            // Cancelled (or, years on, expired): armed again before the news is passed on.
+            if (!arm())
+                notifier_->setEnabled(false);
+            told_();
+        });
+    }
+    ~ClockWatch() {
+        notifier_.reset();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    ClockWatch(const ClockWatch&) = delete;
+    ClockWatch& operator=(const ClockWatch&) = delete;
+
+    bool arm() {
+        itimerspec at{};
+        ::clock_gettime(CLOCK_REALTIME, &at.it_value);
+        at.it_value.tv_sec += 10 * 365 * 24 * 3600;
+        return ::timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &at, nullptr) ==
+               0;
+    }
+
+    std::function<void()> told_;
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
 
 Pause::Pause(Hooks hooks) : hooks_(std::move(hooks)) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::CoarseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] { check(); });
 }
+
+Pause::~Pause() = default;
 
 QString Pause::choiceText(int choice) {
     switch (choice) {
@@ -52,17 +102,24 @@ void Pause::until(const QDateTime& end) {
     end_ = end;
     if (hooks_.store)
         hooks_.store(end_);
-    if (!end_.isValid() || end_ <= hooks_.now()) {
+    const QDateTime now = hooks_.now();
+    if (!end_.isValid() || end_ <= now) {
         resume();
         return;
     }
-    if (hooks_.pause)
-        hooks_.pause(caption(end_, hooks_.now()));
+    told_.clear();
+    tell(now);
+    if (!clockWatch_)
+        // Checked from the event loop: the check may end the pause, and the watch with it.
+        clockWatch_ = std::make_unique<ClockWatch>(
+            [this] { QTimer::singleShot(0, &timer_, [this] { check(); }); });
     arm();
 }
 
 void Pause::resume() {
     timer_.stop();
+    clockWatch_.reset();
+    told_.clear();
     const bool was = end_.isValid();
     end_ = QDateTime();
     if (was && hooks_.store)
@@ -79,20 +136,40 @@ void Pause::check() {
         resume();
         return;
     }
-    // The caption may have to say "morgen" no longer.
-    if (hooks_.pause && now.time() < QTime(0, 1))
-        hooks_.pause(caption(end_, now));
+    tell(now);
     arm();
 }
 
-// A minute at most: a sleep or a change of the clock is noticed within a minute of it.
+// The caption as the time of day has it now ("morgen" only before midnight), handed to the board
+// when its words changed.
+void Pause::tell(const QDateTime& now) {
+    const QString words = caption(end_, now);
+    if (words == told_)
+        return;
+    told_ = words;
+    if (hooks_.pause)
+        hooks_.pause(words);
+}
+
+// Until the end or the next local midnight, a minute at most: a clock changed in a way the system
+// does not tell is noticed within a minute.
 void Pause::arm() {
-    timer_.start(int(std::clamp<qint64>(hooks_.now().msecsTo(end_) + 50, 50, kCheckMs)));
+    const QDateTime now = hooks_.now();
+    // A midnight that a change of summer time skips is no moment to wait for.
+    const QDateTime midnight(now.date().addDays(1), QTime(0, 0));
+    const qint64 toMidnight =
+        midnight.isValid() && midnight > now ? now.msecsTo(midnight) : kCheckMs;
+    const qint64 wait = std::min({now.msecsTo(end_), toMidnight, kCheckMs});
+    timer_.start(int(std::clamp<qint64>(wait + kLateMs, kLateMs, kCheckMs + kLateMs)));
+}
+
+int Pause::nextCheckMs() const {
+    return timer_.isActive() ? timer_.interval() : -1;
 }
 
 void Pause::addTo(QMenu* menu) {
     if (active()) {
-        menu->addAction(QStringLiteral("Erinnerungen fortsetzen"), [this] { resume(); });
+        menu->addAction(QStringLiteral("Erinnerungen &fortsetzen"), [this] { resume(); });
         return;
     }
     QMenu* sub = menu->addMenu(QStringLiteral("Erinnerungen &pausieren"));

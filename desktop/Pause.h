@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class QMenu;
 class QWidget;
@@ -12,8 +13,11 @@ class QWidget;
 namespace desk {
 
 // "Erinnerungen pausieren": no reminder until a time of day the user chose, shown in the caption
-// ("Pause bis 15:30"). The end is a time of day, so it is read on the wall clock, once a minute at
-// most, and it survives a restart of the program through the stored end.
+// ("Pause bis 15:30", "Pause bis morgen, 6:00"). The end is a time of day, so it is read on the
+// wall clock: at the end, at each local midnight (where "morgen" becomes today), right after the
+// clock was set or the machine woke, and once a minute besides. The words are made afresh from
+// the time of day each time, and handed to the board again when they change. The pause survives
+// a restart of the program through the stored end.
 class Pause {
 public:
     struct Hooks {
@@ -23,6 +27,9 @@ public:
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     };
     explicit Pause(Hooks hooks);
+    ~Pause();
+    Pause(const Pause&) = delete;
+    Pause& operator=(const Pause&) = delete;
 
     // The choices of the menu, in its order: 30 minutes, 1 hour, 2 hours, tomorrow morning.
     static constexpr int kChoices = 4;
@@ -37,17 +44,24 @@ public:
     bool active() const { return end_.isValid(); }
     QDateTime end() const { return end_; }
 
-    // Adds the pause entries to a menu: the choices, or "Erinnerungen fortsetzen" while paused.
+    // Adds the pause entries to a menu: the choices, or "Erinnerungen &fortsetzen" while paused.
     void addTo(QMenu* menu);
-    // Checks whether the end has come (also called by the minute's timer).
+    // Checks whether the end has come and whether the caption's words still hold (called by the
+    // timer, and when the wall clock was set or the machine woke).
     void check();
+    // Milliseconds until the next check by the timer; -1 when not paused.
+    int nextCheckMs() const;
 
 private:
     void arm();
+    void tell(const QDateTime& now);
 
     Hooks hooks_;
     QDateTime end_;
+    QString told_; // the caption the board shows
     QTimer timer_;
+    struct ClockWatch;
+    std::unique_ptr<ClockWatch> clockWatch_;
 };
 
 // The board's context menu (right click, the menu key or Shift+F10): the pause and whatever the

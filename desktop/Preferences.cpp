@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -86,9 +87,78 @@ QDateTime latestPauseEnd(const QDateTime& now) {
                     pauseEnd(PauseChoice::UntilTomorrow, now));
 }
 
-// QSettings reads and writes files only. Parsing and composing go through a copy in a
-// folder of our own, so the user's file is written only by rt::replaceFile (whole or not at
-// all, with the reason of a failure) and QSettings' cache never holds it.
+// The text of the file as this program can trust it: UTF-8 (a byte order mark allowed), no
+// control characters but tabs and line ends, and every line blank, a comment (";" or "#"), a
+// section ("[Name]") or a key with a value ("key=value"; a value goes on over lines that end in
+// a backslash). An empty file is fine. What a crash leaves (NUL bytes), a file saved as UTF-16
+// or random bytes is none of this, though QSettings would take it without a word.
+const QByteArray kBom("\xEF\xBB\xBF");
+
+QByteArray withoutBom(const QByteArray& bytes) {
+    return bytes.startsWith(kBom) ? bytes.sliced(kBom.size()) : bytes;
+}
+
+bool isComment(const QByteArray& trimmed) {
+    return trimmed.startsWith(';') || trimmed.startsWith('#');
+}
+
+// The lines of a text, without their line ends ("\n" or "\r\n").
+QList<QByteArray> linesOf(const QByteArray& text) {
+    QList<QByteArray> lines = text.split('\n');
+    if (text.endsWith('\n') || text.isEmpty())
+        lines.removeLast();
+    for (QByteArray& line : lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+    return lines;
+}
+
+// A "[Name]" line's section; empty when the line is none.
+std::optional<QByteArray> sectionOf(const QByteArray& trimmed) {
+    if (!trimmed.startsWith('['))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(']');
+    if (close < 0)
+        return std::nullopt;
+    const QByteArray rest = trimmed.sliced(close + 1).trimmed();
+    if (!rest.isEmpty() && !isComment(rest))
+        return std::nullopt;
+    return trimmed.sliced(1, close - 1).trimmed();
+}
+
+bool iniShaped(const QByteArray& bytes) {
+    const QByteArray text = withoutBom(bytes);
+    if (!QByteArrayView(text).isValidUtf8())
+        return false;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
+            c == '\x7f')
+            return false;
+    bool continued = false;
+    for (const QByteArray& line : linesOf(text)) {
+        const QByteArray trimmed = line.trimmed();
+        if (continued) {
+            continued = trimmed.endsWith('\\');
+            continue;
+        }
+        if (trimmed.isEmpty() || isComment(trimmed))
+            continue;
+        if (trimmed.startsWith('[')) {
+            if (!sectionOf(trimmed))
+                return false;
+            continue;
+        }
+        const qsizetype equals = trimmed.indexOf('=');
+        if (equals <= 0)
+            return false;
+        continued = trimmed.endsWith('\\');
+    }
+    return true;
+}
+
+// QSettings reads files only. Parsing goes through a copy in a folder of our own, so QSettings'
+// cache never holds the user's file. The copy has no byte order mark and no comments: QSettings
+// takes a "#" line for a key without a value, and the mark for part of the first key.
 class Scratch {
 public:
     bool put(const QByteArray& bytes) {
@@ -98,12 +168,6 @@ public:
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
     }
     QString path() const { return dir_.filePath(QStringLiteral("quillet.conf")); }
-    std::optional<QByteArray> take() const {
-        QFile f(path());
-        if (!f.open(QIODevice::ReadOnly))
-            return std::nullopt;
-        return f.readAll();
-    }
 
 private:
     QTemporaryDir dir_;
@@ -112,44 +176,160 @@ private:
 enum class Parse { Ok, Damaged, NoScratch };
 
 Parse parse(const QByteArray& bytes, QMap<QString, QVariant>& values) {
+    if (!iniShaped(bytes))
+        return Parse::Damaged;
+    QByteArray plain;
+    for (const QByteArray& line : linesOf(withoutBom(bytes)))
+        if (!isComment(line.trimmed()))
+            plain += line + '\n';
     Scratch scratch;
-    if (!scratch.put(bytes))
+    if (!scratch.put(plain))
         return Parse::NoScratch;
     QSettings ini(scratch.path(), QSettings::IniFormat);
+    // QSettings reads the file at the first question, and only then knows whether it could.
+    const QStringList keys = ini.allKeys();
     if (ini.status() == QSettings::FormatError)
         return Parse::Damaged;
     if (ini.status() != QSettings::NoError)
         return Parse::NoScratch;
-    for (const QString& key : ini.allKeys())
+    for (const QString& key : keys)
         values.insert(key, ini.value(key));
     return Parse::Ok;
 }
 
-// The content of `base` with the known keys set to `prefs`; every other key stays.
-std::optional<QByteArray> compose(const QByteArray& base, const Preferences& prefs, bool& damaged) {
-    damaged = false;
-    Scratch scratch;
-    if (!scratch.put(base))
-        return std::nullopt;
-    {
-        QSettings ini(scratch.path(), QSettings::IniFormat);
-        if (ini.status() == QSettings::FormatError) {
-            damaged = true;
-            return std::nullopt;
+// One key of this program's, with the text of its new value; no value removes the key.
+struct Setting {
+    QByteArray section, key;
+    std::optional<QByteArray> value;
+    bool written = false;
+};
+
+std::vector<Setting> settingsOf(const Preferences& prefs) {
+    std::vector<Setting> out;
+    const auto add = [&out](const char* path, std::optional<QByteArray> value) {
+        const QByteArray p(path);
+        const qsizetype slash = p.indexOf('/');
+        out.push_back({p.first(slash), p.sliced(slash + 1), std::move(value)});
+    };
+    for (const BoolKey& k : kBoolKeys)
+        add(k.key, QByteArray(prefs.*k.member ? "true" : "false"));
+    for (const IntKey& k : kIntKeys)
+        add(k.key, QByteArray::number(prefs.*k.member));
+    add(kPauseKey, prefs.pausedUntil.isValid()
+                       ? std::optional(isoWithOffset(prefs.pausedUntil).toUtf8())
+                       : std::nullopt);
+    return out;
+}
+
+// The comment after an unquoted value (" ; text"), kept when the value changes.
+QByteArray inlineComment(const QByteArray& value) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == '"') {
+            quoted = !quoted;
+        } else if (value[i] == ';' && !quoted) {
+            while (i > 0 && (value[i - 1] == ' ' || value[i - 1] == '\t'))
+                --i;
+            return value.sliced(i);
         }
-        for (const BoolKey& k : kBoolKeys)
-            ini.setValue(QLatin1String(k.key), prefs.*k.member);
-        for (const IntKey& k : kIntKeys)
-            ini.setValue(QLatin1String(k.key), prefs.*k.member);
-        if (prefs.pausedUntil.isValid())
-            ini.setValue(QLatin1String(kPauseKey), isoWithOffset(prefs.pausedUntil));
-        else
-            ini.remove(QLatin1String(kPauseKey));
-        ini.sync();
-        if (ini.status() != QSettings::NoError)
-            return std::nullopt;
     }
-    return scratch.take();
+    return {};
+}
+
+// The text of `base` (a file that passed iniShaped, or none) with this program's keys set to
+// `prefs`. Everything else stays as the user left it: comments, blank lines, other keys and the
+// order of all. A key of ours changes in its own line; one the file lacks goes at the end of
+// its section, or into a new section at the end.
+QByteArray compose(const QByteArray& base, const Preferences& prefs) {
+    std::vector<Setting> settings = settingsOf(prefs);
+    const QByteArray body = withoutBom(base);
+    QList<QByteArray> out;
+    std::map<QByteArray, qsizetype> sectionEnd; // where a key added to a section goes in `out`
+    QByteArray section;
+    bool continued = false; // the line goes on with the value of the line before
+    bool dropped = false;   // that value is one of ours, replaced
+    for (const QByteArray& line : linesOf(body)) {
+        const QByteArray trimmed = line.trimmed();
+        if (continued) {
+            continued = trimmed.endsWith('\\');
+            if (!dropped) {
+                out << line;
+                sectionEnd[section] = out.size();
+            }
+            continue;
+        }
+        if (trimmed.isEmpty() || isComment(trimmed)) {
+            out << line;
+            continue;
+        }
+        if (const std::optional<QByteArray> name = sectionOf(trimmed)) {
+            section = *name;
+            out << line;
+            sectionEnd[section] = out.size();
+            continue;
+        }
+        continued = trimmed.endsWith('\\');
+        const qsizetype equals = line.indexOf('=');
+        const QByteArray key = line.first(equals).trimmed();
+        const auto it = std::find_if(settings.begin(), settings.end(), [&](const Setting& s) {
+            return s.section == section && s.key == key;
+        });
+        dropped = it != settings.end();
+        if (!dropped) {
+            out << line;
+            sectionEnd[section] = out.size();
+            continue;
+        }
+        if (it->written || !it->value)
+            continue; // removed, or the key once more
+        it->written = true;
+        const QByteArray value = line.sliced(equals + 1);
+        if (!continued && value.trimmed() == *it->value) {
+            out << line; // unchanged, to the byte
+        } else {
+            // The spacing around the value and a comment after it stay.
+            qsizetype blanks = 0;
+            while (blanks < value.size() && (value[blanks] == ' ' || value[blanks] == '\t'))
+                ++blanks;
+            out << line.first(equals + 1 + blanks) + *it->value +
+                       (continued ? QByteArray() : inlineComment(value));
+        }
+        sectionEnd[section] = out.size();
+    }
+
+    // The keys the file lacks, section by section in the order of this program's keys.
+    QList<QByteArray> order;
+    std::map<QByteArray, QList<QByteArray>> missing;
+    for (const Setting& s : settings) {
+        if (s.written || !s.value)
+            continue;
+        if (!missing.count(s.section))
+            order << s.section;
+        missing[s.section] << s.key + '=' + *s.value;
+    }
+    // Into sections the file has, from the last place backwards so earlier places stay.
+    std::vector<std::pair<qsizetype, QByteArray>> into;
+    for (const QByteArray& name : order)
+        if (const auto end = sectionEnd.find(name); end != sectionEnd.end())
+            into.emplace_back(end->second, name);
+    std::sort(into.begin(), into.end(), [](const auto& a, const auto& b) { return a > b; });
+    for (const auto& [at, name] : into)
+        for (qsizetype k = missing[name].size() - 1; k >= 0; --k)
+            out.insert(at, missing[name][k]);
+    for (const QByteArray& name : order) {
+        if (sectionEnd.count(name))
+            continue;
+        if (!out.isEmpty() && !out.last().trimmed().isEmpty())
+            out << QByteArray();
+        out << '[' + name + ']';
+        out += missing[name];
+    }
+
+    const QByteArray eol = body.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
+    QByteArray text = base.startsWith(kBom) ? kBom : QByteArray();
+    for (const QByteArray& line : out)
+        text += line + eol;
+    return text;
 }
 
 // The file a path stands for: symbolic links followed to their end, also to a target that is
@@ -342,10 +522,7 @@ bool PreferencesFile::save(const Preferences& prefs) {
         refusal = read.reason;
     else if (base.size() > kMaxSize)
         refusal = QStringLiteral("Sie ist größer als %1 KB").arg(kMaxSize / 1024);
-    bool damaged = false;
-    const std::optional<QByteArray> bytes =
-        refusal.isEmpty() ? compose(base, prefs, damaged) : std::nullopt;
-    if (damaged)
+    if (refusal.isEmpty() && !iniShaped(base))
         refusal = QStringLiteral("Sie ist inzwischen beschädigt");
     if (!refusal.isEmpty()) {
         problem(QStringLiteral("Die weiteren Einstellungen können nicht gespeichert werden: Die "
@@ -353,15 +530,9 @@ bool PreferencesFile::save(const Preferences& prefs) {
                     .arg(shown(path_), refusal, unchanged));
         return false;
     }
-    if (!bytes) {
-        problem(QStringLiteral("Die weiteren Einstellungen können nicht gespeichert werden: Im "
-                               "Ordner für temporäre Dateien (%1) kann Quillet nicht arbeiten."
-                               "\n\n%2")
-                    .arg(QDir::toNativeSeparators(QDir::tempPath()), unchanged));
-        return false;
-    }
+    const QByteArray bytes = compose(base, prefs);
 
-    const rt::FileResult saved = rt::replaceFile(target, *bytes, fileOps);
+    const rt::FileResult saved = rt::replaceFile(target, bytes, fileOps);
     if (!saved.ok) {
         problem(QStringLiteral("Die weiteren Einstellungen können nicht in „%1“ gespeichert "
                                "werden:\n%2\n\n%3")

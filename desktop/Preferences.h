@@ -44,9 +44,11 @@ inline bool paused(const Preferences& p, const QDateTime& now) {
     return p.pausedUntil.isValid() && now < p.pausedUntil;
 }
 
-// The file quillet.conf: an INI file (QSettings) beside User.dat. Keys this program does not
-// know, of a later version or put there by hand, are kept when it saves. A file that cannot be
-// read is never written in that run; a damaged one is kept under another name.
+// The file quillet.conf: an INI file beside User.dat. A save changes only this program's keys in
+// the text: comments, keys it does not know (of a later version or put there by hand) and the
+// order of all stay as they were. A file that cannot be read is never written in that run; a
+// damaged one (not UTF-8 text of INI lines, as a crash or another program may leave it) is kept
+// under another name.
 class PreferencesFile {
 public:
     // $XDG_CONFIG_HOME/quillet/quillet.conf, or ~/.config/quillet/quillet.conf.

@@ -4,8 +4,12 @@
 
 #include <QAction>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -21,11 +25,23 @@ constexpr std::int64_t kMinuteMs = 60'000;
 // The desktop's panel that shows StatusNotifierItems (KDE, XFCE, Cinnamon, GNOME's AppIndicator
 // extension) owns this name on the session bus; Qt's icon goes there when it is.
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+// The first answer of the bus about the watcher: no icon is made before it.
+constexpr int kAskTimeoutMs = 5000;
+// A new XEmbed tray's moment before the icon docks in it.
+constexpr int kSettleMs = 250;
 // The update comes this long after the minute has turned, never a moment before it.
 constexpr int kLateMs = 20;
 
 const std::array<const char*, 4> kSequences{"Atemübungen", "Körperübungen", "Augenübungen",
                                             "Entspannungsübungen"};
+
+// The bus's answer for a name that no one owns: "NameHasNoOwner" when nothing may be started
+// for it, "ServiceUnknown" otherwise.
+bool nobodyThere(const QDBusError& error) {
+    return error.type() == QDBusError::ServiceUnknown ||
+           error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+}
 
 bool due(const CountdownView& c, std::int64_t nowMs) {
     return c.state == CountdownView::State::Counting && c.dueMs <= nowMs;
@@ -116,6 +132,44 @@ std::int64_t nextChangeMs(const StatusView& v, std::int64_t nowMs) {
     return next;
 }
 
+// ---------------------------------------------------------------- the panels
+
+PanelTracker::Kind PanelTracker::wanted() const {
+    switch (kind_) {
+    case Kind::StatusNotifier:
+        return Kind::StatusNotifier;
+    case Kind::XEmbed:
+        return xembed_ ? Kind::XEmbed : Kind::None;
+    case Kind::None:
+        break;
+    }
+    // Qt asks the watcher the same question once, when the first icon is made.
+    if (notifier_ == Notifier::Unknown)
+        return Kind::None;
+    if (notifier_ == Notifier::Ready)
+        return Kind::StatusNotifier;
+    return xembed_ ? Kind::XEmbed : Kind::None;
+}
+
+void PanelTracker::made(Kind kind) {
+    if (kind_ == Kind::None)
+        kind_ = kind;
+}
+
+bool PanelTracker::inPanel(bool iconMade) const {
+    if (!iconMade)
+        return false;
+    switch (kind_) {
+    case Kind::StatusNotifier:
+        return notifier_ == Notifier::NoHost || notifier_ == Notifier::Ready;
+    case Kind::XEmbed:
+        return xembed_;
+    case Kind::None:
+        break;
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------- the icon
 
 StatusIcon::StatusIcon(rt::Clock& clock, std::function<StatusView()> read, StatusActions actions,
@@ -125,6 +179,13 @@ StatusIcon::StatusIcon(rt::Clock& clock, std::function<StatusView()> read, Statu
     minute_.setSingleShot(true);
     minute_.setTimerType(Qt::PreciseTimer);
     connect(&minute_, &QTimer::timeout, this, [this] { update(); });
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, [this] {
+        if (!tray_ && tracker_.wanted() == PanelTracker::Kind::XEmbed)
+            make(PanelTracker::Kind::XEmbed);
+        changed();
+    });
 }
 
 StatusIcon::~StatusIcon() {
@@ -133,34 +194,117 @@ StatusIcon::~StatusIcon() {
     tray_.reset();
 }
 
-bool StatusIcon::panelAvailable() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+void StatusIcon::show() {
+    if (watching_)
+        return;
+    watching_ = true;
+    follow();
+    watchNotifier();
+    update();
 }
 
-void StatusIcon::show() {
-    if (tray_)
-        return;
-    // Where the panel is a StatusNotifierWatcher, it may go away (a panel restarting, a desktop
-    // extension switched off) and come back; Qt registers the icon again when it does.
+// The watcher's name on the session bus, told by the bus as it comes and goes; whether a host
+// is registered is asked without waiting for the answer, and heard when one registers later.
+void StatusIcon::watchNotifier() {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected() && bus.interface()->isServiceRegistered(kWatcher)) {
-        panelName_ = QStringLiteral("StatusNotifierItem");
-        panelWatch_ =
-            std::make_unique<QDBusServiceWatcher>(kWatcher, bus,
-                                                  QDBusServiceWatcher::WatchForRegistration |
-                                                      QDBusServiceWatcher::WatchForUnregistration);
-        connect(panelWatch_.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] {
-            panelGone_ = false;
-            changed();
-        });
-        connect(panelWatch_.get(), &QDBusServiceWatcher::serviceUnregistered, this, [this] {
-            panelGone_ = true;
-            changed();
-        });
-    } else {
-        panelName_ = QStringLiteral("XEmbed");
+    if (!bus.isConnected()) {
+        tracker_.setNotifier(PanelTracker::Notifier::Absent);
+        sync();
+        return;
     }
+    panelWatch_ = std::make_unique<QDBusServiceWatcher>(
+        kWatcher, bus,
+        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration);
+    connect(panelWatch_.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        // There; with a host or not is asked anew.
+        tracker_.setNotifier(PanelTracker::Notifier::NoHost);
+        askNotifier();
+        sync();
+    });
+    connect(panelWatch_.get(), &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        ++asked_;
+        tracker_.setNotifier(PanelTracker::Notifier::Absent);
+        sync();
+    });
+    // From whichever connection owns the watcher's name: naming the sender would make Qt ask the
+    // bus for the name's owner, and wait for the answer.
+    bus.connect(QString(), kWatcherPath, kWatcher, QStringLiteral("StatusNotifierHostRegistered"),
+                this, SLOT(hostRegistered()));
+    askNotifier();
+}
+
+void StatusIcon::askNotifier() {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kWatcher, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    get.setAutoStartService(false); // a panel is not started by asking for it
+    const int question = ++asked_;
+    auto* answer = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(get, kAskTimeoutMs), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this,
+            [this, question](QDBusPendingCallWatcher* call) {
+                call->deleteLater();
+                if (question != asked_)
+                    return;
+                const QDBusPendingReply<QDBusVariant> reply = *call;
+                using N = PanelTracker::Notifier;
+                // No one owns the name (the reply from the bus itself), or a watcher that does
+                // not answer the question: Qt would take that for no host as well.
+                if (reply.isError())
+                    tracker_.setNotifier(nobodyThere(reply.error()) ? N::Absent : N::NoHost);
+                else
+                    tracker_.setNotifier(reply.value().variant().toBool() ? N::Ready : N::NoHost);
+                sync();
+            });
+}
+
+void StatusIcon::hostRegistered() {
+    if (tracker_.notifier() == PanelTracker::Notifier::Absent)
+        return; // a signal from a watcher already gone
+    ++asked_;
+    tracker_.setNotifier(PanelTracker::Notifier::Ready);
+    sync();
+}
+
+void StatusIcon::setXEmbedTray(bool owned) {
+    if (owned == tracker_.xembed())
+        return;
+    tracker_.setXEmbed(owned);
+    sync();
+}
+
+QString StatusIcon::panelName() const {
+    if (!inPanel())
+        return {};
+    return tracker_.kind() == PanelTracker::Kind::StatusNotifier
+               ? QStringLiteral("StatusNotifierItem")
+               : QStringLiteral("XEmbed");
+}
+
+void StatusIcon::sync() {
+    using K = PanelTracker::Kind;
+    const K want = tracker_.wanted();
+    if (want == K::None) {
+        settle_.stop();
+        // Qt's XEmbed icon keeps a window of its own for the tray that has gone: dropped, and
+        // made anew for the next tray, which it then docks in.
+        tray_.reset();
+    } else if (!tray_ && want == K::XEmbed) {
+        // A tray that has just taken the selection is given a moment: Qt's own connection has
+        // to hear of the end of the one before.
+        if (!settle_.isActive())
+            settle_.start();
+    } else if (!tray_) {
+        make(want);
+    }
+    changed();
+}
+
+void StatusIcon::make(PanelTracker::Kind kind) {
+    settle_.stop();
     tray_ = std::make_unique<QSystemTrayIcon>();
+    tracker_.made(kind);
     tray_->setContextMenu(menu_.get());
     connect(
         tray_.get(), &QSystemTrayIcon::activated, this,
@@ -170,7 +314,7 @@ void StatusIcon::show() {
                 actions_.show();
         });
     pictureSet_ = false;
-    follow();
+    toolTipSet_ = false;
     update();
     tray_->show();
 }
@@ -201,13 +345,15 @@ void StatusIcon::update() {
     if (tray_ && (!pictureSet_ || picture != picture_))
         tray_->setIcon(icon(picture));
     pictureSet_ = tray_ != nullptr;
-    if (tray_ && tip != toolTip_)
+    if (tray_ && (!toolTipSet_ || tip != toolTip_))
         tray_->setToolTip(tip);
+    toolTipSet_ = tray_ != nullptr;
     picture_ = picture;
     toolTip_ = tip;
     buildMenu(view);
     const std::int64_t next = nextChangeMs(view, now);
-    if (next < 0)
+    // Without an icon in a panel no one reads the minutes: waiting for a panel costs no timer.
+    if (next < 0 || (watching_ && !tray_))
         minute_.stop();
     else
         minute_.start(int(std::min<std::int64_t>(next, kMinuteMs)) + kLateMs);
@@ -276,10 +422,11 @@ QIcon StatusIcon::icon(StatusPicture picture) {
 
 // ---------------------------------------------------------------- the wait in the panel
 
-bool PanelWait::hideNow(bool enabled, bool iconShown, bool waitsSmall) {
-    const bool began = waitsSmall && !waited_;
+bool PanelWait::hideNow(bool enabled, bool inPanel, bool waitsSmall) {
+    const bool began = waitsSmall && (!waited_ || (inPanel && !inPanel_));
     waited_ = waitsSmall;
-    return began && enabled && iconShown;
+    inPanel_ = inPanel;
+    return began && enabled && inPanel;
 }
 
 } // namespace desk

@@ -65,25 +65,64 @@ struct StatusActions {
     std::function<void()> quit;
 };
 
+// Which panel the icon goes to, as panels come and go: the StatusNotifierWatcher on the session
+// bus (KDE, XFCE, Cinnamon, GNOME's AppIndicator extension) and the XEmbed tray of the X server
+// (trayer, stalonetray, older panels). Qt chooses the way of all the program's icons once, when
+// it makes the first (over D-Bus when a host is registered with the watcher then, else the
+// XEmbed tray), and keeps that choice; so no icon is made before the bus has answered, the
+// first panel decides, and after that only a panel of the chosen kind shows the icon.
+class PanelTracker {
+public:
+    enum class Kind { None, StatusNotifier, XEmbed };
+    // What the session bus says of the watcher: not asked yet, not there, there without a host
+    // (the panel that shows the items), there with one.
+    enum class Notifier { Unknown, Absent, NoHost, Ready };
+
+    void setNotifier(Notifier notifier) { notifier_ = notifier; }
+    Notifier notifier() const { return notifier_; }
+    void setXEmbed(bool owned) { xembed_ = owned; }
+    bool xembed() const { return xembed_; }
+
+    // The way an icon would go now; None: no icon now (no panel yet, or the chosen kind's has
+    // gone). A StatusNotifierItem stays while its watcher is away: Qt registers it again with
+    // the next one.
+    Kind wanted() const;
+    // The icon was made the way `wanted()` said: that way is the program's from now on.
+    void made(Kind kind);
+    Kind kind() const { return kind_; }
+    // A panel of the icon's kind is there (and the icon exists, `iconMade`).
+    bool inPanel(bool iconMade) const;
+
+private:
+    Notifier notifier_ = Notifier::Unknown;
+    bool xembed_ = false;
+    Kind kind_ = Kind::None;
+};
+
 // The icon in the desktop's panel (a StatusNotifierItem over D-Bus, or the XEmbed tray where that
 // is all there is): its picture shows the board's state, its tooltip both countdowns, its menu
 // the board's commands. It changes only when the board changes and at the next whole minute of
-// a countdown; waiting costs no timer of its own beyond that.
+// a countdown; waiting costs no timer of its own beyond that. A panel that starts after the
+// program gets the icon then; one that ends takes it along, and it comes back with the panel.
 class StatusIcon : public QObject {
+    Q_OBJECT
+
 public:
     StatusIcon(rt::Clock& clock, std::function<StatusView()> read, StatusActions actions,
                Pause& pause);
     ~StatusIcon() override;
 
-    // Whether this desktop has a panel that shows icons (asks the session bus or the X server).
-    static bool panelAvailable();
-    // Puts the icon into the panel and follows the board from now on.
+    // Follows the board from now on, and puts the icon into a panel whenever there is one: the
+    // StatusNotifierWatcher is watched here, asynchronously; the XEmbed tray is told through
+    // setXEmbedTray().
     void show();
+    // Whether the X server's XEmbed tray is there (its selection has an owner).
+    void setXEmbedTray(bool owned);
     bool shown() const { return tray_ != nullptr; }
-    // The icon is in a panel now: shown, and the panel's service has not gone away since.
-    bool inPanel() const { return tray_ != nullptr && !panelGone_; }
-    // Which way the icon went to the panel: "StatusNotifierItem" or "XEmbed"; empty when not.
-    QString panelName() const { return panelName_; }
+    // The icon is in a panel now.
+    bool inPanel() const { return tracker_.inPanel(tray_ != nullptr); }
+    // Which way the icon is in the panel: "StatusNotifierItem" or "XEmbed"; empty when not.
+    QString panelName() const;
     // Follows the board without an icon in a panel (for tests).
     void follow();
 
@@ -101,12 +140,19 @@ public:
     // The picture in the sizes a panel asks for (16, 22, 24, 32 and 48 pixels).
     static QIcon icon(StatusPicture picture);
 
-    // After every update, with the board as it was read (also when the panel went away or came
-    // back).
+    // After every update, with the board as it was read (also when a panel came or went).
     std::function<void(const StatusView&)> onUpdate;
+
+private Q_SLOTS:
+    void hostRegistered();
 
 private:
     void buildMenu(const StatusView& view);
+    void watchNotifier();
+    void askNotifier();
+    // Makes or drops the icon as the panels stand.
+    void sync();
+    void make(PanelTracker::Kind kind);
 
     rt::Clock& clock_;
     std::function<StatusView()> read_;
@@ -115,9 +161,11 @@ private:
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<QDBusServiceWatcher> panelWatch_;
-    bool panelGone_ = false;
-    QString panelName_;
+    PanelTracker tracker_;
+    int asked_ = 0; // the latest question to the watcher; older answers are stale
+    QTimer settle_; // a new XEmbed tray is given a moment before the icon docks
     QTimer minute_;
+    bool watching_ = false;
     bool following_ = false;
     bool pending_ = false;
     bool built_ = false;
@@ -125,18 +173,20 @@ private:
     bool builtPaused_ = false;
     StatusPicture picture_ = StatusPicture::Off;
     bool pictureSet_ = false;
+    bool toolTipSet_ = false;
     QString toolTip_;
 };
 
 // Whether the board, waiting in its small window, goes to the panel instead: on a change into
-// that wait with the setting on and the icon in the panel. A board the user brought back stays
-// until the next change into the wait. Returns whether to hide it now, and remembers the wait.
+// that wait, or the icon coming into a panel during it, with the setting on. A board the user
+// brought back stays until the next such change. Returns whether to hide it now.
 class PanelWait {
 public:
-    bool hideNow(bool enabled, bool iconShown, bool waitsSmall);
+    bool hideNow(bool enabled, bool inPanel, bool waitsSmall);
 
 private:
     bool waited_ = false;
+    bool inPanel_ = false;
 };
 
 } // namespace desk

@@ -10,6 +10,7 @@
 #include "desktop/x11/Connection.h"
 #include "desktop/x11/FullScreenHold.h"
 #include "desktop/x11/X11IdleSource.h"
+#include "desktop/x11/XEmbedTray.h"
 #include "runtime/EndSignals.h"
 #include "runtime/ErrorReport.h"
 
@@ -117,6 +118,7 @@ struct DesktopUnit::Parts {
     desk::BoardMenu menu;
     desk::StatusIcon icon;
     desk::PanelWait panelWait;
+    std::unique_ptr<desk::XEmbedTray> xembedTray;
 };
 
 DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report)
@@ -191,24 +193,34 @@ desk::StatusActions DesktopUnit::IconActions(TFMainBoard& board) {
     return a;
 }
 
-// Where the desktop has a panel for icons: the icon follows the board, and, when the user chose
-// so, the waiting board goes there instead of into its small window.
+// The icon follows the board from the start and goes into a panel whenever there is one, also
+// one that starts later; when the user chose so, the waiting board goes there instead of into
+// its small window, and comes back when the panel goes.
 void DesktopUnit::ShowIcon() {
     Parts& p = *parts_;
-    if (!desk::StatusIcon::panelAvailable())
-        return;
-    // The board may be hidden in the panel while a window of its own opens and closes.
-    QApplication::setQuitOnLastWindowClosed(false);
     p.board.StateChanged = [&p] { p.icon.changed(); };
     p.icon.onUpdate = [&p](const desk::StatusView& view) {
+        // The board may be hidden in the panel while a window of its own opens and closes.
+        if (p.icon.shown())
+            QApplication::setQuitOnLastWindowClosed(false);
         rt::Form* form = p.board.Form;
-        const bool inPanel = p.prefs.waitInPanel && p.icon.inPanel();
-        if (p.panelWait.hideNow(p.prefs.waitInPanel, p.icon.inPanel(), view.waitsSmall))
+        const bool inPanel = p.icon.inPanel();
+        if (p.panelWait.hideNow(p.prefs.waitInPanel, inPanel, view.waitsSmall))
             form->hide();
-        else if (form->isHidden() && (!view.waitsSmall || !inPanel))
+        else if (form->isHidden() && (!view.waitsSmall || !p.prefs.waitInPanel || !inPanel))
             form->show(); // a prompt, a sequence, or the panel has gone
     };
     p.icon.show();
+    // Qt docks an icon in the X server's XEmbed tray only on its own X11 platform.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        p.xembedTray = std::make_unique<desk::XEmbedTray>();
+        if (!p.xembedTray->available()) {
+            p.xembedTray.reset();
+            return;
+        }
+        p.xembedTray->changed = [&p](bool owned) { p.icon.setXEmbedTray(owned); };
+        p.icon.setXEmbedTray(p.xembedTray->owned());
+    }
 }
 
 void DesktopUnit::ShowMoreSettings(QWidget* parent) {

@@ -7,7 +7,7 @@ packages=(
     # build
     g++ cmake ninja-build pkg-config clang-format
     qt6-base-dev libglib2.0-dev libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libfontconfig-dev
-    libxcb-sync-dev
+    libxcb-sync-dev libxcb-xfixes0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # run: German texts in Qt's own dialogs, the one font every window uses, the X11 platform
     qt6-translations-l10n fonts-dejavu-core libqt6gui6
@@ -21,8 +21,9 @@ packages=(
     xfwm4 xfce4-panel xterm mutter xwayland gsettings-desktop-schemas dconf-gsettings-backend python3-gi
     # the record of breaks (SQLite) and its command-line reader for tests
     libsqlite3-dev sqlite3
-    # what a screen reader sees (the accessibility bus and its Python client), two monitors
-    at-spi2-core python3-pyatspi x11-xserver-utils
+    # what a screen reader sees (the accessibility bus and its Python client), two monitors, an
+    # XEmbed tray for the status icon
+    at-spi2-core python3-pyatspi x11-xserver-utils trayer
     # the generators of pictures and narration
     sox libsox-fmt-base espeak-ng
     # the Debian package and its checks (scripts/package.sh)

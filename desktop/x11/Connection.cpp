@@ -28,6 +28,7 @@ Connection::Connection() {
     c_ = xcb_connect(display, &screenNumber);
     if (xcb_connection_has_error(c_))
         return;
+    screen_ = screenNumber;
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c_));
     for (int i = 0; it.rem && i < screenNumber; ++i)
         xcb_screen_next(&it);

@@ -32,6 +32,8 @@ public:
     bool ok() const;
     xcb_connection_t* get() const { return c_; }
     xcb_window_t root() const { return root_; }
+    // The screen $DISPLAY names (the 0 of ":1.0").
+    int screenNumber() const { return screen_; }
     // The atom of `name` (asked of the server once per call; XCB_ATOM_NONE when that fails).
     xcb_atom_t atom(const char* name) const;
     // A 32-bit property of `window` as a list (empty when missing or not 32-bit).
@@ -52,6 +54,7 @@ private:
 
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = XCB_NONE;
+    int screen_ = 0;
     std::unique_ptr<QSocketNotifier> notifier_;
     Handler handler_;
     bool dispatchPosted_ = false;

@@ -8,10 +8,15 @@ namespace {
 // A pause with its clock, the board and the stored end stood in for.
 struct PauseRig {
     PauseRig()
-        : pause({[this](const QString& c) { caption = c; }, [this] { ++resumed; },
-                 [this](const QDateTime& e) { stored = e; }, [this] { return now; }}) {}
+        : pause({[this](const QString& c) {
+                     caption = c;
+                     ++told;
+                 },
+                 [this] { ++resumed; }, [this](const QDateTime& e) { stored = e; },
+                 [this] { return now; }}) {}
     QDateTime now{QDate(2026, 12, 8), QTime(23, 10)};
     QString caption;
+    int told = 0; // captions handed to the board
     int resumed = 0;
     QDateTime stored{QDate(2000, 1, 1), QTime(0, 0)};
     desk::Pause pause;
@@ -47,6 +52,37 @@ TEST(Pause, EndsByItselfIsStoredAndAStoredPastEndResumesAtOnce) {
     EXPECT_EQ(later.resumed, 1);
 }
 
+// "bis morgen, 6:00" chosen before midnight says "bis 6:00" once the day has changed: at
+// midnight by the timer, after a sleep past it, and "morgen" again after the clock went back.
+TEST(Pause, CaptionFollowsTheTimeOfDayAcrossMidnightASleepAndAClockSetBack) {
+    PauseRig r;
+    r.now = QDateTime(QDate(2026, 12, 8), QTime(23, 50));
+    r.pause.until(desk::Pause::choiceEnd(3, r.now));
+    EXPECT_EQ(r.caption, QStringLiteral("Pause bis morgen, 6:00"));
+    EXPECT_EQ(r.pause.nextCheckMs(), 60'000 + 50) << "a minute at most";
+    r.now = QDateTime(QDate(2026, 12, 8), QTime(23, 59, 30));
+    r.pause.check();
+    EXPECT_EQ(r.told, 1) << "the same words are not handed again";
+    EXPECT_EQ(r.pause.nextCheckMs(), 30'000 + 50) << "the timer waits for midnight";
+    r.now = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 0, 50));
+    r.pause.check();
+    EXPECT_EQ(r.caption, QStringLiteral("Pause bis 6:00"));
+    EXPECT_EQ(r.told, 2);
+
+    r.now = QDateTime(QDate(2026, 12, 8), QTime(23, 58)); // the clock set back
+    r.pause.check();
+    EXPECT_EQ(r.caption, QStringLiteral("Pause bis morgen, 6:00"));
+    r.now = QDateTime(QDate(2026, 12, 9), QTime(2, 17)); // a sleep past midnight
+    r.pause.check();
+    EXPECT_EQ(r.caption, QStringLiteral("Pause bis 6:00"));
+    EXPECT_EQ(r.resumed, 0);
+    EXPECT_EQ(r.pause.nextCheckMs(), 60'000 + 50);
+    r.now = QDateTime(QDate(2026, 12, 9), QTime(5, 59, 40));
+    r.pause.check();
+    EXPECT_EQ(r.pause.nextCheckMs(), 20'000 + 50) << "the end comes on time";
+    EXPECT_EQ(r.told, 4);
+}
+
 TEST(Pause, TheMenuOffersTheChoicesOrTheResumption) {
     PauseRig r;
     QMenu menu;
@@ -60,7 +96,7 @@ TEST(Pause, TheMenuOffersTheChoicesOrTheResumption) {
     QMenu again;
     r.pause.addTo(&again);
     ASSERT_EQ(again.actions().size(), 1);
-    EXPECT_EQ(again.actions()[0]->text(), QStringLiteral("Erinnerungen fortsetzen"));
+    EXPECT_EQ(again.actions()[0]->text(), QStringLiteral("Erinnerungen &fortsetzen"));
     again.actions()[0]->trigger();
     EXPECT_EQ(r.resumed, 1);
 }

@@ -119,6 +119,83 @@ TEST_F(PreferencesFileTest, DamagedFileIsKeptAsideAndNotOverwritten) {
     EXPECT_EQ(readAll(dir.filePath(kept[0])), damaged);
 }
 
+// What a crash leaves, a file saved as UTF-16 and random bytes: QSettings takes each without a
+// word, so each is looked at before it: kept aside, told in German, and the next save works.
+TEST_F(PreferencesFileTest, NulBytesUtf16AndRandomBytesAreDamagedAndTheNextSaveWorks) {
+    const QString text = QStringLiteral("[Hold]\nfullScreen=false\n");
+    QByteArray random;
+    for (int i = 0; i < 300; ++i)
+        random += char((i * 73 + 41) % 256 ^ (i >> 2));
+    const QList<QPair<const char*, QByteArray>> cases{
+        {"NUL", QByteArray(4096, '\0')},
+        {"UTF-16", QByteArray("\xFF\xFE", 2) +
+                       QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2)},
+        {"random", random},
+        {"Latin-1", QByteArray("[Hold]\n; M\xFCller\nfullScreen=false\n")},
+        {"no key", QByteArray("[Hold]\nfullScreen\n")},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        QTemporaryDir own;
+        const QString at = own.filePath(QStringLiteral("quillet.conf"));
+        writeBytes(at, bytes);
+        problems.clear();
+        EXPECT_EQ(file.load(at), Preferences{});
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_TRUE(problems[0].contains(QStringLiteral("ist beschädigt")))
+            << problems[0].toStdString();
+        const QStringList kept =
+            QDir(own.path()).entryList({QStringLiteral("quillet.conf.beschaedigt-*")});
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(readAll(own.filePath(kept[0])), bytes);
+        Preferences p;
+        p.holdFullScreen = false;
+        EXPECT_TRUE(file.save(p));
+        EXPECT_EQ(problems.size(), 1) << problems.join('\n').toStdString();
+        EXPECT_EQ(PreferencesFile().load(at), p);
+    }
+
+    // Garbage written over the file while the program runs is not replaced, and said to be what
+    // it is, not a problem of the folder for temporary files.
+    file.load(path());
+    writeBytes(path(), QByteArray(64, '\0'));
+    problems.clear();
+    EXPECT_FALSE(file.save(Preferences{}));
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("inzwischen beschädigt")))
+        << problems[0].toStdString();
+    EXPECT_EQ(readAll(path()), QByteArray(64, '\0'));
+}
+
+TEST_F(PreferencesFileTest, SavingKeepsCommentsOrderAndLineEndsAndChangesOnlyOurLines) {
+    const QByteArray before = "\xEF\xBB\xBF# Quillet, von Hand\r\n"
+                              "[Mine]\r\nb=2\r\na=1\r\n\r\n"
+                              "[Hold]\r\n; im Büro\r\nfullScreen = true ; werktags\r\n"
+                              "doNotDisturb=true\r\n\r\n"
+                              "[Pause]\r\nuntil=2025-03-04T16:30:00Z\r\n";
+    writeBytes(path(), before);
+    Preferences loaded = file.load(path());
+    EXPECT_TRUE(problems.isEmpty()) << problems.join('\n').toStdString();
+    EXPECT_EQ(loaded.pausedUntil,
+              QDateTime::fromString(QStringLiteral("2025-03-04T16:30:00Z"), Qt::ISODate))
+        << "the file's comments and mark take nothing from its values";
+    Preferences p = loaded;
+    p.holdFullScreen = false;
+    p.naturalBreakMinutes = 9;
+    p.pausedUntil = {};
+    ASSERT_TRUE(file.save(p));
+    EXPECT_EQ(readAll(path()).toStdString(),
+              std::string("\xEF\xBB\xBF# Quillet, von Hand\r\n"
+                          "[Mine]\r\nb=2\r\na=1\r\n\r\n"
+                          "[Hold]\r\n; im Büro\r\nfullScreen = false ; werktags\r\n"
+                          "doNotDisturb=true\r\nscreenKeptAwake=true\r\n\r\n"
+                          "[Pause]\r\n\r\n"
+                          "[NaturalBreak]\r\nenabled=true\r\nminutes=9\r\n"
+                          "\r\n[Panel]\r\nwaitInPanel=false\r\n"));
+    EXPECT_EQ(PreferencesFile().load(path()), p);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join('\n').toStdString();
+}
+
 TEST_F(PreferencesFileTest, FileThatCannotBeReadIsNeverWrittenInThatRun) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("quillet.conf")));
     EXPECT_EQ(file.load(path()), Preferences{});

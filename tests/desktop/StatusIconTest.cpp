@@ -38,9 +38,11 @@ QStringList texts(const QMenu* menu) {
     return out;
 }
 
-QAction* entry(const QMenu* menu, const QString& text) {
+// The entry that reads `text`, with or without its accelerator's "&".
+QAction* entry(const QMenu* menu, QString text) {
+    text.remove(QLatin1Char('&'));
     for (QAction* a : menu->actions())
-        if (a->text() == text)
+        if (a->text().remove(QLatin1Char('&')) == text)
             return a;
     return nullptr;
 }
@@ -186,7 +188,7 @@ TEST(StatusIcon, MenuOffersTheBoardsCommandsAndFollowsTimeSwitchAndPause) {
     EXPECT_TRUE(pausedCaption.startsWith(QStringLiteral("Pause bis")));
     icon.update();
     EXPECT_EQ(entry(menu, QStringLiteral("Erinnerungen &pausieren")), nullptr);
-    entry(menu, QStringLiteral("Erinnerungen fortsetzen"))->trigger();
+    entry(menu, QStringLiteral("Erinnerungen fortsetzen"))->trigger(); // "&fortsetzen"
     EXPECT_FALSE(pause.active());
     icon.update();
     EXPECT_EQ(menu->findChildren<QMenu*>().size(), 1) << "no submenu of an earlier menu is kept";
@@ -202,4 +204,58 @@ TEST(PanelWait, HidesTheBoardOnlyOnAChangeIntoTheWaitWithSettingAndPanel) {
     EXPECT_FALSE(w.hideNow(false, true, true)) << "the setting off";
     w.hideNow(true, true, false);
     EXPECT_FALSE(w.hideNow(true, false, true)) << "no panel";
+    EXPECT_TRUE(w.hideNow(true, true, true)) << "a panel came during the wait";
+    EXPECT_FALSE(w.hideNow(true, false, true)) << "the panel went: the board stays out";
+    EXPECT_TRUE(w.hideNow(true, true, true)) << "and back";
+}
+
+// Qt chooses once per program, at the first icon, between the watcher and the XEmbed tray.
+TEST(PanelTracker, NoIconBeforeTheBusAnswersThenTheFirstPanelDecidesTheWay) {
+    using K = desk::PanelTracker::Kind;
+    using N = desk::PanelTracker::Notifier;
+    {
+        desk::PanelTracker t; // an XEmbed tray (trayer) started after the program
+        t.setXEmbed(true);
+        EXPECT_EQ(t.wanted(), K::None) << "the watcher's answer is awaited";
+        t.setXEmbed(false);
+        t.setNotifier(N::Absent);
+        EXPECT_EQ(t.wanted(), K::None);
+        t.setXEmbed(true);
+        ASSERT_EQ(t.wanted(), K::XEmbed);
+        EXPECT_FALSE(t.inPanel(false)) << "not before the icon is made";
+        t.made(K::XEmbed);
+        EXPECT_TRUE(t.inPanel(true));
+        t.setXEmbed(false); // the tray ended
+        EXPECT_EQ(t.wanted(), K::None);
+        EXPECT_FALSE(t.inPanel(true));
+        t.setNotifier(N::Ready);
+        EXPECT_EQ(t.wanted(), K::None) << "Qt keeps to the XEmbed tray";
+        t.setXEmbed(true);
+        EXPECT_EQ(t.wanted(), K::XEmbed);
+        EXPECT_TRUE(t.inPanel(true));
+    }
+    {
+        desk::PanelTracker t; // a watcher with its host, an XEmbed tray beside it
+        t.setXEmbed(true);
+        t.setNotifier(N::Ready);
+        ASSERT_EQ(t.wanted(), K::StatusNotifier);
+        t.made(K::StatusNotifier);
+        t.made(K::XEmbed); // the way stays
+        EXPECT_EQ(t.kind(), K::StatusNotifier);
+        EXPECT_TRUE(t.inPanel(true));
+        t.setNotifier(N::Absent); // the panel restarts
+        EXPECT_EQ(t.wanted(), K::StatusNotifier) << "Qt registers the item with the next one";
+        EXPECT_FALSE(t.inPanel(true));
+        t.setNotifier(N::NoHost);
+        EXPECT_TRUE(t.inPanel(true));
+    }
+    {
+        desk::PanelTracker t; // a watcher without a host goes the way Qt would: XEmbed
+        t.setNotifier(N::NoHost);
+        EXPECT_EQ(t.wanted(), K::None);
+        t.setXEmbed(true);
+        EXPECT_EQ(t.wanted(), K::XEmbed);
+        t.setNotifier(N::Ready);
+        EXPECT_EQ(t.wanted(), K::StatusNotifier) << "a host registered before the icon was made";
+    }
 }

@@ -1,8 +1,9 @@
 // The X11 sources against a real X server with a window manager (tests/wm/desktop-x11.sh runs
 // them on a private Xvfb with openbox): idle time from the server's alarms, full-screen windows
-// in front. Input comes from xdotool.
+// in front, the XEmbed tray coming and going. Input comes from xdotool.
 #include "desktop/x11/FullScreenHold.h"
 #include "desktop/x11/X11IdleSource.h"
+#include "desktop/x11/XEmbedTray.h"
 #include "runtime/Clock.h"
 
 #include <QCoreApplication>
@@ -84,6 +85,15 @@ struct Windows {
         xcb_send_event(c, 0, root,
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&m));
+        xcb_flush(c);
+    }
+    void destroy(xcb_window_t w) {
+        xcb_destroy_window(c, w);
+        xcb_flush(c);
+    }
+    // `w` takes the selection as a tray does when it starts.
+    void own(xcb_window_t w, const char* selection) {
+        xcb_set_selection_owner(c, w, atom(selection), XCB_CURRENT_TIME);
         xcb_flush(c);
     }
     void activate(xcb_window_t w) { ask(w, "_NET_ACTIVE_WINDOW", {2, XCB_CURRENT_TIME, 0}); }
@@ -182,4 +192,32 @@ TEST(X11FullScreenHold, AForeignFullScreenWindowInFrontHoldsAndTheProgramsOwnDoe
     ASSERT_TRUE(waitFor([&] { return !hold.holding(); }));
     EXPECT_TRUE(x.isFullScreen(board));
     EXPECT_EQ(changes, 4);
+}
+
+TEST(X11XEmbedTray, TellsATrayThatStartsEndsOrTakesAnothersPlace) {
+    if (!onTestServer())
+        GTEST_SKIP() << "needs the private X server of tests/wm/desktop-x11.sh";
+    Windows x;
+    desk::XEmbedTray tray;
+    ASSERT_TRUE(tray.available());
+    ASSERT_FALSE(tray.owned()) << "no tray on the test server";
+    std::vector<bool> told;
+    tray.changed = [&](bool owned) { told.push_back(owned); };
+
+    const xcb_window_t first = x.open(0);
+    x.own(first, "_NET_SYSTEM_TRAY_S1"); // another screen's tray is none of ours
+    x.own(first, "_NET_SYSTEM_TRAY_S0");
+    ASSERT_TRUE(waitFor([&] { return tray.owned(); }));
+    EXPECT_EQ(tray.owner(), first);
+    EXPECT_EQ(told, std::vector<bool>{true});
+
+    const xcb_window_t second = x.open(0); // a second tray takes over: the icon docks anew
+    x.own(second, "_NET_SYSTEM_TRAY_S0");
+    ASSERT_TRUE(waitFor([&] { return tray.owner() == second; }));
+    EXPECT_EQ(told, (std::vector<bool>{true, false, true}));
+
+    x.destroy(second); // the tray ends (killed: its windows go with its connection)
+    ASSERT_TRUE(waitFor([&] { return !tray.owned(); }));
+    EXPECT_EQ(told, (std::vector<bool>{true, false, true, false}));
+    x.destroy(first);
 }

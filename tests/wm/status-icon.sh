@@ -6,6 +6,9 @@
 # board goes to the panel, a prompt brings it back and the next wait takes it away again, a left
 # click (Activate) shows it; the settings opened from the menu and closed leave the program
 # running; the menu pauses and resumes the reminders and ends the program.
+# Then panels that start after the program, each a few seconds after it: the watcher, and an
+# XEmbed tray (trayer) on a bus without one. Each gets the icon, the waiting board goes there,
+# comes back as the small window when the panel ends, and goes there again when it restarts.
 #   bash tests/wm/status-icon.sh <quillet binary>
 set -euo pipefail
 quillet=$(realpath "$1")
@@ -16,6 +19,7 @@ python=/usr/bin/python3 # Debian's own, which has the GObject bindings
 
 "$python" -c 'from gi.repository import Gio' 2>/dev/null ||
     { echo "status-icon: python3-gi is missing" >&2; exit 1; }
+command -v trayer >/dev/null || { echo "status-icon: trayer is missing" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-tray.XXXXXX")
 pids=()
@@ -53,15 +57,26 @@ read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --prin
 pids+=("$bus_pid")
 export DBUS_SESSION_BUS_ADDRESS
 
+# Starts the panel's watcher afresh, with no readings yet.
+start_watcher() {
+    : >"$work/panel.jsonl"
+    "$python" "$root/tests/desktop/mocks/status_watcher.py" "$work/panel.jsonl" \
+        >>"$work/watcher.log" 2>&1 &
+    watcher=$!
+    pids+=("$watcher")
+    wait_until "$watcher" 'gdbus call --session --dest org.freedesktop.DBus \
+        --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.NameHasOwner \
+        org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true' ||
+        { echo "FAIL: the watcher did not start" >&2; cat "$work/watcher.log" >&2; exit 1; }
+}
+stop() { # pid
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+now_ms() { date +%s%3N; }
+
 step "the panel's watcher is on the bus"
-: >"$work/panel.jsonl"
-"$python" "$root/tests/desktop/mocks/status_watcher.py" "$work/panel.jsonl" >"$work/watcher.log" 2>&1 &
-watcher=$!
-pids+=("$watcher")
-wait_until "$watcher" 'gdbus call --session --dest org.freedesktop.DBus \
-    --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.NameHasOwner \
-    org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true' ||
-    { echo "FAIL: the watcher did not start" >&2; cat "$work/watcher.log" >&2; exit 1; }
+start_watcher
 
 # The last reading of the panel, as Python sees it: `reading` is the JSON object.
 last() { # python expression over `reading`
@@ -220,11 +235,11 @@ step "the reminders paused from the menu"
 menu_event '30 Minuten'
 wait_until "$app" '[[ $(last "reading[\"tooltip\"]") == "Erinnerungen: Pause bis "* ]]' ||
     fail "tooltip after the pause: $(last 'reading["tooltip"]')"
-wait_until "$app" '[[ -n $(last "menu_id(\"Erinnerungen fortsetzen\")" | grep -v None) ]]' ||
+wait_until "$app" '[[ -n $(last "menu_id(\"Erinnerungen _fortsetzen\")" | grep -v None) ]]' ||
     fail "the menu offers no resumption"
 finish
 step "and resumed"
-menu_event 'Erinnerungen fortsetzen'
+menu_event 'Erinnerungen _fortsetzen'
 wait_until "$app" '[[ $(last "reading[\"tooltip\"]") == "Training in 45 min · Wachhund in 1 min" ]]' ||
     fail "tooltip after resuming: $(last 'reading["tooltip"]')"
 finish
@@ -235,4 +250,104 @@ status=0
 wait "$app" || status=$?
 ((status == 0)) || fail "the program ended with status $status"
 finish
-echo "status icon: $(readings) readings of the panel, all as expected"
+stop "$watcher"
+
+# A board that waits in its small window all through: the watchdog every half hour.
+bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h2=0 m2=30 s2=0 \
+    >"$work/config/quillet/User.dat"
+# Starts the program with no panel there, and gives it a few seconds to have looked for one.
+start_without_panel() {
+    : >"$work/panel.jsonl"
+    "$quillet" >>"$work/quillet.log" 2>&1 &
+    app=$!
+    pids+=("$app")
+    wait_for_window "$app" || fail "the program did not start"
+    finish
+    sleep 3
+    [[ -n "$(windows_of "$app")" ]] || fail "the board left the screen without a panel"
+}
+small_window_back() {
+    wait_until "$app" '[[ -n "$(board_of "$app")" ]]' || fail "the board did not come back"
+    local board
+    board=$(board_of "$app" | head -n 1)
+    wait_until "$app" '[[ $(geometry_of "$board") == *" 335 42" ]]' ||
+        fail "not the small window: $(geometry_of "$board")"
+}
+end_program() {
+    kill -TERM "$app"
+    local status=0
+    wait "$app" || status=$?
+    ((status == 0)) || fail "the program ended with status $status"
+}
+# The windows of a process docked in the XEmbed tray, and the others.
+docked_of() { # pid
+    local tree
+    tree=$(for t in $(xdotool search --class '^trayer$' 2>/dev/null); do
+        xwininfo -tree -id "$t" 2>/dev/null; done)
+    for w in $(windows_of "$1"); do
+        grep -q "$(printf '0x%x ' "$w")" <<<"$tree" && echo "$w"
+    done
+    return 0
+}
+board_of() { # pid
+    local docked
+    docked=$(docked_of "$1")
+    for w in $(windows_of "$1"); do
+        grep -qx "$w" <<<"$docked" || echo "$w"
+    done
+    return 0
+}
+
+step "a watcher that starts after the program gets the icon"
+start_without_panel
+[[ $(readings) -eq 0 ]] || fail "the icon registered with no watcher there"
+t0=$(now_ms)
+start_watcher
+wait_until "$app" '[[ $(readings) -gt 0 ]]' || fail "the icon never came to the late watcher"
+sni_ms=$(($(now_ms) - t0))
+[[ $(last 'reading["tooltip"]') == "Training in 45 min · Wachhund in 30 min" ]] ||
+    fail "tooltip: $(last 'reading["tooltip"]')"
+step "the waiting board goes to the late panel"
+wait_until "$app" '[[ -z "$(windows_of "$app")" ]]' || fail "the board stays on the screen"
+finish
+step "the watcher ends: the board comes back as the small window"
+stop "$watcher"
+small_window_back
+finish
+step "the watcher starts again: the icon registers anew, the board goes there"
+start_watcher
+wait_until "$app" '[[ $(readings) -gt 0 ]]' || fail "the icon did not come back"
+wait_until "$app" '[[ -z "$(windows_of "$app")" ]]' || fail "the board stays on the screen"
+finish
+end_program
+stop "$watcher"
+finish
+
+step "an XEmbed tray that starts after the program, on a bus without a watcher, gets the icon"
+start_without_panel
+t0=$(now_ms)
+trayer --edge top --align right --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
+tray=$!
+pids+=("$tray")
+wait_until "$app" '[[ -n "$(docked_of "$app")" ]]' || fail "the icon never docked in the tray"
+xembed_ms=$(($(now_ms) - t0))
+step "the waiting board goes to the tray"
+wait_until "$app" '[[ -z "$(board_of "$app")" ]]' || fail "the board stays on the screen"
+finish
+step "the tray ends while the board waits in it: the small window comes back"
+stop "$tray"
+small_window_back
+[[ -z "$(docked_of "$app")" ]] || fail "an icon is left"
+finish
+step "the tray starts again: the icon docks anew, the board goes there"
+trayer --edge top --align right --widthtype request --height 24 >>"$work/trayer.log" 2>&1 &
+tray=$!
+pids+=("$tray")
+wait_until "$app" '[[ -n "$(docked_of "$app")" ]]' || fail "the icon did not dock again"
+wait_until "$app" '[[ -z "$(board_of "$app")" ]]' || fail "the board stays on the screen"
+finish
+end_program
+finish
+
+echo "status icon: all as expected; icon in a panel started after the program:" \
+    "watcher ${sni_ms} ms, XEmbed tray ${xembed_ms} ms after the panel's start"
