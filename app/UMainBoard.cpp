@@ -325,8 +325,7 @@ void TFMainBoard::Starten(std::uint8_t code) {
 
     ToFullScreen();
     PSButtons->hide();
-    Form->setBorder(rt::Form::Border::None);
-    Form->setStayOnTop(true);
+    Form->setFrame(rt::Form::Border::None, true);
     StartStepBegin = NowSeconds();
     StartStepSeconds = 2;
     // The first frame shows "Loading ...". The sound starts right after it, and the first
@@ -472,22 +471,19 @@ void TFMainBoard::HandleSize() {
     FollowMonitor(WindowRect());
     switch (SizeMode) {
     case Maxi:
-        Form->setBorder(rt::Form::Border::Dialog);
-        Form->setStayOnTop(false);
+        Form->setFrame(rt::Form::Border::Dialog, false);
         Form->setOuterSize(RoundEven(ScreenWidth * 0.85), RoundEven(ScreenHeight * 0.85));
         CentreOnScreen();
         SizeMode = Midi;
         break;
     case Midi:
-        Form->setBorder(rt::Form::Border::Dialog);
-        Form->setStayOnTop(false);
+        Form->setFrame(rt::Form::Border::Dialog, false);
         Form->setOuterSize(kBarWidth + 2, kBarHeight + 24);
         TopHeightMini();
         SizeMode = Mini;
         break;
     case Mini:
-        Form->setBorder(rt::Form::Border::None);
-        Form->setStayOnTop(true);
+        Form->setFrame(rt::Form::Border::None, true);
         ToFullScreen();
         SizeMode = Maxi;
         break;
@@ -601,11 +597,10 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
     } else if (kind == 6) {
         const int w = kBarWidth - 2;
         const int h = RoundEven(kBarWidth / 2.0);
-        Form->setBorder(rt::Form::Border::None);
+        Form->setFrame(rt::Form::Border::None, true);
         Form->setOuterSize(w, h);
         rt::setBounds(ImageTrain, 0, 0, w, h - 36);
         TopHeightMini();
-        Form->setStayOnTop(true);
         TrainPromptShown = 1;
         promptState_[0] = Shown;
         if (record_)
@@ -618,11 +613,10 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
     } else if (kind == 7) {
         const int w = kBarWidth;
         const int h = RoundEven(kBarWidth / 2.0);
-        Form->setBorder(rt::Form::Border::None);
+        Form->setFrame(rt::Form::Border::None, true);
         Form->setOuterSize(w, h);
         rt::setBounds(ImageDog, 0, 0, w, h);
         TopHeightMini();
-        Form->setStayOnTop(true);
         DogPromptShown = 1;
         promptState_[1] = Shown;
         if (record_)

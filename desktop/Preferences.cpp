@@ -27,11 +27,14 @@ struct BoolKey {
     const char* label; // for messages
 };
 const BoolKey kBoolKeys[] = {
+    // Named as the window "Weitere Einstellungen" names them.
     {"NaturalBreak/enabled", &Preferences::naturalBreak, "Natürliche Pausen erkennen"},
-    {"Hold/fullScreen", &Preferences::holdFullScreen, "Nicht bei Vollbild stören"},
-    {"Hold/doNotDisturb", &Preferences::holdDoNotDisturb, "Nicht bei „Bitte nicht stören“"},
+    {"Hold/fullScreen", &Preferences::holdFullScreen,
+     "Nicht stören, solange ein Programm im Vollbild läuft"},
+    {"Hold/doNotDisturb", &Preferences::holdDoNotDisturb,
+     "Nicht stören, solange „Nicht stören“ eingeschaltet ist"},
     {"Hold/screenKeptAwake", &Preferences::holdInhibitors,
-     "Nicht stören, während der Bildschirm wach gehalten wird"},
+     "Nicht stören, solange ein Programm den Bildschirm wach hält (Video, Anruf)"},
     {"Panel/waitInPanel", &Preferences::waitInPanel, "Im Panel statt im kleinen Fenster warten"},
 };
 
@@ -43,7 +46,7 @@ struct IntKey {
 };
 const IntKey kIntKeys[] = {
     {"NaturalBreak/minutes", &Preferences::naturalBreakMinutes, kNaturalBreakMinMinutes,
-     kNaturalBreakMaxMinutes, "Minuten ohne Eingabe bis zur natürlichen Pause"},
+     kNaturalBreakMaxMinutes, "Natürliche Pausen erkennen nach … Minuten ohne Eingabe"},
 };
 
 constexpr const char* kPauseKey = "Pause/until";
@@ -481,12 +484,12 @@ Preferences PreferencesFile::load(const QString& path) {
         QString lines;
         for (const Correction& c : fixed)
             lines += QStringLiteral("\n• %1: %2 statt %3").arg(c.label, c.now, c.was);
-        problem(QStringLiteral("In der Datei „%1“ mit den weiteren Einstellungen %2 außerhalb "
-                               "der Grenzen. Quillet verwendet:%3\n\nDie Datei bleibt "
-                               "unverändert, bis Sie die Einstellungen speichern.")
+        problem(QStringLiteral("In der Datei „%1“ mit den weiteren Einstellungen %2 ungültig "
+                               "oder außerhalb der Grenzen. Quillet verwendet:%3\n\nDie Datei "
+                               "bleibt unverändert, bis Sie die Einstellungen speichern.")
                     .arg(shown(path_),
-                         fixed.size() == 1 ? QStringLiteral("liegt ein Wert")
-                                           : QStringLiteral("liegen %1 Werte").arg(fixed.size()),
+                         fixed.size() == 1 ? QStringLiteral("ist ein Wert")
+                                           : QStringLiteral("sind %1 Werte").arg(fixed.size()),
                          lines));
     }
     return prefs;

@@ -199,6 +199,17 @@ void Form::setBorder(Border border) {
     applyGeometry();
 }
 
+void Form::setFrame(Border border, bool onTop) {
+    if (border == border_ && onTop == onTop_)
+        return;
+    left_ = left();
+    top_ = top();
+    border_ = border;
+    onTop_ = onTop;
+    applyFlags();
+    applyGeometry();
+}
+
 void Form::setStayOnTop(bool onTop) {
     if (onTop == onTop_)
         return;

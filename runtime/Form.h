@@ -31,6 +31,8 @@ public:
     void setBorder(Border border);
     Border border() const { return border_; }
     void setStayOnTop(bool onTop);
+    // Both at once: the window manager sees one new native window, not two in a row.
+    void setFrame(Border border, bool onTop);
     bool stayOnTop() const { return onTop_; }
 
     // Outer rectangle, frame included; on screen the client area is this minus the frame the

@@ -91,7 +91,10 @@ TEST_F(PreferencesFileTest, ValuesOutOfBoundsAreBroughtInAndToldOncePerContent) 
     // No pause chosen at 14:00 lasts beyond 06:00 the next morning.
     EXPECT_EQ(p.pausedUntil, QDateTime(QDate(2025, 3, 5), QTime(6, 0)));
     ASSERT_EQ(problems.size(), 1);
-    EXPECT_TRUE(problems[0].contains(QStringLiteral("liegen 3 Werte")))
+    // "vielleicht" is no value at all; the lines name the settings as the window does.
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("sind 3 Werte ungültig oder außerhalb")))
+        << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("• Natürliche Pausen erkennen: ein statt")))
         << problems[0].toStdString();
     EXPECT_TRUE(problems[0].contains(QStringLiteral("60 statt „90“")));
     file.load(path());
