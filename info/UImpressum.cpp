@@ -1,5 +1,6 @@
 #include "info/UImpressum.h"
 #include "info/HelpTexts.h"
+#include "runtime/Accessibility.h"
 #include "runtime/Pictures.h"
 
 #include <QImage>
@@ -132,6 +133,26 @@ TFImpressum::TFImpressum() : Form(new rt::Form) {
 
     QWidget* farm = TNB1->addPage(QStringLiteral("   Drehpause  auf dem Bauernhof   "));
     Image5 = newPicture(farm, "impressum_bauernhof.png");
+
+    // What each picture shows, for a screen reader. The contact picture's description is its
+    // tooltip.
+    rt::describe(
+        Image7, QStringLiteral("Quillet – Kleine Pausen für Körper und Geist am Arbeitsplatz"),
+        QStringLiteral("Eine Person streckt die Arme nach oben; daneben die Zeichen der vier "
+                       "Übungen: Lunge, Figur, Auge und Mond"));
+    rt::describe(
+        Image2, QStringLiteral("Arbeitsplatz im Zeichenstudio"),
+        QStringLiteral("Schreibtisch mit Bildschirm, Tastatur, Pflanze und Tasse vor einem "
+                       "Fenster mit Blick auf eine Wiese"));
+    rt::describe(Image3, QStringLiteral("Porträt des Quillet-Teams, Programm"),
+                 QStringLiteral("Gezeichnetes Gesicht mit braunem Haar und grünem Hemd"));
+    rt::describe(Image1, QStringLiteral("Porträt des Quillet-Teams, Bilder und Ton"),
+                 QStringLiteral("Gezeichnetes Gesicht mit hellbraunem Haar und rotem Hemd"));
+    Image4->setAccessibleName(QStringLiteral("Brief im Umschlag und Bleistift"));
+    rt::describe(
+        Image5, QStringLiteral("Pause auf dem Bauernhof"),
+        QStringLiteral("Eine Person ruht auf einer Bank vor einer roten Scheune, mit Zaun, "
+                       "Wiese und Sonne"));
 
     Form->onGeometry = [this] { FitToFrame(); };
     FormCreate();

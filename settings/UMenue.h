@@ -76,7 +76,8 @@ public:
     // 1 after the user confirmed a reset to the defaults in the last showing.
     std::uint8_t ResetDone = 0;
 
-    // The window's tables: its spin fields and its column buttons.
+    // The window's tables: what a control is called, its spin fields and its column buttons.
+    struct Said;
     struct FieldRow;
     struct ColumnButton;
 
@@ -88,6 +89,7 @@ private:
     void FieldChanged(const FieldRow& row);
     void Total(int page);
     void StepColumn(const ColumnButton& button);
+    void ShowStopwatch(int page, const QString& reading);
     TSettings& S();
 
     UDaten& daten_;

@@ -2,7 +2,10 @@
 #include "app/UMainBoard.h"
 #include "info/UImpressum.h"
 
+#include <QAccessible>
 #include <gtest/gtest.h>
+
+#include <set>
 
 using infotest::showNow;
 using infotest::whileOpen;
@@ -95,4 +98,23 @@ TEST(ImprintWindow, ThePageShownAtClosingIsShownAtTheNextOpening) {
     int atSecondOpening = -1;
     whileOpen(impressum.Form, [&] { atSecondOpening = impressum.TNB1->pageIndex(); });
     EXPECT_EQ(atSecondOpening, 5);
+}
+
+TEST(ImprintWindow, EveryPictureHasAGermanNameOfItsOwn) {
+    TFImpressum impressum;
+    std::set<QString> names;
+    for (rt::Image* image : {impressum.Image7, impressum.Image2, impressum.Image3, impressum.Image1,
+                             impressum.Image4, impressum.Image5}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(image);
+        const QString name = a->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << image->pictureName().toStdString();
+        EXPECT_TRUE(names.insert(name).second) << "twice: " << name.toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Description).isEmpty()) << name.toStdString();
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(impressum.Image5)->text(QAccessible::Name),
+              QStringLiteral("Pause auf dem Bauernhof"));
+    // The contact picture's tooltip is what a screen reader reads as its description.
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(impressum.Image4)->text(QAccessible::Description),
+        impressum.Image4->toolTip());
 }

@@ -7,7 +7,9 @@ Checks: every button of the bar has a German name and a description; Tab and the
 move the focus along the bar; pressing a button through its AT-SPI action does what a click
 does; the new instruction text is announced (text inserted into "Anleitung"); Escape ends the
 sequence; in the settings window the focus shows on opening, Tab goes row by row and Enter
-presses the focused button. Every wait is for a condition; ctest's timeout is the bound.
+presses the focused button; every spin button of the settings window has a name of its own, and
+a value changed by the arrow key is told (property-change accessible-value) with the new number.
+Every wait is for a condition; ctest's timeout is the bound.
 """
 import os
 import subprocess
@@ -133,7 +135,20 @@ def focused_name():
     return n.name if n else None
 
 
+values_told = []  # (name, current value) of every spin button whose value was told
+
+
+def on_value(event):
+    try:
+        if event.source.getRole() == pyatspi.ROLE_SPIN_BUTTON:
+            values_told.append((event.source.name, event.source.queryValue().currentValue))
+    except Exception:
+        pass
+
+
 pyatspi.Registry.registerEventListener(on_insert, "object:text-changed:insert")
+pyatspi.Registry.registerEventListener(on_value, "object:property-change:accessible-value",
+                                       "object:value-changed")
 pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
 
 wait_for("the board's bar is read", lambda: len(buttons()) == 10)
@@ -210,6 +225,36 @@ def question():
 wait_for("Enter presses Reset: it asks first", question)
 key("Escape")
 wait_for("the question goes", lambda: not question())
+key("Escape")
+wait_for("Escape closes the settings window", lambda: settings() is None)
+
+step("the settings window opens again")
+button("Einstellungen").queryAction().doAction(0)
+spins = wait_for("its spin buttons are read",
+                 lambda: settings() and [n for n in walk(settings())
+                                         if n.getRole() == pyatspi.ROLE_SPIN_BUTTON])
+spin_names = [n.name for n in spins]
+if len(spins) != 73:
+    fail("the settings window has %d spin buttons, not 73" % len(spins))
+unnamed = spin_names.count("")
+if unnamed:
+    fail("%d spin buttons of the settings window have no name" % unnamed)
+twice = sorted({n for n in spin_names if n and spin_names.count(n) > 1})
+if twice:
+    fail("spin buttons named alike: %s" % twice)
+hours = next((n for n in spins if n.name == "Training alle, Stunden"), None)
+if hours is None:
+    fail("no spin button named 'Training alle, Stunden': %s" % spin_names[:12])
+else:
+    before = hours.queryValue().currentValue
+    if before != 5:  # the record's h1
+        fail("'Training alle, Stunden' reads %s, not 5" % before)
+    hours.queryComponent().grabFocus()
+    wait_for("the field takes the focus",
+             lambda: hours.getState().contains(pyatspi.STATE_FOCUSED))
+    key("Up")
+    wait_for("the new value is told",
+             lambda: ("Training alle, Stunden", 6.0) in values_told)
 key("Escape")
 wait_for("Escape closes the settings window", lambda: settings() is None)
 

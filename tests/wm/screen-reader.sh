@@ -68,4 +68,5 @@ if ((failures)); then
     exit 1
 fi
 echo "screen-reader: the bar named, the focus moving, a button pressed through AT-SPI," \
-    "the instruction announced, the settings window by keyboard"
+    "the instruction announced, the settings window by keyboard, its spin buttons named and" \
+    "their values told"
