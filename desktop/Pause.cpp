@@ -3,6 +3,7 @@
 #include "desktop/Preferences.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
@@ -179,12 +180,14 @@ void Pause::addTo(QMenu* menu) {
 
 BoardMenu::BoardMenu(QWidget* board, Pause& pause) : board_(board), pause_(pause) {
     board_->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(board_, &QWidget::customContextMenuRequested,
-                     [this](const QPoint& at) { popup(board_->mapToGlobal(at)); });
+    // The menu key asks as a right click does; only the click holds a button down.
+    QObject::connect(board_, &QWidget::customContextMenuRequested, [this](const QPoint& at) {
+        popup(board_->mapToGlobal(at), QGuiApplication::mouseButtons() == Qt::NoButton);
+    });
     auto* key = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), board_);
     key->setContext(Qt::WindowShortcut);
     QObject::connect(key, &QShortcut::activated,
-                     [this] { popup(board_->mapToGlobal(board_->rect().center())); });
+                     [this] { popup(board_->mapToGlobal(board_->rect().center()), true); });
 }
 
 void BoardMenu::addEntry(const QString& text, std::function<void()> action) {
@@ -201,10 +204,13 @@ QMenu* BoardMenu::build(QWidget* parent) {
     return menu;
 }
 
-void BoardMenu::popup(const QPoint& global) {
+QMenu* BoardMenu::popup(const QPoint& global, bool byKeyboard) {
     QMenu* menu = build(board_);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(global);
+    if (byKeyboard && !menu->actions().isEmpty())
+        menu->setActiveAction(menu->actions().constFirst());
+    return menu;
 }
 
 } // namespace desk

@@ -74,9 +74,11 @@ public:
     // Builds the menu as it stands now (for tests and the keyboard).
     QMenu* build(QWidget* parent);
 
-private:
-    void popup(const QPoint& global);
+    // Opens the menu at `global`. Opened by a key, its first entry is selected, so that the
+    // keyboard and a screen reader start there; opened by the mouse, none is.
+    QMenu* popup(const QPoint& global, bool byKeyboard);
 
+private:
     QWidget* board_;
     Pause& pause_;
     QList<QPair<QString, std::function<void()>>> entries_;

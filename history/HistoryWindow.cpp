@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -23,10 +24,33 @@ constexpr int kLegendHeight = 26;
 constexpr int kDayLabelsHeight = 50;
 constexpr int kAxisWidth = 44;
 
-// One bar: drawn by the chart, present for screen readers and tooltips.
+// One bar: drawn by the chart, present for screen readers and tooltips, and reached by Tab; the
+// arrow keys go from day to day. The chart draws the keyboard's frame around the focused one.
 class DayBar : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit DayBar(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QWidget::focusInEvent(event);
+        parentWidget()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QWidget::focusOutEvent(event);
+        parentWidget()->update();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int step = event->key() == Qt::Key_Right ? 1 : event->key() == Qt::Key_Left ? -1 : 0;
+        if (step == 0) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        const QList<DayBar*> bars =
+            parentWidget()->findChildren<DayBar*>(QString(), Qt::FindDirectChildrenOnly);
+        const qsizetype at = bars.indexOf(this) + step;
+        if (at >= 0 && at < bars.size())
+            bars[at]->setFocus(Qt::TabFocusReason);
+    }
 };
 
 // The chart is a table to a screen reader, each day's bar a cell of it.
@@ -185,6 +209,12 @@ void BarChart::paintEvent(QPaintEvent*) {
         if (d.followed || d.ignored)
             p.drawText(QRect(left, plot.bottom() + 34, right - left, 15), Qt::AlignCenter,
                        QStringLiteral("%1 / %2").arg(d.followed).arg(d.ignored));
+        if (bars_[size_t(i)]->hasFocus()) {
+            p.setPen(QPen(pal.color(QPalette::Highlight), 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(QRect(left + 1, plot.top(), right - left - 2,
+                             plot.height() + kDayLabelsHeight - 2));
+        }
     }
 }
 

@@ -102,3 +102,18 @@ TEST(Pause, TheMenuOffersTheChoicesOrTheResumption) {
 }
 
 } // namespace
+
+// Opened by a key, the board's menu starts on its first entry (a screen reader says it at once);
+// opened by the mouse, on none.
+TEST(Pause, TheMenuOpenedByAKeyStartsOnItsFirstEntry) {
+    PauseRig rig;
+    QWidget board;
+    desk::BoardMenu menu(&board, rig.pause);
+    menu.addEntry(QStringLiteral("Verlauf …"), [] {});
+    QMenu* byKey = menu.popup(QPoint(10, 10), true);
+    EXPECT_EQ(byKey->activeAction(), byKey->actions().constFirst());
+    byKey->close();
+    QMenu* byMouse = menu.popup(QPoint(10, 10), false);
+    EXPECT_EQ(byMouse->activeAction(), nullptr);
+    byMouse->close();
+}

@@ -1,7 +1,9 @@
 #include "history/HistoryWindow.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -65,6 +67,31 @@ TEST(HistoryWindow, BarsShowEachDayTodayAtTheRightAndTellTheirNumbers) {
     EXPECT_EQ(window.watchdogLine()->text(),
               QStringLiteral("Wachhund-Pausen der letzten 14 Tage: 2 abgelaufen."));
     chart->grab(); // paints without trouble
+}
+
+// Each day is reached by keyboard: Tab comes to the bars, the arrow keys go from day to day.
+TEST(HistoryWindow, TheDaysAreReachedByKeyboard) {
+    hist::HistoryWindow window(someWeeks(), kToday);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    hist::BarChart* chart = window.chart();
+    QWidget* reached = nullptr;
+    for (int tab = 0; tab < 10 && !reached; ++tab) {
+        QKeyEvent tabKey(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(window.focusWidget() ? window.focusWidget() : &window, &tabKey);
+        if (window.focusWidget() && window.focusWidget()->parentWidget() == chart)
+            reached = window.focusWidget();
+    }
+    ASSERT_NE(reached, nullptr);
+    chart->bar(0)->setFocus(Qt::TabFocusReason);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(chart->bar(0), &right);
+    EXPECT_TRUE(chart->bar(1)->hasFocus());
+    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QApplication::sendEvent(chart->bar(1), &left);
+    QApplication::sendEvent(chart->bar(0), &left); // stays on the first day
+    EXPECT_TRUE(chart->bar(0)->hasFocus());
+    chart->grab(); // the frame around the focused day paints without trouble
 }
 
 TEST(HistoryWindow, AnEmptyRecordGetsASentenceInsteadOfAChart) {
