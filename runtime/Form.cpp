@@ -473,8 +473,8 @@ void Form::showEvent(QShowEvent* event) {
     // The native window is there, not yet on the screen: placed with the frame it will get.
     if (!event->spontaneous() && frameMargins() != placedFrame_)
         applyGeometry();
-    // Watched on every showing until painted: a change of frame may bring a new native window.
-    if (!firstFramePainted_ && windowHandle())
+    // Watched on every showing: a change of frame may bring a new native window.
+    if (windowHandle())
         windowHandle()->installEventFilter(this);
     titleWrites_ = 0;
     // The native window may still carry a caption written while it was hidden, or none yet.
@@ -570,12 +570,21 @@ void Form::runAfterFirstFrame() {
 // The first exposure of the native window paints the whole window before the event returns:
 // what waits for the first frame follows right after.
 bool Form::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Expose && watched == windowHandle() &&
-        windowHandle()->isExposed() && !firstFramePainted_) {
+    if (watched != windowHandle())
+        return QWidget::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Expose && windowHandle()->isExposed() && !firstFramePainted_) {
         firstFramePainted_ = true;
-        watched->removeEventFilter(this);
         QTimer::singleShot(0, this, [this] { runAfterFirstFrame(); });
     }
+    // A window that had the focus when its frame changed may come back without it, while Qt
+    // still counts its window as the focused one: the window manager's later focus then tells Qt
+    // nothing new, and the window takes keys without being active (no focus frame, no screen
+    // reader told). The user's first click or key into it makes it active.
+    if ((type == QEvent::MouseButtonPress || type == QEvent::KeyPress) &&
+        QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this &&
+        !QApplication::activePopupWidget() && !QApplication::activeModalWidget())
+        QApplication::setActiveWindow(this);
     return QWidget::eventFilter(watched, event);
 }
 
