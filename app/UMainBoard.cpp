@@ -171,6 +171,7 @@ void TFMainBoard::CreateControls() {
     PText = panel(Form, kSilver);
     PText->resize(334, 87);
     MemoText = new rt::TextArea(PText);
+    MemoText->setAnnounced(true);
     rt::setBounds(MemoText, 2, 2, 329, 82);
     MemoText->setFont(rt::pixelFont(11));
     rt::setColors(MemoText, {{QPalette::Base, kSilver}, {QPalette::Text, Qt::black}});
@@ -624,6 +625,8 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         if (ImageDog->isEmpty())
             ImageDog->setPicture(rt::designPicture(QStringLiteral(":/design/dog.png")));
         ImageDog->show();
+        rt::announce(Form, ImageDog->accessibleName() + QStringLiteral(". ") +
+                               ImageDog->accessibleDescription());
         PSButtons->hide();
         HandleSound(QString::fromLatin1(kMantraSound));
     }
@@ -957,7 +960,11 @@ void TFMainBoard::TimerTrainTimer() {
         SuggestionShown = 1;
         HandleButtons(LastSequence);
         // Enter starts the suggested sequence once the user turns to the prompt.
-        rt::showFocus(std::array{SBAtmen, SBYoga, SBAugen, SBEntsp}[LastSequence - 1u]);
+        rt::SpeedButton* suggested =
+            std::array{SBAtmen, SBYoga, SBAugen, SBEntsp}[LastSequence - 1u];
+        rt::showFocus(suggested);
+        rt::announce(Form, QStringLiteral("Zeit für eine Übung. Vorgeschlagen: %1.")
+                               .arg(QString::fromUtf8(kSequenceKinds[LastSequence - 1u].title)));
         T1SetUp();
     }
 }

@@ -80,7 +80,11 @@ public:
     }
 };
 
+const char* const kAnnouncer = "quillet-announcer";
+
 QAccessibleInterface* programInterface(const QString&, QObject* object) {
+    if (auto* w = qobject_cast<QWidget*>(object); w && w->objectName() == QLatin1String(kAnnouncer))
+        return new QAccessibleWidget(w, QAccessible::Notification);
     if (auto* picture = dynamic_cast<Image*>(object))
         return new QAccessibleWidget(picture, QAccessible::Graphic);
     if (auto* form = dynamic_cast<Form*>(object))
@@ -89,6 +93,22 @@ QAccessibleInterface* programInterface(const QString&, QObject* object) {
 }
 
 } // namespace
+
+QWidget* announcer(QWidget* window) {
+    return window->findChild<QWidget*>(QLatin1String(kAnnouncer), Qt::FindDirectChildrenOnly);
+}
+
+void announce(QWidget* window, const QString& text) {
+    QWidget* to = announcer(window);
+    if (!to) {
+        to = new QWidget(window);
+        to->setObjectName(QLatin1String(kAnnouncer));
+        to->hide();
+    }
+    to->setAccessibleName(text);
+    QAccessibleEvent shown(to, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+}
 
 void registerAccessibleRoles() {
     static const bool registered = [] {

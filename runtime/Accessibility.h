@@ -22,6 +22,13 @@ std::vector<QWidget*> controlsByRows(const QWidget* container);
 // with a key. A window only takes the focus when the user turns to it.
 void showFocus(QWidget* control);
 
+// Tells a screen reader `text` at once, wherever the keyboard is and without taking it: a hidden
+// child of `window` of the notification role, named by the text and shown anew to the reader
+// (what Orca presents from a program that is not active; Qt has no announcement of its own here).
+void announce(QWidget* window, const QString& text);
+// The child that carries the announcements of `window`, once there was one (for tests).
+QWidget* announcer(QWidget* window);
+
 // Pictures are graphics to screen readers, not empty panes, and the program's windows are frames
 // named by their captions.
 void registerAccessibleRoles();

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTimer>
 
 #include <algorithm>
 #include <vector>
@@ -239,6 +240,15 @@ void TextArea::clearLines() {
 void TextArea::addLine(const QString& line) {
     // The editor keeps one line per paragraph; a line with breaks of its own is several.
     lines_ += line.split(QLatin1Char('\n'));
+    // The lines of one text come one by one in the same handler: told once, whole.
+    if (announced_ && !announcing_) {
+        announcing_ = true;
+        QTimer::singleShot(0, this, [this] {
+            announcing_ = false;
+            if (isVisible() && !toPlainText().isEmpty())
+                announce(window(), toPlainText());
+        });
+    }
     if (editor_) {
         // Appending scrolls to the end; an instruction is read from its first line.
         QScrollBar* bar = editor_->verticalScrollBar();

@@ -123,6 +123,9 @@ public:
     QString toPlainText() const { return lines_.join(QLatin1Char('\n')); }
     // The editor, made now if it was not yet (for tests and the few callers that need it).
     QPlainTextEdit* editor();
+    // Every new text, once complete, is told to a screen reader while the area shows, wherever
+    // the keyboard is (an instruction read while the user follows it).
+    void setAnnounced(bool on) { announced_ = on; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -131,6 +134,8 @@ protected:
 private:
     QStringList lines_;
     QPlainTextEdit* editor_ = nullptr;
+    bool announced_ = false;
+    bool announcing_ = false;
 };
 
 // A one-line text box that cannot be edited or focused.

@@ -4,6 +4,7 @@
 #include "runtime/Accessibility.h"
 #include "support/BoardFixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -141,4 +142,18 @@ TEST_F(BoardKeys, TheFocusComesBackToItsButtonAfterTheWatchdog) {
     ASSERT_EQ(board->DogPromptShown, 0);
     EXPECT_EQ(board->Form->focusWidget(), board->SBWecker);
     EXPECT_TRUE(board->Form->testAttribute(Qt::WA_KeyboardFocusChange));
+}
+
+// A prompt is told to a screen reader as it comes, without the keyboard: by a notification of
+// the board that names the suggestion.
+TEST_F(BoardKeys, APromptIsToldAsANotification) {
+    start(10, false);
+    seconds(10);
+    ASSERT_EQ(board->TrainPromptShown, 1);
+    QWidget* told = rt::announcer(board->Form);
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(told->accessibleName(),
+              QStringLiteral("Zeit für eine Übung. Vorgeschlagen: Atemübungen."));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(told)->role(), QAccessible::Notification);
+    EXPECT_FALSE(told->isVisible());
 }
