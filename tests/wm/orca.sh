@@ -29,7 +29,6 @@ reminder_phrases=("Wachhund" "Pause vom Bildschirm")
 switch_phrases=("Zeitschaltuhr: aus")
 first_instruction="Phantasiereise"
 second_instruction="eins"
-spin_name="Stunden pro Tag"
 
 python=/usr/bin/python3 # Debian's own, which has pyatspi and Orca
 launcher=/usr/libexec/at-spi-bus-launcher
@@ -343,7 +342,7 @@ hear settings "the window and its first page" "" "Menue für Einstellungen" "fra
 mark
 key Tab Tab Tab
 hear settings "the third Tab reaches the hours per day" "" "spin button"
-hear settings "the spin field is named" "sure:true" "$spin_name"
+hear settings "the spin field is named" "sure:true" "Stunden pro Tag"
 mark
 key Down
 hear settings "its first change is told" "" "12"
