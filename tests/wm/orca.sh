@@ -42,8 +42,14 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-orca.XXXXXX")
 groups=() # process groups started here, each ended whole
 bus_pid=
+program=
 cleanup() {
     for g in "${groups[@]}"; do kill -- "-$g" 2>/dev/null || true; done
+    # The program ends before its X server does (it saves and closes its windows on SIGTERM).
+    for _ in $(seq 50); do
+        [[ -n "$program" ]] && kill -0 "$program" 2>/dev/null || break
+        sleep 0.1
+    done
     [[ -n "$bus_pid" ]] && kill "$bus_pid" 2>/dev/null
     bash "$root/scripts/x-test-server.sh" stop || true
     if [[ -n "${ORCA_KEEP:-}" ]]; then
@@ -84,6 +90,7 @@ read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --prin
 export DBUS_SESSION_BUS_ADDRESS
 setsid "$launcher" --launch-immediately >"$work/bus-launcher.log" 2>&1 &
 groups+=($!)
+disown
 
 # speech-dispatcher with one output module: the generic one, whose command appends the text to
 # the file (the generic module always opens an audio output too: libao's null driver).
@@ -107,6 +114,7 @@ setsid speech-dispatcher --run-single --timeout 0 --config-dir "$work/speech" \
     --module-dir "$(dirname "$module")" >"$work/speech-dispatcher.log" 2>&1 &
 speechd=$!
 groups+=("$speechd")
+disown
 step "speech-dispatcher listens"
 wait_until "$speechd" '[[ -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" ]]' ||
     { cat "$work/speech-dispatcher.log" >&2; exit 1; }
@@ -122,6 +130,7 @@ LC_ALL=C.UTF-8 setsid "$python" "$here/orca/launch.py" "$work/orca" "$orcalog" \
     >"$work/orca-stderr.log" 2>&1 &
 orca=$!
 groups+=("$orca")
+disown
 
 # ---- what was said
 # Offsets into the spoken text and Orca's log; `mark` before a key, then wait for what follows it.
@@ -292,6 +301,7 @@ mark
 setsid "$quillet" >"$work/quillet.log" 2>&1 &
 program=$!
 groups+=("$program")
+disown
 hear start "the window and its first button are named" "" "frame" "Atemübungen push button" \
     "Startet die Atemübungen"
 
