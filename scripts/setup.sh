@@ -24,6 +24,8 @@ packages=(
     # what a screen reader sees (the accessibility bus and its Python client), two monitors, an
     # XEmbed tray for the status icon
     at-spi2-core python3-pyatspi x11-xserver-utils trayer
+    # what a screen reader says: Orca, speaking through speech-dispatcher (into a file)
+    orca speech-dispatcher
     # the generators of pictures and narration
     sox libsox-fmt-base espeak-ng
     # the Debian package and its checks (scripts/package.sh)
