@@ -1085,6 +1085,8 @@ void TFMainBoard::SBWeckerClick() {
         T1SetUp();
         T2SetUp();
     }
+    // Its new state is told: a screen reader does not read the changed name of a button.
+    rt::announce(Form, SBWecker->accessibleName());
 }
 
 void TFMainBoard::SBHilfeClick() {

@@ -156,4 +156,6 @@ TEST_F(BoardKeys, APromptIsToldAsANotification) {
               QStringLiteral("Zeit für eine Übung. Vorgeschlagen: Atemübungen."));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(told)->role(), QAccessible::Notification);
     EXPECT_FALSE(told->isVisible());
+    board->SBWeckerClick();
+    EXPECT_EQ(told->accessibleName(), QStringLiteral("Zeitschaltuhr: aus"));
 }

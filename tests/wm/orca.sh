@@ -18,12 +18,7 @@ source "$here/lib.sh"
 
 # What the user must hear and what the program does not tell yet.
 pending=(
-    reminder-spoken     # the watchdog's prompt is told as it comes, the focus staying where it is
     focus-after-prompt  # the board that had the keyboard has it again when the prompt has gone
-    switch-told         # pressing the time switch tells its new state ("Zeitschaltuhr: aus")
-    focus-after-switch  # the board keeps the keyboard when the time switch is pressed
-    instructions-told   # a sequence's instructions are told as they change
-    focus-after-run     # the board has the keyboard again when a sequence ends
 )
 reminder_phrases=("Wachhund" "Pause vom Bildschirm")
 switch_phrases=("Zeitschaltuhr: aus")
