@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
@@ -208,8 +209,11 @@ QMenu* BoardMenu::popup(const QPoint& global, bool byKeyboard) {
     QMenu* menu = build(board_);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(global);
-    if (byKeyboard && !menu->actions().isEmpty())
-        menu->setActiveAction(menu->actions().constFirst());
+    // As the first arrow key would: the entry is selected, a submenu stays closed.
+    if (byKeyboard) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(menu, &down);
+    }
     return menu;
 }
 

@@ -112,6 +112,7 @@ TEST(Pause, TheMenuOpenedByAKeyStartsOnItsFirstEntry) {
     menu.addEntry(QStringLiteral("Verlauf …"), [] {});
     QMenu* byKey = menu.popup(QPoint(10, 10), true);
     EXPECT_EQ(byKey->activeAction(), byKey->actions().constFirst());
+    EXPECT_FALSE(byKey->actions().constFirst()->menu()->isVisible()); // the pause's choices wait
     byKey->close();
     QMenu* byMouse = menu.popup(QPoint(10, 10), false);
     EXPECT_EQ(byMouse->activeAction(), nullptr);

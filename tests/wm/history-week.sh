@@ -189,8 +189,9 @@ if ((failures == 0)); then
         fail "$(wc -l <"$work/bars") bars drawn, $(wc -l <"$work/days") days in the record"
 fi
 
-# Closed with Escape, the window comes again from the context menu by keyboard: Shift+F10, and
-# "Verlauf …" is the menu's last entry.
+# Closed with Escape, the window comes again from the context menu by keyboard: Shift+F10 opens
+# it on its first entry (the pause), and "Verlauf …" is two entries down, after "Weitere
+# Einstellungen …".
 if ((failures == 0)); then
     xdotool key --clearmodifiers Escape
     for _ in $(seq 50); do
@@ -201,8 +202,8 @@ if ((failures == 0)); then
     xdotool windowactivate --sync "$small" 2>/dev/null || true
     xdotool key --clearmodifiers shift+F10
     sleep 0.5
-    xdotool key --clearmodifiers Up Return
-    wait_window '^Verlauf ' >/dev/null || fail "the context menu's last entry opened no window Verlauf"
+    xdotool key --clearmodifiers Down Down Return
+    wait_window '^Verlauf ' >/dev/null || fail "the context menu's entry opened no window Verlauf"
 fi
 
 if ((failures > 0)); then
