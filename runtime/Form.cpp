@@ -450,6 +450,11 @@ void Form::refitFrame() {
 bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
     if (eventType == "xcb_generic_event_t") {
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        // The window manager gave the keyboard to this window (a prompt that came up from the
+        // active board, the board back from a prompt): looked at once Qt has taken the event.
+        if ((event->response_type & 0x7f) == XCB_FOCUS_IN &&
+            static_cast<const xcb_focus_in_event_t*>(message)->detail != XCB_NOTIFY_DETAIL_POINTER)
+            QTimer::singleShot(0, this, [this] { becomeActive(); });
         if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
             const auto* property = static_cast<const xcb_property_notify_event_t*>(message);
             if (netFrameExtents_ == 0) {
@@ -577,15 +582,21 @@ bool Form::eventFilter(QObject* watched, QEvent* event) {
         firstFramePainted_ = true;
         QTimer::singleShot(0, this, [this] { runAfterFirstFrame(); });
     }
-    // A window that had the focus when its frame changed may come back without it, while Qt
-    // still counts its window as the focused one: the window manager's later focus then tells Qt
-    // nothing new, and the window takes keys without being active (no focus frame, no screen
-    // reader told). The user's first click or key into it makes it active.
-    if ((type == QEvent::MouseButtonPress || type == QEvent::KeyPress) &&
-        QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this &&
-        !QApplication::activePopupWidget() && !QApplication::activeModalWidget())
-        QApplication::setActiveWindow(this);
+    // Where the window manager's focus did not reach us as such, the window would take keys
+    // without being active (no focus frame, no screen reader told): the user's first click or key
+    // into it makes it active.
+    if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress)
+        becomeActive();
     return QWidget::eventFilter(watched, event);
+}
+
+// Qt still counts the window as the focused one after its native window was made anew, so the
+// window manager's focus on the new one tells Qt nothing: the window is made active by hand.
+void Form::becomeActive() {
+    if (isVisible() && QGuiApplication::focusWindow() == windowHandle() &&
+        QApplication::activeWindow() != this && !QApplication::activePopupWidget() &&
+        !QApplication::activeModalWidget())
+        QApplication::setActiveWindow(this);
 }
 
 void Form::bringToFront() {

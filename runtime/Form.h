@@ -111,6 +111,7 @@ protected:
 
 private:
     void runAfterFirstFrame();
+    void becomeActive();
     bool setX11Title(const QString& title);
     void listenToProperties(bool listen);
     void applyFlags();

@@ -17,9 +17,7 @@ root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 
 # What the user must hear and what the program does not tell yet.
-pending=(
-    focus-after-prompt  # the board that had the keyboard has it again when the prompt has gone
-)
+pending=()
 reminder_phrases=("Wachhund" "Pause vom Bildschirm")
 switch_phrases=("Zeitschaltuhr: aus")
 first_instruction="Phantasiereise"
