@@ -2,6 +2,7 @@
 
 #include "app/UMainBoard.h"
 #include "runtime/Accessibility.h"
+#include "runtime/ProgramTexts.h"
 
 #include <array>
 #include <utility>
@@ -12,19 +13,10 @@ QString U(const char* text) {
     return QString::fromUtf8(text);
 }
 
-struct GlyphRow {
-    const char* glyph; // program path below "Pictures\Icons"
-    const char* name;
-};
-const std::array<GlyphRow, 12> kGlyphNames{{
-    {"lunge.bmp", "Atemübungen"},
-    {"yoga.bmp", "Körperübungen"},
-    {"augen.bmp", "Augenübungen"},
-    {"entsp.bmp", "Entspannungsübungen"},
-    {"lunge2.bmp", "Atemübungen – jetzt vorgeschlagen"},
-    {"yoga2.bmp", "Körperübungen – jetzt vorgeschlagen"},
-    {"augen2.bmp", "Augenübungen – jetzt vorgeschlagen"},
-    {"entsp2.bmp", "Entspannungsübungen – jetzt vorgeschlagen"},
+// The glyphs of the sequence buttons, normal and suggested ("lunge2.bmp"), in the buttons' order;
+// then the glyphs that name the close and clock buttons.
+constexpr std::array<const char*, 4> kSequenceGlyphs{"lunge", "yoga", "augen", "entsp"};
+const std::array<std::pair<const char*, const char*>, 4> kOtherGlyphs{{
     {"close.bmp", "Beenden"},
     {"zuruck.bmp", "Zurück"},
     {"uhr.bmp", "Zeitschaltuhr: aus"},
@@ -35,9 +27,16 @@ const std::array<GlyphRow, 12> kGlyphNames{{
 
 QString GlyphAccessibleName(const QString& glyphPath) {
     const QString file = glyphPath.section(QLatin1Char('\\'), -1);
-    for (const GlyphRow& row : kGlyphNames)
-        if (file == QLatin1String(row.glyph))
-            return U(row.name);
+    for (size_t i = 0; i < kSequenceGlyphs.size(); ++i) {
+        const QString glyph = QLatin1String(kSequenceGlyphs[i]);
+        if (file == glyph + QLatin1String(".bmp"))
+            return U(rt::kSequenceNames[i]);
+        if (file == glyph + QLatin1String("2.bmp"))
+            return U(rt::kSequenceNames[i]) + U(" – jetzt vorgeschlagen");
+    }
+    for (const auto& [glyph, name] : kOtherGlyphs)
+        if (file == QLatin1String(glyph))
+            return U(name);
     return {};
 }
 
@@ -55,9 +54,10 @@ void DescribeBoard(TFMainBoard& b) {
         {b.SBClose, "Beendet das Programm; während einer Übung oder einer Aufforderung: zurück "
                     "zur Startseite. Taste Escape."},
     }};
-    const std::array<const char*, 10> names{
-        "Atemübungen",   "Körperübungen", "Augenübungen",  "Entspannungsübungen", "Größe",
-        "Zeitschaltuhr", "Hilfe",         "Einstellungen", "Impressum",           "Beenden"};
+    const auto& seq = rt::kSequenceNames;
+    const std::array<const char*, 10> names{seq[0],      seq[1],          seq[2],  seq[3],
+                                            "Größe",     "Zeitschaltuhr", "Hilfe", "Einstellungen",
+                                            "Impressum", "Beenden"};
     for (size_t i = 0; i < buttons.size(); ++i)
         rt::describe(buttons[i].first, U(names[i]), U(buttons[i].second));
     rt::describe(b.PSButtons, U("Schaltleiste"),
@@ -90,7 +90,10 @@ bool BoardKey(TFMainBoard& b, int key) {
     // watchdog's pause), as no click could.
     if (b.PSButtons->isHidden())
         return false;
-    if (key == Qt::Key_Escape && b.CloseQuits == 0) {
+    // Escape ends what the close button ends: a sequence, the training prompt.
+    const BoardStatus status = b.Status();
+    if (key == Qt::Key_Escape &&
+        (status.sequence >= 0 || status.train.state == BoardStatus::Countdown::Shown)) {
         b.SBClose->click();
         return true;
     }

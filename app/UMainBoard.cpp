@@ -5,6 +5,7 @@
 #include "app/PromptArrow.h"
 #include "runtime/Accessibility.h"
 #include "runtime/Pictures.h"
+#include "runtime/ProgramTexts.h"
 
 #include <QPixmap>
 
@@ -36,18 +37,6 @@ const std::array<HintRow, 11> kHints{{
     {" Menü für Einstellungen ", 166, 96, kNoGuard, 0},
     {" Impressum ", 86, 210, kNoGuard, 0},
     {" Zurück/Beenden ", 125, 204, kNoGuard, 0},
-}};
-
-// The display states that start a sequence: caption, panel, which sequencer.
-struct SequenceKind {
-    const char* title;
-    SequencerIndex sequencer;
-};
-const std::array<SequenceKind, 4> kSequenceKinds{{
-    {"Atemübungen", SeqAtm},
-    {"Körperübungen", SeqYog},
-    {"Augenübungen", SeqAug},
-    {"Entspannungsübungen", SeqEnt},
 }};
 
 // Every file the board itself loads.
@@ -92,7 +81,7 @@ TFMainBoard::~TFMainBoard() {
 }
 
 QString TFMainBoard::Caption(const char* title) const {
-    return QString::fromUtf8(title) + QStringLiteral("   /   ") + QLatin1String(kVersion);
+    return QString::fromUtf8(title) + QLatin1String(rt::kCaptionSuffix);
 }
 
 void TFMainBoard::AttachSequencer(SequencerIndex index, Sequencer* sequencer) {
@@ -112,7 +101,7 @@ void TFMainBoard::CreateControls() {
     Form->setMinimumClientSize(QSize(kBarWidth, kBarHeight));
     // The prompt comes without the keyboard; whoever turns to it finds the suggestion there.
     Form->onActivated = [this] {
-        if (TrainPromptShown == 1 && SuggestionShown == 1 && LastSequence >= 1 && LastSequence <= 4)
+        if (TrainPromptShown() && SuggestionShown == 1 && LastSequence >= 1 && LastSequence <= 4)
             rt::showFocus(std::array{SBAtmen, SBYoga, SBAugen, SBEntsp}[LastSequence - 1u]);
     };
 
@@ -282,8 +271,6 @@ void TFMainBoard::FormCreate() {
     LastSequence = 0;
     StartStep = 0;
     SuggestionShown = 0;
-    TrainPromptShown = 0;
-    DogPromptShown = 0;
     SoundPlaying = 0;
     CloseQuits = 1;
 
@@ -302,7 +289,7 @@ void TFMainBoard::Starten(std::uint8_t code) {
         return;
 
     ctx_.daten.LoadSettings();
-    HandlePanels(0);
+    HandlePanels(Panel::Idle);
 
     if (Settings().DSTimer) {
         // Quick start: no intro, the time switch is on.
@@ -317,7 +304,7 @@ void TFMainBoard::Starten(std::uint8_t code) {
         IStart[11]->show();
         CentreOnScreen();
         TimeSwitchOn = 1;
-        HandleButtons(8);
+        HandleButtons(Buttons::ClockOn);
         CentreOnScreen();
         T1SetUp();
         T2SetUp();
@@ -567,11 +554,9 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
          std::initializer_list<QWidget*>{PAtmen, PYoga, PAugen, PEntsp, PKino, PText, Memo0})
         c->hide();
     PSButtons->show();
-    HandleButtons(0);
+    HandleButtons(Buttons::Normal);
     ImageDog->hide();
     ImageTrain->hide();
-    TrainPromptShown = 0;
-    DogPromptShown = 0;
     EndRun(false);
     ClosePrompts(Record::Outcome::Ignored, false);
     TimerTrain.setEnabled(false);
@@ -581,47 +566,42 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
             sequencers_[size_t(i)]->StopTimer();
     HandleSound(QStringLiteral("stop"));
 
-    if (kind >= 2 && kind <= 5) {
-        const SequenceKind& k = kSequenceKinds[size_t(kind - 2)];
-        Form->setCaption(Caption(k.title));
+    if (kind >= Panel::Breathing && kind <= Panel::Relaxation) {
+        // The sequences' display states lie in the order of the sequencers.
+        const auto sequencer = SequencerIndex(kind - Panel::Breathing);
+        Form->setCaption(Caption(rt::kSequenceNames[sequencer]));
         rt::Panel* panels[] = {PAtmen, PYoga, PAugen, nullptr}; // relaxation shows its own
-        if (panels[kind - 2])
-            panels[kind - 2]->show();
-        HandleButtons(6);
+        if (panels[kind - Panel::Breathing])
+            panels[kind - Panel::Breathing]->show();
+        HandleButtons(Buttons::CloseGoesBack);
         LastSequence = std::uint8_t(kind - 1);
-        runSequence_ = k.sequencer;
+        runSequence_ = sequencer;
         if (record_)
-            record_->SequenceStarted(k.sequencer, runFromPrompt_);
+            record_->SequenceStarted(sequencer, runFromPrompt_);
         runFromPrompt_ = false;
-        if (SequencerReady[k.sequencer])
-            sequencers_[k.sequencer]->SetUp();
-    } else if (kind == 6) {
+        if (SequencerReady[sequencer])
+            sequencers_[sequencer]->SetUp();
+    } else if (kind == Panel::TrainPrompt) {
         const int w = kBarWidth - 2;
         const int h = RoundEven(kBarWidth / 2.0);
         Form->setFrame(rt::Form::Border::None, true);
         Form->setOuterSize(w, h);
         rt::setBounds(ImageTrain, 0, 0, w, h - 36);
         TopHeightMini();
-        TrainPromptShown = 1;
-        promptState_[0] = Shown;
-        if (record_)
-            record_->PromptShown(Record::Prompt::Training);
+        ShowPrompt(Record::Prompt::Training);
         if (ImageTrain->isEmpty())
             ImageTrain->setPicture(rt::designPicture(QStringLiteral(":/design/train.png")));
         ImageTrain->show();
-        HandleButtons(6);
+        HandleButtons(Buttons::CloseGoesBack);
         HandleSound(QString::fromLatin1(kGongSound));
-    } else if (kind == 7) {
+    } else if (kind == Panel::DogPrompt) {
         const int w = kBarWidth;
         const int h = RoundEven(kBarWidth / 2.0);
         Form->setFrame(rt::Form::Border::None, true);
         Form->setOuterSize(w, h);
         rt::setBounds(ImageDog, 0, 0, w, h);
         TopHeightMini();
-        DogPromptShown = 1;
-        promptState_[1] = Shown;
-        if (record_)
-            record_->PromptShown(Record::Prompt::Watchdog);
+        ShowPrompt(Record::Prompt::Watchdog);
         if (ImageDog->isEmpty())
             ImageDog->setPicture(rt::designPicture(QStringLiteral(":/design/dog.png")));
         ImageDog->show();
@@ -661,7 +641,7 @@ void TFMainBoard::HandleButtons(std::uint8_t code) {
         StateChanged();
     rt::SpeedButton* sequenceButtons[] = {SBAtmen, SBYoga, SBAugen, SBEntsp};
     switch (code) {
-    case 0:
+    case Buttons::Normal:
         for (int i = 0; i < 4; ++i)
             SetGlyph(sequenceButtons[i], QString::fromLatin1(kNormalIcons[size_t(i)]));
         SBSize->setFlat(false);
@@ -675,26 +655,26 @@ void TFMainBoard::HandleButtons(std::uint8_t code) {
     case 4:
         if (SuggestionShown == 1) {
             SetGlyph(sequenceButtons[code - 1], QString::fromLatin1(kSuggestedIcons[code - 1]));
-            TrainArrow->pointAt(TrainPromptShown == 1 ? sequenceButtons[code - 1] : nullptr);
+            TrainArrow->pointAt(TrainPromptShown() ? sequenceButtons[code - 1] : nullptr);
         }
         break;
-    case 5:
+    case Buttons::SizeLocked:
         SBSize->setFlat(true);
         SBSize->setEnabled(false);
         break;
-    case 6:
+    case Buttons::CloseGoesBack:
         SetGlyph(SBClose, QString::fromLatin1(kBackIcon));
         CloseQuits = 0;
         break;
-    case 7:
+    case Buttons::CloseEnds:
         SetGlyph(SBClose, QString::fromLatin1(kCloseIcon));
         CloseQuits = 1;
         break;
-    case 8:
+    case Buttons::ClockOn:
         SetGlyph(SBWecker, QString::fromLatin1(kClockOnIcon));
         SBWecker->setFlat(true);
         break;
-    case 9:
+    case Buttons::ClockOff:
         SetGlyph(SBWecker, QString::fromLatin1(kClockIcon));
         SBWecker->setFlat(false);
         break;
@@ -800,7 +780,7 @@ void TFMainBoard::T1SetUp() {
     const TSettings& s = Settings();
     TrainLabel = QStringLiteral("Training: Inaktiv");
     TrainBegin = NowSeconds();
-    TrainSpan = TrainPromptShown == 1 ? s.mSTr * 60 + s.sSTr : s.h1 * 3600 + s.m1 * 60 + s.s1;
+    TrainSpan = TrainPromptShown() ? s.mSTr * 60 + s.sSTr : s.h1 * 3600 + s.m1 * 60 + s.s1;
     if (promptState_[0] == Held) { // the countdown starts afresh before the prompt came
         promptState_[0] = None;
         if (record_)
@@ -808,11 +788,11 @@ void TFMainBoard::T1SetUp() {
     }
     if (s.T1On != 1)
         return;
-    if (TrainPromptShown == 0) {
+    if (!TrainPromptShown()) {
         SizeMode = Midi;
         HandleSize();
     }
-    HandleButtons(5);
+    HandleButtons(Buttons::SizeLocked);
     if (RemindersPaused()) {
         Form->setCaption(PauseCaption);
         return;
@@ -826,7 +806,7 @@ void TFMainBoard::T2SetUp() {
     const TSettings& s = Settings();
     DogLabel = QStringLiteral("     Wachhund: Inaktiv");
     DogBegin = NowSeconds();
-    DogSpan = DogPromptShown == 1 ? s.mS * 60 + s.sS : s.h2 * 3600 + s.m2 * 60 + s.s2;
+    DogSpan = DogPromptShown() ? s.mS * 60 + s.sS : s.h2 * 3600 + s.m2 * 60 + s.s2;
     if (promptState_[1] == Held) {
         promptState_[1] = None;
         if (record_)
@@ -834,11 +814,11 @@ void TFMainBoard::T2SetUp() {
     }
     if (s.T2On != 1)
         return;
-    if (DogPromptShown == 0) {
+    if (!DogPromptShown()) {
         SizeMode = Midi;
         HandleSize();
     }
-    HandleButtons(5);
+    HandleButtons(Buttons::SizeLocked);
     if (RemindersPaused()) {
         Form->setCaption(PauseCaption);
         return;
@@ -890,7 +870,7 @@ void TFMainBoard::BreakEnded() {
     if (TimeSwitchOn != 1 || RemindersPaused() || !Waiting())
         return;
     ClosePrompts(Record::Outcome::Dropped, true);
-    HandlePanels(0);
+    HandlePanels(Panel::Idle);
     SizeMode = Midi;
     HandleSize();
     T1SetUp();
@@ -905,7 +885,7 @@ void TFMainBoard::PauseReminders(const QString& caption) {
         return;
     if (Waiting()) {
         ClosePrompts(Record::Outcome::Dropped, true);
-        HandlePanels(0);
+        HandlePanels(Panel::Idle);
         SizeMode = Midi;
         HandleSize();
         T1SetUp();
@@ -934,7 +914,7 @@ void TFMainBoard::TimerTrainTimer() {
     RememberSmallWindowPlace();
     TrainElapsed = Elapsed(NowSeconds(), TrainBegin);
     const bool due = TrainElapsed >= TrainSpan;
-    const bool waits = PromptWaits(due && TrainPromptShown == 0);
+    const bool waits = PromptWaits(due && !TrainPromptShown());
     if (waits)
         NotePromptHeld(Record::Prompt::Training);
     TrainLabel = QStringLiteral("Training: ") +
@@ -944,18 +924,16 @@ void TFMainBoard::TimerTrainTimer() {
         return;
 
     TimerDog.setEnabled(false);
-    if (TrainPromptShown == 1) {
+    if (TrainPromptShown()) {
         // The prompt's time is over: back to the small window, both countdowns from zero.
         SizeMode = Midi;
         HandleSize();
-        HandleButtons(7);
-        TrainPromptShown = 0;
-        DogPromptShown = 0;
+        HandleButtons(Buttons::CloseEnds);
         ClosePrompts(Record::Outcome::Ignored, false);
         T1SetUp();
         T2SetUp();
     } else {
-        HandlePanels(6);
+        HandlePanels(Panel::TrainPrompt);
         LastSequence = LastSequence + 1 > 4 ? 1 : std::uint8_t(LastSequence + 1);
         SuggestionShown = 1;
         HandleButtons(LastSequence);
@@ -964,7 +942,7 @@ void TFMainBoard::TimerTrainTimer() {
             std::array{SBAtmen, SBYoga, SBAugen, SBEntsp}[LastSequence - 1u];
         rt::showFocus(suggested);
         rt::announce(Form, QStringLiteral("Zeit für eine Übung. Vorgeschlagen: %1.")
-                               .arg(QString::fromUtf8(kSequenceKinds[LastSequence - 1u].title)));
+                               .arg(QString::fromUtf8(rt::kSequenceNames[LastSequence - 1u])));
         T1SetUp();
     }
 }
@@ -973,7 +951,7 @@ void TFMainBoard::TimerDogTimer() {
     RememberSmallWindowPlace();
     DogElapsed = Elapsed(NowSeconds(), DogBegin);
     const bool due = DogElapsed >= DogSpan;
-    const bool waits = PromptWaits(due && DogPromptShown == 0);
+    const bool waits = PromptWaits(due && !DogPromptShown());
     if (waits)
         NotePromptHeld(Record::Prompt::Watchdog);
     DogLabel = QStringLiteral("     Wachhund: ") +
@@ -983,28 +961,26 @@ void TFMainBoard::TimerDogTimer() {
         return;
     // Both came due at once, after the machine slept, say: only the training prompt comes, and it
     // starts the watchdog afresh; a pause now would only put the training prompt right after it.
-    if (DogPromptShown == 0 && TimerTrain.enabled() &&
+    if (!DogPromptShown() && TimerTrain.enabled() &&
         Elapsed(NowSeconds(), TrainBegin) >= TrainSpan) {
         TimerTrainTimer();
         return;
     }
 
     TimerTrain.setEnabled(false);
-    if (DogPromptShown == 1) {
+    if (DogPromptShown()) {
         // The pause is over; the training countdown goes on from where it was.
         SizeMode = Midi;
-        HandlePanels(0);
+        HandlePanels(Panel::Idle);
         HandleSize();
-        HandleButtons(7);
+        HandleButtons(Buttons::CloseEnds);
         if (Settings().T1On == 1) {
             HandleButtons(LastSequence);
-            TrainPromptShown = 0;
             TimerTrain.setEnabled(true);
         }
-        DogPromptShown = 0;
     } else {
         HideHint();
-        HandlePanels(7);
+        HandlePanels(Panel::DogPrompt);
     }
     T2SetUp();
 }
@@ -1016,7 +992,7 @@ void TFMainBoard::SequenceButtonClick(std::uint8_t kind) {
         HandleSize();
     SuggestionShown = 0;
     // A sequence started while a prompt is on the screen follows it.
-    runFromPrompt_ = promptState_[0] == Shown || promptState_[1] == Shown;
+    runFromPrompt_ = TrainPromptShown() || DogPromptShown();
     ClosePrompts(Record::Outcome::Followed, false);
     HandlePanels(kind);
 }
@@ -1027,6 +1003,42 @@ void TFMainBoard::EndRun(bool toTheEnd) {
     runSequence_ = -1;
     if (record_)
         record_->SequenceEnded(toTheEnd);
+}
+
+void TFMainBoard::ShowPrompt(Record::Prompt prompt) {
+    promptState_[size_t(prompt)] = Shown;
+    if (record_)
+        record_->PromptShown(prompt);
+}
+
+BoardStatus TFMainBoard::Status() const {
+    using C = BoardStatus::Countdown;
+    BoardStatus s;
+    s.size = BoardStatus::Size(SizeMode);
+    s.timeSwitchOn = TimeSwitchOn == 1;
+    s.sequence = runSequence_;
+    s.pauseCaption = PauseCaption;
+    const TSettings& settings = ctx_.daten.Settings;
+    const auto reminder = [&](bool on, PromptState prompt, bool counting, std::int64_t begin,
+                              std::int32_t span) {
+        BoardStatus::Reminder r;
+        r.startMs = begin * 1000;
+        r.dueMs = (begin + span) * 1000;
+        if (prompt == Shown)
+            r.state = C::Shown;
+        else if (!on || !s.timeSwitchOn)
+            r.state = C::Off;
+        else if (prompt == Held)
+            r.state = C::Held;
+        else
+            r.state = counting ? C::Counting : C::Stopped;
+        return r;
+    };
+    s.train =
+        reminder(settings.T1On == 1, promptState_[0], TimerTrain.enabled(), TrainBegin, TrainSpan);
+    s.watchdog =
+        reminder(settings.T2On == 1, promptState_[1], TimerDog.enabled(), DogBegin, DogSpan);
+    return s;
 }
 
 void TFMainBoard::NotePromptHeld(Record::Prompt prompt) {
@@ -1056,7 +1068,7 @@ void TFMainBoard::SBCloseClick() {
         Form->close();
         return;
     }
-    HandlePanels(0);
+    HandlePanels(Panel::Idle);
     if (TimeSwitchOn == 1) {
         SizeMode = Midi;
         HandleSize();
@@ -1068,19 +1080,19 @@ void TFMainBoard::SBCloseClick() {
 
 void TFMainBoard::SBWeckerClick() {
     if (Settings().T1On != 1 && Settings().T2On != 1) {
-        HandleButtons(9);
+        HandleButtons(Buttons::ClockOff);
         TimeSwitchOn = 0;
         return;
     }
     LastSequence = 0;
     HandleSound(QStringLiteral("stop"));
-    HandlePanels(0);
+    HandlePanels(Panel::Idle);
     if (TimeSwitchOn == 1) {
-        HandleButtons(9);
+        HandleButtons(Buttons::ClockOff);
         TimeSwitchOn = 0;
         HandleSize();
     } else {
-        HandleButtons(8);
+        HandleButtons(Buttons::ClockOn);
         TimeSwitchOn = 1;
         T1SetUp();
         T2SetUp();
@@ -1103,13 +1115,13 @@ void TFMainBoard::SBMenueClick() {
         if (windows_)
             windows_->Inform(QStringLiteral("Bitte lesen Sie zuerst die Hinweise unter HILFE"));
     } else {
-        HandlePanels(0);
+        HandlePanels(Panel::Idle);
         HideHint();
         if (windows_)
             windows_->ShowMenue();
         ctx_.daten.LoadSettings();
         if (Settings().T1On != 1 && Settings().T2On != 1) {
-            HandleButtons(9);
+            HandleButtons(Buttons::ClockOff);
             TimeSwitchOn = 0;
         }
         if (TimeSwitchOn == 1) {

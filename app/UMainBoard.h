@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BoardStatus.h"
 #include "app/BoardWindows.h"
 #include "app/Presence.h"
 #include "app/Record.h"
@@ -30,6 +31,31 @@ class PromptArrow;
 // Size modes of the board.
 enum : std::uint8_t { Maxi = 1, Midi = 2, Mini = 3 };
 
+// The board's display states: the kinds of HandlePanels. Any other kind only ends what ran.
+namespace Panel {
+enum : std::uint8_t {
+    Idle = 0,
+    Breathing = 2,
+    Yoga = 3,
+    Eyes = 4,
+    Relaxation = 5,
+    TrainPrompt = 6,
+    DogPrompt = 7,
+};
+} // namespace Panel
+
+// The codes of HandleButtons; 1 to 4 mark the suggested sequence (the numbers of LastSequence).
+namespace Buttons {
+enum : std::uint8_t {
+    Normal = 0,
+    SizeLocked = 5,
+    CloseGoesBack = 6,
+    CloseEnds = 7,
+    ClockOn = 8,
+    ClockOff = 9,
+};
+} // namespace Buttons
+
 // Which sequencer: the order of the board's buttons and of every loop over the sequencers.
 enum SequencerIndex { SeqAtm = 0, SeqYog = 1, SeqAug = 2, SeqEnt = 3 };
 
@@ -53,7 +79,6 @@ struct BoardContext {
 // text, the narration, the hint box, the button bar and the board's timers.
 class TFMainBoard {
 public:
-    static constexpr const char* kVersion = "Version 01-03-2009";
     static constexpr int kBarWidth = 335;
     static constexpr int kBarHeight = 39;
 
@@ -112,11 +137,15 @@ public:
     void ResumeReminders();
     bool RemindersPaused() const { return !PauseCaption.isEmpty(); }
 
+    // What the board is doing now: its size, the sequence running, both countdowns and prompts,
+    // the pause. Whoever shows the board reads it here.
+    BoardStatus Status() const;
+
     // ---- commands of the button bar
-    void SBAtmenClick() { SequenceButtonClick(2); }
-    void SBYogaClick() { SequenceButtonClick(3); }
-    void SBAugenClick() { SequenceButtonClick(4); }
-    void SBEntspClick() { SequenceButtonClick(5); }
+    void SBAtmenClick() { SequenceButtonClick(Panel::Breathing); }
+    void SBYogaClick() { SequenceButtonClick(Panel::Yoga); }
+    void SBAugenClick() { SequenceButtonClick(Panel::Eyes); }
+    void SBEntspClick() { SequenceButtonClick(Panel::Relaxation); }
     void SBSizeClick() { HandleSize(); }
     void SBWeckerClick();
     void SBHilfeClick();
@@ -201,14 +230,15 @@ public:
     std::uint8_t SuggestionShown = 0;
     std::uint8_t CloseQuits = 1;
     std::uint8_t SoundPlaying = 0;
-    std::uint8_t TrainPromptShown = 0;
-    std::uint8_t DogPromptShown = 0;
     std::uint8_t StartStep = 0;
     std::int64_t StartStepBegin = 0;
     std::int32_t StartStepSeconds = 2;
     std::int32_t MiniTop = 0;
     std::int32_t MiniLeft = 0;
     std::array<std::uint8_t, 4> SequencerReady{};
+
+private:
+    // The countdowns, as the status query tells them.
     std::int64_t TrainBegin = 0;
     std::int32_t TrainSpan = 0;
     std::int32_t TrainElapsed = 0;
@@ -218,8 +248,6 @@ public:
     std::int32_t DogElapsed = 0;
     QString DogLabel = QStringLiteral("     Wachhund: Inaktiv");
     QString PauseCaption; // empty unless the reminders are paused
-
-private:
     void CreateControls();
     void CreateButtonBar();
     void PlaceBar();
@@ -245,8 +273,11 @@ private:
     void FitSunset();
     // What the record is told: a run ends, a prompt is held or goes.
     void EndRun(bool toTheEnd);
+    void ShowPrompt(Record::Prompt prompt);
     void NotePromptHeld(Record::Prompt prompt);
     void ClosePrompts(Record::Outcome outcome, bool heldToo);
+    bool TrainPromptShown() const { return promptState_[0] == Shown; }
+    bool DogPromptShown() const { return promptState_[1] == Shown; }
 
     BoardContext ctx_;
     rt::PictureAhead ahead_;
@@ -258,6 +289,7 @@ private:
     Record* record_ = nullptr;
     int runSequence_ = -1;       // the sequence running, -1 none
     bool runFromPrompt_ = false; // the next start follows a prompt
+    // Each prompt (training, watchdog): not due, due but held, or on the screen.
     enum PromptState : std::uint8_t { None, Held, Shown };
-    std::array<PromptState, 2> promptState_{None, None}; // training, watchdog
+    std::array<PromptState, 2> promptState_{None, None};
 };

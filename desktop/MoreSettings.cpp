@@ -2,6 +2,7 @@
 
 #include "desktop/Awareness.h"
 #include "runtime/Accessibility.h"
+#include "runtime/ProgramTexts.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -21,7 +22,6 @@ namespace desk {
 
 namespace {
 
-constexpr const char* kCaptionSuffix = "   /   Version 01-03-2009";
 const QString kNotOffered = QStringLiteral("nicht verfügbar auf diesem Desktop");
 const QString kBreaksNote = QStringLiteral("Diese Zeit ohne Tastatur und Maus zählt als Pause.");
 
@@ -71,7 +71,7 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       prefs_(prefs), given_(prefs), offers_(offers) {
-    setWindowTitle(QStringLiteral("Weitere Einstellungen") + QLatin1String(kCaptionSuffix));
+    setWindowTitle(QStringLiteral("Weitere Einstellungen") + QLatin1String(rt::kCaptionSuffix));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -1,6 +1,7 @@
 #include "desktop/StatusIcon.h"
 
 #include "desktop/Pause.h"
+#include "runtime/ProgramTexts.h"
 
 #include <QAction>
 #include <QDBusConnection>
@@ -32,9 +33,6 @@ constexpr int kAskTimeoutMs = 5000;
 constexpr int kSettleMs = 250;
 // The update comes this long after the minute has turned, never a moment before it.
 constexpr int kLateMs = 20;
-
-const std::array<const char*, 4> kSequences{"Atemübungen", "Körperübungen", "Augenübungen",
-                                            "Entspannungsübungen"};
 
 // The bus's answer for a name that no one owns: "NameHasNoOwner" when nothing may be started
 // for it, "ServiceUnknown" otherwise.
@@ -92,6 +90,28 @@ const char* pictureName(StatusPicture picture) {
 
 } // namespace
 
+StatusView viewOf(const BoardStatus& b) {
+    using C = BoardStatus::Countdown;
+    using S = CountdownView::State;
+    // Held still only beside the other one's prompt; stopped for any other reason (a sequence,
+    // the pause, an open window), it shows as off.
+    const auto countdown = [&b](const BoardStatus::Reminder& r) {
+        static constexpr S kStates[] = {S::Off, S::Counting, S::Stopped, S::Counting, S::Prompt};
+        const S state = r.state == C::Stopped && !b.promptShown() ? S::Off : kStates[int(r.state)];
+        return CountdownView{state, r.dueMs};
+    };
+    StatusView v;
+    v.timeSwitchOn = b.timeSwitchOn;
+    v.pauseCaption = b.pauseCaption;
+    v.sequence = b.sequence;
+    v.train = countdown(b.train);
+    v.dog = countdown(b.watchdog);
+    v.waitsSmall =
+        b.timeSwitchOn && b.size == BoardStatus::Size::Small && !b.promptShown() && b.sequence < 0;
+    static_assert(int(C::Shown) == 4, "one state of the icon for each of the board's");
+    return v;
+}
+
 StatusPicture pictureOf(const StatusView& v, std::int64_t nowMs) {
     using S = CountdownView::State;
     if (v.sequence >= 0)
@@ -107,8 +127,9 @@ StatusPicture pictureOf(const StatusView& v, std::int64_t nowMs) {
 }
 
 QString toolTipOf(const StatusView& v, std::int64_t nowMs) {
-    if (v.sequence >= 0 && v.sequence < int(kSequences.size()))
-        return QString::fromUtf8(kSequences[size_t(v.sequence)]) + QStringLiteral(" laufen");
+    if (v.sequence >= 0 && v.sequence < int(rt::kSequenceNames.size()))
+        return QString::fromUtf8(rt::kSequenceNames[size_t(v.sequence)]) +
+               QStringLiteral(" laufen");
     if (!v.pauseCaption.isEmpty())
         return QStringLiteral("Erinnerungen: ") + v.pauseCaption;
     const CountdownView off;
@@ -378,8 +399,8 @@ void StatusIcon::buildMenu(const StatusView& view) {
     m->clear();
     for (QMenu* sub : m->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
         delete sub;
-    for (size_t i = 0; i < kSequences.size(); ++i)
-        m->addAction(QString::fromUtf8(kSequences[i]), [this, i] {
+    for (size_t i = 0; i < rt::kSequenceNames.size(); ++i)
+        m->addAction(QString::fromUtf8(rt::kSequenceNames[i]), [this, i] {
             if (actions_.sequence[i])
                 actions_.sequence[i]();
         });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BoardStatus.h"
 #include "runtime/Clock.h"
 
 #include <QIcon>
@@ -42,6 +43,10 @@ struct StatusView {
     // The board waits in its small window for the next reminder (counting, held or paused).
     bool waitsSmall = false;
 };
+
+// The board's status as the icon shows it: a prompt held counts as due, a sequence hides the
+// countdowns' small window.
+StatusView viewOf(const BoardStatus& status);
 
 // The pictures of the icon: the time switch off, waiting, a reminder due or held (the red
 // light of the clock button), the reminders paused, a sequence running.

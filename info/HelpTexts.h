@@ -1,12 +1,9 @@
+#include "runtime/ProgramTexts.h"
 #pragma once
 
 #include <QString>
 
 #include <array>
-
-// The version the captions of the help and imprint windows end with, as the board's caption
-// does (TFMainBoard::kVersion, which this floor does not see).
-inline constexpr const char* kCaptionSuffix = "   /   Version 01-03-2009";
 
 // One page of the help window.
 struct HelpPage {

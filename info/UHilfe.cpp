@@ -1,5 +1,6 @@
 #include "info/UHilfe.h"
 #include "info/HelpTexts.h"
+#include "runtime/ProgramTexts.h"
 
 TFHilfe::TFHilfe() : Form(new rt::Form) {
     Form->setCaption(QStringLiteral("Hilfe"));
@@ -34,7 +35,7 @@ TFHilfe::~TFHilfe() {
 }
 
 void TFHilfe::FormCreate() {
-    Form->setCaption(Form->caption() + QString() + QLatin1String(kCaptionSuffix));
+    Form->setCaption(Form->caption() + QString() + QLatin1String(rt::kCaptionSuffix));
     TNB1->place(-1, 0, Form->outerWidth(), Form->outerHeight());
     TNB1->setPageIndex(0);
 }

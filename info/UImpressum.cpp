@@ -2,6 +2,7 @@
 #include "info/HelpTexts.h"
 #include "runtime/Accessibility.h"
 #include "runtime/Pictures.h"
+#include "runtime/ProgramTexts.h"
 
 #include <QImage>
 
@@ -163,7 +164,7 @@ TFImpressum::~TFImpressum() {
 }
 
 void TFImpressum::FormCreate() {
-    Form->setCaption(Form->caption() + QString() + QLatin1String(kCaptionSuffix));
+    Form->setCaption(Form->caption() + QString() + QLatin1String(rt::kCaptionSuffix));
     TNB1->place(-1, 0, Form->outerWidth(), Form->outerHeight());
     TNB1->setPageIndex(0);
     LayOut();

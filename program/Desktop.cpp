@@ -50,45 +50,14 @@ void AddSources(desk::Awareness& awareness, rt::Clock& clock) {
     }
 }
 
-// The board as the status icon shows it.
-desk::StatusView ViewOf(TFMainBoard& b) {
-    using S = desk::CountdownView::State;
-    desk::StatusView v;
-    v.timeSwitchOn = b.TimeSwitchOn == 1;
-    v.pauseCaption = b.PauseCaption;
-    const bool prompt = b.TrainPromptShown == 1 || b.DogPromptShown == 1;
-    // A sequence shows "back" on the close button, as the training prompt does.
-    if (b.CloseQuits == 0 && !prompt && b.LastSequence >= 1 && b.LastSequence <= 4)
-        v.sequence = b.LastSequence - 1;
-    const auto countdown = [&](bool on, bool shown, bool counting, std::int64_t begin,
-                               std::int32_t span) {
-        desk::CountdownView c;
-        if (!on || !v.timeSwitchOn)
-            c.state = S::Off;
-        else if (shown)
-            c.state = S::Prompt;
-        else if (counting)
-            c.state = S::Counting;
-        else if (prompt)
-            c.state = S::Stopped;
-        c.dueMs = (begin + span) * 1000;
-        return c;
-    };
-    v.train = countdown(b.Settings().T1On == 1, b.TrainPromptShown == 1, b.TimerTrain.enabled(),
-                        b.TrainBegin, b.TrainSpan);
-    v.dog = countdown(b.Settings().T2On == 1, b.DogPromptShown == 1, b.TimerDog.enabled(),
-                      b.DogBegin, b.DogSpan);
-    v.waitsSmall = v.timeSwitchOn && b.SizeMode == Mini && !prompt && v.sequence < 0;
-    return v;
-}
-
 } // namespace
 
 struct DesktopUnit::Parts {
     Parts(TFMainBoard& board, rt::Clock& clock, desk::StatusActions actions)
         : board(board), awareness(clock), pause(PauseHooks()), menu(board.Form, pause),
           icon(
-              clock, [&board] { return ViewOf(board); }, std::move(actions), pause) {}
+              clock, [&board] { return desk::viewOf(board.Status()); }, std::move(actions), pause) {
+    }
 
     // The pause stops and starts the board's countdowns, shows in the icon and is stored.
     desk::Pause::Hooks PauseHooks() {

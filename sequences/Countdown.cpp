@@ -69,8 +69,8 @@ bool CountTick(TFMainBoard& board, const Journey& journey, CountState state, std
 void FinishSequence(TFMainBoard& board) {
     board.SequenceCompleted();
     board.PKino->hide();
-    board.HandlePanels(0);
-    if (board.TimeSwitchOn == 1) {
+    board.HandlePanels(Panel::Idle);
+    if (board.Status().timeSwitchOn) {
         board.T1SetUp();
         board.T2SetUp();
     }

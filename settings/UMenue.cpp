@@ -4,6 +4,7 @@
 #include "runtime/Clock.h"
 #include "runtime/Controls.h"
 #include "runtime/MessageBox.h"
+#include "runtime/ProgramTexts.h"
 #include "runtime/SpinField.h"
 #include "settings/SettingsBounds.h"
 #include "settings/UDaten.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr const char* kVersionSuffix = "   /   Version 01-03-2009";
 constexpr int kClientWidth = 586;
 constexpr int kClientHeight = 377;
 constexpr const char* kStopwatchIdle = "Stopp - Uhr";
@@ -624,7 +624,7 @@ void TFMenue::CreateStopwatch(QWidget* page, int index, int left, int top) {
 
 void TFMenue::FormCreate() {
     Form->setCaption(QStringLiteral("Menue für Einstellungen") + QString() +
-                     QString::fromLatin1(kVersionSuffix));
+                     QString::fromLatin1(rt::kCaptionSuffix));
     FitClientArea();
     rt::setBounds(TNB1, -1, 0, kClientWidth + 1, kClientHeight);
     TNB1->setCurrentIndex(0);

@@ -85,12 +85,12 @@ TEST_F(BoardKeys, EveryButtonHasAGermanNameThatFollowsItsGlyph) {
 TEST_F(BoardKeys, TheTrainingPromptStartsItsSuggestionWithEnterAndClosesWithEscape) {
     start(10, false);
     seconds(10);
-    ASSERT_EQ(board->TrainPromptShown, 1);
+    ASSERT_TRUE(trainShown());
     ASSERT_EQ(board->LastSequence, 1);
     EXPECT_EQ(board->Form->focusWidget(), board->SBAtmen);
     EXPECT_TRUE(board->SBAtmen->accessibleName().contains(QLatin1String("vorgeschlagen")));
     key(Qt::Key_Return);
-    EXPECT_EQ(board->TrainPromptShown, 0);
+    EXPECT_FALSE(trainShown());
     EXPECT_EQ(sequencers[SeqAtm].setUps, 1);
     EXPECT_TRUE(board->Form->caption().startsWith(QStringLiteral("Atemübungen")));
 
@@ -102,10 +102,10 @@ TEST_F(BoardKeys, TheTrainingPromptStartsItsSuggestionWithEnterAndClosesWithEsca
 
     // The next prompt suggests the body exercises; Escape dismisses it as "Zurück" does.
     seconds(10);
-    ASSERT_EQ(board->TrainPromptShown, 1);
+    ASSERT_TRUE(trainShown());
     EXPECT_EQ(board->Form->focusWidget(), board->SBYoga);
     key(Qt::Key_Escape);
-    EXPECT_EQ(board->TrainPromptShown, 0);
+    EXPECT_FALSE(trainShown());
     EXPECT_EQ(sequencers[SeqYog].setUps, 0);
     EXPECT_TRUE(board->TimerTrain.enabled());
 }
@@ -119,11 +119,11 @@ TEST_F(BoardKeys, EscapeNeverEndsTheProgramAndNoKeyEndsTheWatchdogsPause) {
     key(Qt::Key_F1);
     EXPECT_EQ(windows.help, 1);
     seconds(5);
-    ASSERT_EQ(board->DogPromptShown, 1);
+    ASSERT_TRUE(dogShown());
     // A click on the watchdog's picture does nothing; neither does a key.
     for (int k : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space, Qt::Key_F1})
         key(k);
-    EXPECT_EQ(board->DogPromptShown, 1);
+    EXPECT_TRUE(dogShown());
     EXPECT_EQ(windows.help, 1);
 }
 
@@ -134,12 +134,12 @@ TEST_F(BoardKeys, TheFocusComesBackToItsButtonAfterTheWatchdog) {
     board->Form->show();
     rt::showFocus(board->SBWecker);
     seconds(5);
-    ASSERT_EQ(board->DogPromptShown, 1);
+    ASSERT_TRUE(dogShown());
     EXPECT_EQ(board->Form->focusWidget(), nullptr);
     key(Qt::Key_Return);
     EXPECT_EQ(board->TimeSwitchOn, 1);
     seconds(7);
-    ASSERT_EQ(board->DogPromptShown, 0);
+    ASSERT_FALSE(dogShown());
     EXPECT_EQ(board->Form->focusWidget(), board->SBWecker);
     EXPECT_TRUE(board->Form->testAttribute(Qt::WA_KeyboardFocusChange));
 }
@@ -149,7 +149,7 @@ TEST_F(BoardKeys, TheFocusComesBackToItsButtonAfterTheWatchdog) {
 TEST_F(BoardKeys, APromptIsToldAsANotification) {
     start(10, false);
     seconds(10);
-    ASSERT_EQ(board->TrainPromptShown, 1);
+    ASSERT_TRUE(trainShown());
     QWidget* told = rt::announcer(board->Form);
     ASSERT_NE(told, nullptr);
     EXPECT_EQ(told->accessibleName(),

@@ -124,15 +124,15 @@ TEST_F(BoardLayout, ButtonCodesSetIconsAndStates) {
 
 class BoardPanels : public BoardLayout {
 protected:
-    // Puts the board into a busy state: everything HandlePanels must undo.
-    void makeBusy() {
+    // Puts the board into a busy state: everything HandlePanels must undo, with one prompt
+    // (6 training, 7 watchdog) on the screen.
+    void makeBusy(std::uint8_t prompt) {
+        board->HandlePanels(prompt);
         for (QWidget* w : std::initializer_list<QWidget*>{
                  board->PAtmen, board->PYoga, board->PAugen, board->PEntsp, board->PKino,
                  board->PText, board->Memo0, board->ImageDog, board->ImageTrain})
             w->show();
         board->PSButtons->hide();
-        board->TrainPromptShown = 1;
-        board->DogPromptShown = 1;
         board->TimerTrain.setEnabled(true);
         board->TimerDog.setEnabled(true);
         board->SoundPlaying = 1;
@@ -146,7 +146,7 @@ protected:
 TEST_F(BoardPanels, EveryKindFirstEndsWhateverRan) {
     for (std::uint8_t kind : {0, 1, 2, 3, 4, 5, 6, 7, 8, 200}) {
         SCOPED_TRACE(kind);
-        makeBusy();
+        makeBusy(kind % 2 == 0 ? 6 : 7);
         board->HandlePanels(kind);
         EXPECT_TRUE(board->PKino->isHidden());
         EXPECT_TRUE(board->PText->isHidden());
@@ -157,8 +157,8 @@ TEST_F(BoardPanels, EveryKindFirstEndsWhateverRan) {
             EXPECT_EQ(s.stops, 1);
         ASSERT_FALSE(player.calls.isEmpty());
         EXPECT_EQ(player.calls.first(), QStringLiteral("stop"));
-        EXPECT_EQ(board->TrainPromptShown, kind == 6 ? 1 : 0);
-        EXPECT_EQ(board->DogPromptShown, kind == 7 ? 1 : 0);
+        EXPECT_EQ(trainShown(), kind == 6);
+        EXPECT_EQ(dogShown(), kind == 7);
         EXPECT_EQ(board->ImageTrain->isHidden(), kind != 6);
         EXPECT_EQ(board->ImageDog->isHidden(), kind != 7);
         EXPECT_EQ(board->PSButtons->isHidden(), kind == 7);

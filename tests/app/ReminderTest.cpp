@@ -46,15 +46,15 @@ protected:
     // Runs until `seconds` have passed and records when each prompt came and went.
     void run(int seconds) {
         for (int i = 0; i < seconds; ++i) {
-            const bool dog = board->DogPromptShown, train = board->TrainPromptShown;
+            const bool dog = dogShown(), train = trainShown();
             second();
-            if (!dog && board->DogPromptShown)
+            if (!dog && dogShown())
                 dogFrom << now;
-            if (dog && !board->DogPromptShown)
+            if (dog && !dogShown())
                 dogTo << now;
-            if (!train && board->TrainPromptShown)
+            if (!train && trainShown())
                 trainFrom << now;
-            if (train && !board->TrainPromptShown)
+            if (train && !trainShown())
                 trainTo << now;
         }
     }
@@ -92,8 +92,8 @@ TEST_F(Reminder, DefaultScheduleOfWatchdogAndTrainingPrompt) {
     EXPECT_EQ(trainFrom, QList<int>{2700});
     EXPECT_EQ(trainTo, QList<int>{2707});
     // Then both start again from zero.
-    EXPECT_EQ(board->TrainBegin, 43200 + 2707);
-    EXPECT_EQ(board->DogBegin, 43200 + 2707);
+    EXPECT_EQ(board->Status().train.startMs, (43200 + 2707) * 1000);
+    EXPECT_EQ(board->Status().watchdog.startMs, (43200 + 2707) * 1000);
     EXPECT_TRUE(board->TimerTrain.enabled());
     EXPECT_TRUE(board->TimerDog.enabled());
     EXPECT_EQ(board->SizeMode, Mini);
@@ -103,14 +103,14 @@ TEST_F(Reminder, DefaultScheduleOfWatchdogAndTrainingPrompt) {
 TEST_F(Reminder, PromptsTakeTheirShapeAndSound) {
     start();
     run(600);
-    EXPECT_EQ(board->DogPromptShown, 1);
+    EXPECT_TRUE(dogShown());
     EXPECT_EQ(bounds().size(), QSize(335, 168));
     EXPECT_TRUE(board->Form->stayOnTop());
     EXPECT_TRUE(board->PSButtons->isHidden()) << "the watchdog cannot be dismissed";
     EXPECT_FALSE(board->TimerTrain.enabled());
     EXPECT_EQ(played().last(), QStringLiteral("mantra.wav"));
     run(2100);
-    EXPECT_EQ(board->TrainPromptShown, 1);
+    EXPECT_TRUE(trainShown());
     EXPECT_EQ(bounds().size(), QSize(333, 168));
     EXPECT_FALSE(board->PSButtons->isHidden());
     EXPECT_FALSE(board->TimerDog.enabled());
@@ -130,7 +130,7 @@ TEST_F(Reminder, SuggestionRotatesThroughTheFourSequences) {
     QList<int> suggested;
     for (int i = 0; i < 5; ++i) {
         run(30);
-        ASSERT_EQ(board->TrainPromptShown, 1);
+        ASSERT_TRUE(trainShown());
         suggested << board->LastSequence;
         run(7);
     }
@@ -170,7 +170,7 @@ TEST_F(Reminder, IntervalLongerThanADayComesOnTime) {
     run(1);
     EXPECT_EQ(board->Form->caption(), QStringLiteral("Training: 0:0:1     Wachhund: Inaktiv"));
     run(1);
-    EXPECT_EQ(board->TrainPromptShown, 1);
+    EXPECT_TRUE(trainShown());
 }
 
 TEST_F(Reminder, AfterASleepOnePromptComesAndBothCountdownsStartAfresh) {
@@ -184,8 +184,8 @@ TEST_F(Reminder, AfterASleepOnePromptComesAndBothCountdownsStartAfresh) {
             board->TimerDogTimer();
         else
             board->TimerTrainTimer();
-        EXPECT_EQ(board->TrainPromptShown, 1);
-        EXPECT_EQ(board->DogPromptShown, 0);
+        EXPECT_TRUE(trainShown());
+        EXPECT_FALSE(dogShown());
         EXPECT_FALSE(board->TimerDog.enabled());
         now = 0;
         dogFrom.clear();
@@ -265,12 +265,12 @@ TEST_F(Reminder, LateTickShowsANegativeLastField) {
         s.s1 = 10;
     });
     run(10);
-    ASSERT_EQ(board->TrainPromptShown, 1);
+    ASSERT_TRUE(trainShown());
     // The prompt's last tick comes a second late.
     run(6);
     clock.advance(2);
     board->TimerTrainTimer();
-    EXPECT_EQ(board->TrainPromptShown, 0);
+    EXPECT_FALSE(trainShown());
     EXPECT_TRUE(board->Form->caption().startsWith(QStringLiteral("Training: 0:0:-1     ")))
         << board->Form->caption().toStdString();
 }
@@ -302,11 +302,11 @@ TEST_F(Reminder, PromptsComeUpWhereTheSmallWindowWasMovedBackInsideTheScreen) {
     board->Form->setLeft(1024 - 337); // dragged to the right edge
     board->Form->setTop(768 - 63);
     run(5);
-    ASSERT_EQ(board->DogPromptShown, 1);
+    ASSERT_TRUE(dogShown());
     // Its left edge stays (the wider prompt still fits); its bottom is pulled up.
     EXPECT_EQ(bounds(), QRect(1024 - 337, 768 - 168, 335, 168));
     run(7);
-    EXPECT_EQ(board->DogPromptShown, 0);
+    EXPECT_FALSE(dogShown());
     EXPECT_EQ(bounds(), QRect(1024 - 337, 768 - 168, 337, 63)) << "the small window follows";
 }
 
@@ -377,15 +377,15 @@ TEST_F(Reminder, CloseInTheSmallWindowEndsTheProgram) {
 TEST_F(Reminder, CloseOnTheTrainingPromptRestartsBothCountdowns) {
     start([](TSettings& s) { s.m1 = 5; });
     run(300);
-    ASSERT_EQ(board->TrainPromptShown, 1);
+    ASSERT_TRUE(trainShown());
     bool closed = false;
     board->Form->onClose = [&closed] { closed = true; };
     board->SBCloseClick();
     EXPECT_FALSE(closed);
-    EXPECT_EQ(board->TrainPromptShown, 0);
+    EXPECT_FALSE(trainShown());
     EXPECT_EQ(board->SizeMode, Mini);
-    EXPECT_EQ(board->TrainBegin, 43200 + 300);
-    EXPECT_EQ(board->DogBegin, 43200 + 300);
+    EXPECT_EQ(board->Status().train.startMs, (43200 + 300) * 1000);
+    EXPECT_EQ(board->Status().watchdog.startMs, (43200 + 300) * 1000);
     EXPECT_TRUE(board->TimerTrain.enabled());
     EXPECT_TRUE(board->TimerDog.enabled());
 }
@@ -427,7 +427,7 @@ TEST_F(Reminder, SettingsChangeRestartsTheCountdownsAndTheRotation) {
     EXPECT_EQ(windows.shown, QStringList{"Menue"});
     EXPECT_EQ(board->LastSequence, 0);
     EXPECT_EQ(board->Settings().m1, 1);
-    EXPECT_EQ(board->TrainBegin, 43200 + 100);
+    EXPECT_EQ(board->Status().train.startMs, (43200 + 100) * 1000);
     run(60);
     EXPECT_EQ(board->LastSequence, 1) << "the next suggestion is breathing";
 }
@@ -510,7 +510,7 @@ TEST_F(Reminder, TheArrowPointsAtTheButtonWithTheGreenLight) {
     rt::SpeedButton* buttons[] = {board->SBAtmen, board->SBYoga, board->SBAugen, board->SBEntsp};
     for (int i = 0; i < 4; ++i) {
         run(30);
-        ASSERT_EQ(board->TrainPromptShown, 1);
+        ASSERT_TRUE(trainShown());
         rt::SpeedButton* suggested = buttons[board->LastSequence - 1];
         const QRect button(suggested->mapTo(board->Form, QPoint(0, 0)), suggested->size());
         for (const qreal ratio : {1.0, 2.0}) {

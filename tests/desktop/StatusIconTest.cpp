@@ -1,6 +1,7 @@
 #include "desktop/StatusIcon.h"
 
 #include "desktop/Pause.h"
+#include "support/BoardFixture.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -258,4 +259,68 @@ TEST(PanelTracker, NoIconBeforeTheBusAnswersThenTheFirstPanelDecidesTheWay) {
         t.setNotifier(N::Ready);
         EXPECT_EQ(t.wanted(), K::StatusNotifier) << "a host registered before the icon was made";
     }
+}
+
+// The icon reads the board only through its status: each state of the board in turn.
+class IconOfTheBoard : public BoardFixture {
+protected:
+    struct Holds final : Presence {
+        bool OnBreak() override { return false; }
+        bool HoldsPrompts() override { return holds; }
+        bool holds = false;
+    };
+    void tick(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.advance(1);
+            if (board->TimerTrain.enabled())
+                board->TimerTrainTimer();
+            if (board->TimerDog.enabled())
+                board->TimerDogTimer();
+        }
+    }
+    StatusView view() const { return desk::viewOf(board->Status()); }
+    Holds holds;
+};
+
+TEST_F(IconOfTheBoard, FollowsTheBoardThroughWaitPromptsHoldSequenceAndPause) {
+    TSettings s;
+    s.DSTimer = 1; // quick start: the small window, training in 45 min, the watchdog in 10
+    writeSettings(s);
+    create();
+    board->AttachPresence(&holds);
+    const std::int64_t start = clock.nowMs();
+    StatusView v = view();
+    EXPECT_TRUE(v.timeSwitchOn && v.waitsSmall);
+    EXPECT_EQ(v.sequence, -1);
+    EXPECT_EQ(v.train.state, S::Counting);
+    EXPECT_EQ(v.train.dueMs, start + 45 * kMin);
+    EXPECT_EQ(v.dog.dueMs, start + 10 * kMin);
+
+    tick(600); // the watchdog's prompt: the training countdown held still beside it
+    v = view();
+    EXPECT_EQ(v.dog.state, S::Prompt);
+    EXPECT_EQ(v.train.state, S::Stopped);
+    EXPECT_FALSE(v.waitsSmall);
+
+    tick(7);
+    holds.holds = true;
+    tick(600); // the next one falls due and waits: due in the icon, still the small window
+    v = view();
+    EXPECT_EQ(v.dog.state, S::Counting);
+    EXPECT_EQ(desk::pictureOf(v, clock.nowMs()), StatusPicture::Due);
+    EXPECT_TRUE(v.waitsSmall);
+
+    board->SBYogaClick();
+    v = view();
+    EXPECT_EQ(v.sequence, 1);
+    EXPECT_EQ(v.train.state, S::Off) << "a sequence stops the countdowns without a prompt";
+    EXPECT_FALSE(v.waitsSmall);
+
+    board->SBCloseClick();
+    board->PauseReminders(QStringLiteral("Pause bis 15:30"));
+    v = view();
+    EXPECT_EQ(v.sequence, -1);
+    EXPECT_EQ(v.pauseCaption, QStringLiteral("Pause bis 15:30"));
+    EXPECT_EQ(desk::pictureOf(v, clock.nowMs()), StatusPicture::Paused);
+    board->AttachPresence(nullptr);
 }

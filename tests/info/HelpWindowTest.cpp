@@ -1,6 +1,7 @@
 #include "InfoChecks.h"
 #include "app/UMainBoard.h"
 #include "info/UHilfe.h"
+#include "runtime/ProgramTexts.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -77,8 +78,7 @@ bool isbnValid(const QString& isbn) {
 
 TEST(HelpWindow, HasItsCaptionSizeAndNotebookFromCreation) {
     TFHilfe hilfe;
-    EXPECT_EQ(hilfe.Form->caption(),
-              QStringLiteral("Hilfe   /   ") + QLatin1String(TFMainBoard::kVersion));
+    EXPECT_EQ(hilfe.Form->caption(), QStringLiteral("Hilfe") + QLatin1String(rt::kCaptionSuffix));
     EXPECT_EQ(hilfe.Form->border(), rt::Form::Border::Dialog);
     EXPECT_EQ(hilfe.Form->clientWidth(), 632);
     EXPECT_EQ(hilfe.Form->clientHeight(), 373);

@@ -1,6 +1,7 @@
 #include "InfoChecks.h"
 #include "app/UMainBoard.h"
 #include "info/UImpressum.h"
+#include "runtime/ProgramTexts.h"
 
 #include <QAccessible>
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ const char* const kCaptions[] = {" Quillet ",        " Unser Zeichenstudio ",
 TEST(ImprintWindow, HasItsCaptionSizeAndPages) {
     TFImpressum impressum;
     EXPECT_EQ(impressum.Form->caption(),
-              QStringLiteral("Impressum   /   ") + QLatin1String(TFMainBoard::kVersion));
+              QStringLiteral("Impressum") + QLatin1String(rt::kCaptionSuffix));
     EXPECT_EQ(impressum.Form->border(), rt::Form::Border::Dialog);
     EXPECT_EQ(impressum.Form->outerWidth(), 625);
     EXPECT_EQ(impressum.Form->outerHeight(), 473);

@@ -36,6 +36,12 @@ protected:
         qunsetenv("XDG_CONFIG_HOME");
     }
 
+    // Whether a prompt is on the screen, as the board tells it.
+    bool trainShown() const { return board->Status().train.state == BoardStatus::Countdown::Shown; }
+    bool dogShown() const {
+        return board->Status().watchdog.state == BoardStatus::Countdown::Shown;
+    }
+
     QString settingsPath() const { return config.path() + QStringLiteral("/quillet/User.dat"); }
 
     // Puts a settings file in place before the board starts.
