@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,16 @@ namespace desk {
 class GSettingsFlag;
 namespace bus {
 class ServiceOwner;
+}
+
+// A source's service came (`now` true) or left: `available` follows, and whoever listens is told
+// once per change.
+inline void setAvailable(bool& available, bool now, const std::function<void()>& changed) {
+    if (available == now)
+        return;
+    available = now;
+    if (changed)
+        changed();
 }
 
 // The user's login session locked (logind's LockedHint, and the session's Lock and Unlock
@@ -207,7 +218,6 @@ private:
     void letGo();
     void readInhibited();
     void set(bool holding);
-    void setAvailable(bool available);
 
     Kind kind_;
     QDBusConnection bus_;

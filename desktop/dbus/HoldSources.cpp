@@ -71,7 +71,7 @@ void DoNotDisturbHold::letGo() {
     ++run_;
     ready_ = false;
     set(false);
-    setAvailable(false);
+    setAvailable(available_, false, availabilityChanged);
 }
 
 void DoNotDisturbHold::readInhibited() {
@@ -82,7 +82,7 @@ void DoNotDisturbHold::readInhibited() {
                          // A server without the property cannot be asked to be quiet.
                          if (value.isValid())
                              set(value.toBool());
-                         setAvailable(value.isValid());
+                         setAvailable(available_, value.isValid(), availabilityChanged);
                          ready_ = true;
                      });
 }
@@ -96,14 +96,6 @@ void DoNotDisturbHold::onPropertiesChanged(const QDBusMessage& message) {
         set(value.toBool());
     else
         readInhibited();
-}
-
-void DoNotDisturbHold::setAvailable(bool available) {
-    if (available == available_)
-        return;
-    available_ = available;
-    if (availabilityChanged)
-        availabilityChanged();
 }
 
 void DoNotDisturbHold::set(bool holding) {
@@ -134,9 +126,7 @@ InhibitorHold::InhibitorHold(Kind kind, const QDBusConnection& bus) : kind_(kind
         letGo();
         if (now.isEmpty())
             return;
-        available_ = true;
-        if (availabilityChanged)
-            availabilityChanged();
+        setAvailable(available_, true, availabilityChanged);
         ask();
     };
 }
@@ -145,11 +135,7 @@ void InhibitorHold::letGo() {
     ++asked_;
     ready_ = false;
     set(false);
-    if (available_) {
-        available_ = false;
-        if (availabilityChanged)
-            availabilityChanged();
-    }
+    setAvailable(available_, false, availabilityChanged);
 }
 
 QString InhibitorHold::name() const {

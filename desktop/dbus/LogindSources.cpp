@@ -56,11 +56,7 @@ void LogindLockSource::letGo() {
     }
     ready_ = false;
     setLocked(false);
-    if (available_) {
-        available_ = false;
-        if (availabilityChanged)
-            availabilityChanged();
-    }
+    setAvailable(available_, false, availabilityChanged);
 }
 
 void LogindLockSource::findSession(const QString& method, const QVariant& argument, bool lastTry) {
@@ -85,9 +81,7 @@ void LogindLockSource::watchSession(const QString& path) {
     bus_.connect(QString(), path, kSession, QStringLiteral("Unlock"), this, slot);
     bus_.connect(QString(), path, kProperties, QStringLiteral("PropertiesChanged"), this,
                  SLOT(onPropertiesChanged(QDBusMessage)));
-    available_ = true;
-    if (availabilityChanged)
-        availabilityChanged();
+    setAvailable(available_, true, availabilityChanged);
     readLockedHint();
 }
 
@@ -133,9 +127,7 @@ LogindSleepSource::LogindSleepSource(rt::Clock& clock, const QDBusConnection& bu
     : clock_(clock), bus_(bus), logind_(followLogind(
                                     this, bus_, [this] { letGo(); },
                                     [this] {
-                                        available_ = true;
-                                        if (availabilityChanged)
-                                            availabilityChanged();
+                                        setAvailable(available_, true, availabilityChanged);
                                         takeDelayLock();
                                     })) {
     bus_.connect(QString(), kManagerPath, kManager, QStringLiteral("PrepareForSleep"), this,
@@ -151,11 +143,7 @@ void LogindSleepSource::letGo() {
         if (cameBack)
             cameBack();
     }
-    if (available_) {
-        available_ = false;
-        if (availabilityChanged)
-            availabilityChanged();
-    }
+    setAvailable(available_, false, availabilityChanged);
 }
 
 void LogindSleepSource::takeDelayLock() {

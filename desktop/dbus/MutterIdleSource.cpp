@@ -30,9 +30,7 @@ MutterIdleSource::MutterIdleSource(rt::Clock& clock, const QDBusConnection& bus)
         letGo();
         if (now.isEmpty())
             return;
-        available_ = true;
-        if (availabilityChanged)
-            availabilityChanged();
+        setAvailable(available_, true, availabilityChanged);
         arm();
     };
 }
@@ -56,11 +54,7 @@ void MutterIdleSource::letGo() {
         if (cameBack)
             cameBack();
     }
-    if (available_) {
-        available_ = false;
-        if (availabilityChanged)
-            availabilityChanged();
-    }
+    setAvailable(available_, false, availabilityChanged);
 }
 
 void MutterIdleSource::setIdleThresholdMs(std::int64_t ms) {

@@ -54,11 +54,7 @@ void ScreenSaverSource::letGo() {
     locked_ = false;
     idle_ = false;
     update();
-    if (available_) {
-        available_ = false;
-        if (availabilityChanged)
-            availabilityChanged();
-    }
+    setAvailable(available_, false, availabilityChanged);
 }
 
 void ScreenSaverSource::setIdleThresholdMs(std::int64_t ms) {
