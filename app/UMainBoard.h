@@ -219,9 +219,7 @@ public:
     rt::Timer TimerDog{1000};
 
     // ---- board state
-    // The monitor the board is on: its top left corner and its size.
-    std::int32_t ScreenLeft = 0;
-    std::int32_t ScreenTop = 0;
+    // The state the tests set up and look at; whoever else reads the board asks Status().
     std::uint16_t ScreenWidth = 0;
     std::uint16_t ScreenHeight = 0; // the screen height plus one
     std::uint8_t SizeMode = Maxi;
@@ -231,13 +229,16 @@ public:
     std::uint8_t CloseQuits = 1;
     std::uint8_t SoundPlaying = 0;
     std::uint8_t StartStep = 0;
-    std::int64_t StartStepBegin = 0;
-    std::int32_t StartStepSeconds = 2;
     std::int32_t MiniTop = 0;
     std::int32_t MiniLeft = 0;
-    std::array<std::uint8_t, 4> SequencerReady{};
 
 private:
+    // The monitor the board is on: its top left corner (its size above).
+    std::int32_t ScreenLeft = 0;
+    std::int32_t ScreenTop = 0;
+    std::int64_t StartStepBegin = 0;
+    std::int32_t StartStepSeconds = 2;
+    std::array<std::uint8_t, 4> SequencerReady{};
     // The countdowns, as the status query tells them.
     std::int64_t TrainBegin = 0;
     std::int32_t TrainSpan = 0;
@@ -248,6 +249,7 @@ private:
     std::int32_t DogElapsed = 0;
     QString DogLabel = QStringLiteral("     Wachhund: Inaktiv");
     QString PauseCaption; // empty unless the reminders are paused
+
     void CreateControls();
     void CreateButtonBar();
     void PlaceBar();
