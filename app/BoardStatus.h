@@ -30,6 +30,9 @@ struct BoardStatus {
     Reminder train;
     Reminder watchdog;
     QString pauseCaption; // empty unless the reminders are paused ("Pause bis 15:30")
+    // The prompt on the screen may be put off ("Später") by this many minutes.
+    bool canPostpone = false;
+    int postponeMinutes = 5;
 
     bool paused() const { return !pauseCaption.isEmpty(); }
     bool promptShown() const {

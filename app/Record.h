@@ -10,8 +10,8 @@ public:
     enum class Prompt { Training = 0, Watchdog = 1 };
     // How a prompt went: a sequence started while it was on the screen, it went away without
     // one (its time ran out, closed by hand), or the countdown behind it started afresh (a
-    // natural break, a pause) before or while it showed.
-    enum class Outcome { Followed = 1, Ignored = 2, Dropped = 3 };
+    // natural break, a pause) before or while it showed, or the user put it off ("Später").
+    enum class Outcome { Followed = 1, Ignored = 2, Dropped = 3, Postponed = 4 };
 
     virtual ~Record() = default;
     // `sequence`: 0 breathing, 1 yoga, 2 eyes, 3 relaxation (the order of the board's buttons).

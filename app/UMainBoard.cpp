@@ -2,6 +2,7 @@
 
 #include "app/BoardAccess.h"
 #include "app/Elapsed.h"
+#include "app/LaterStrip.h"
 #include "app/PromptArrow.h"
 #include "runtime/Accessibility.h"
 #include "runtime/Pictures.h"
@@ -156,6 +157,8 @@ void TFMainBoard::CreateControls() {
     TrainArrow = new PromptArrow(ImageTrain);
     TrainArrow->pointAt(nullptr);
     ImageDog = image(Form);
+    PLater = new LaterStrip(Form);
+    PLater->onLater = [this] { SBLaterClick(); };
 
     PText = panel(Form, kSilver);
     PText->resize(334, 87);
@@ -243,7 +246,8 @@ void TFMainBoard::PlaceBar() {
     int left = cw - kBarWidth - 2;
     if (left < 0)
         left = std::min(0, cw - kBarWidth);
-    PSButtons->move(left, ch - kBarHeight);
+    const bool strip = !PLater->isHidden() && (TrainPromptShown() || DogPromptShown());
+    PSButtons->move(left, ch - kBarHeight - (strip ? LaterStrip::kHeight : 0));
 }
 
 // ---------------------------------------------------------------- start-up
@@ -550,8 +554,8 @@ void TFMainBoard::FitSunset() {
 
 void TFMainBoard::HandlePanels(std::uint8_t kind) {
     Form->setCaption(Caption("Quillet"));
-    for (QWidget* c :
-         std::initializer_list<QWidget*>{PAtmen, PYoga, PAugen, PEntsp, PKino, PText, Memo0})
+    for (QWidget* c : std::initializer_list<QWidget*>{PAtmen, PYoga, PAugen, PEntsp, PKino, PText,
+                                                      Memo0, PLater})
         c->hide();
     PSButtons->show();
     HandleButtons(Buttons::Normal);
@@ -585,10 +589,11 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         const int w = kBarWidth - 2;
         const int h = RoundEven(kBarWidth / 2.0);
         Form->setFrame(rt::Form::Border::None, true);
-        Form->setOuterSize(w, h);
+        Form->setOuterSize(w, h + LaterStrip::kHeight);
         rt::setBounds(ImageTrain, 0, 0, w, h - 36);
         TopHeightMini();
         ShowPrompt(Record::Prompt::Training);
+        ShowLater(Record::Prompt::Training, h);
         if (ImageTrain->isEmpty())
             ImageTrain->setPicture(rt::designPicture(QStringLiteral(":/design/train.png")));
         ImageTrain->show();
@@ -598,10 +603,11 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         const int w = kBarWidth;
         const int h = RoundEven(kBarWidth / 2.0);
         Form->setFrame(rt::Form::Border::None, true);
-        Form->setOuterSize(w, h);
+        Form->setOuterSize(w, h + LaterStrip::kHeight);
         rt::setBounds(ImageDog, 0, 0, w, h);
         TopHeightMini();
         ShowPrompt(Record::Prompt::Watchdog);
+        ShowLater(Record::Prompt::Watchdog, h);
         if (ImageDog->isEmpty())
             ImageDog->setPicture(rt::designPicture(QStringLiteral(":/design/dog.png")));
         ImageDog->show();
@@ -781,6 +787,8 @@ void TFMainBoard::T1SetUp() {
     TrainLabel = QStringLiteral("Training: Inaktiv");
     TrainBegin = NowSeconds();
     TrainSpan = TrainPromptShown() ? s.mSTr * 60 + s.sSTr : s.h1 * 3600 + s.m1 * 60 + s.s1;
+    if (!TrainPromptShown())
+        postponed_[0] = 0;         // the countdown starts afresh: no prompt put off any more
     if (promptState_[0] == Held) { // the countdown starts afresh before the prompt came
         promptState_[0] = None;
         if (record_)
@@ -807,6 +815,8 @@ void TFMainBoard::T2SetUp() {
     DogLabel = QStringLiteral("     Wachhund: Inaktiv");
     DogBegin = NowSeconds();
     DogSpan = DogPromptShown() ? s.mS * 60 + s.sS : s.h2 * 3600 + s.m2 * 60 + s.s2;
+    if (!DogPromptShown())
+        postponed_[1] = 0;
     if (promptState_[1] == Held) {
         promptState_[1] = None;
         if (record_)
@@ -926,10 +936,10 @@ void TFMainBoard::TimerTrainTimer() {
     TimerDog.setEnabled(false);
     if (TrainPromptShown()) {
         // The prompt's time is over: back to the small window, both countdowns from zero.
+        ClosePrompts(Record::Outcome::Ignored, false);
         SizeMode = Midi;
         HandleSize();
         HandleButtons(Buttons::CloseEnds);
-        ClosePrompts(Record::Outcome::Ignored, false);
         T1SetUp();
         T2SetUp();
     } else {
@@ -1011,6 +1021,48 @@ void TFMainBoard::ShowPrompt(Record::Prompt prompt) {
         record_->PromptShown(prompt);
 }
 
+// The strip below the picture (and bar) at `top`, offering "Später" while the prompt may still
+// be put off.
+void TFMainBoard::ShowLater(Record::Prompt prompt, int top) {
+    PLater->offer(postponeMinutes_, postponed_[size_t(prompt)], postponeLimit_);
+    rt::setBounds(PLater, 0, top, Form->clientWidth(), LaterStrip::kHeight);
+    PLater->show();
+    PlaceBar();
+}
+
+void TFMainBoard::SetPostpone(int minutes, int limit) {
+    postponeMinutes_ = std::max(1, minutes);
+    postponeLimit_ = std::max(0, limit);
+    if (StateChanged)
+        StateChanged();
+}
+
+// "Später": the prompt goes, the board waits in its small window again, and its countdown falls
+// due after the postponement; the other countdown runs on from where it stood.
+void TFMainBoard::SBLaterClick() {
+    if (!Status().canPostpone)
+        return;
+    const bool train = TrainPromptShown();
+    ++postponed_[train ? 0 : 1];
+    ClosePrompts(Record::Outcome::Postponed, false);
+    if (train) // the prompt comes again with the same suggestion
+        LastSequence = LastSequence <= 1 ? 4 : std::uint8_t(LastSequence - 1);
+    HandlePanels(Panel::Idle);
+    SizeMode = Midi;
+    HandleSize();
+    HandleButtons(Buttons::SizeLocked);
+    (train ? TrainBegin : DogBegin) = NowSeconds();
+    (train ? TrainSpan : DogSpan) = postponeMinutes_ * 60;
+    TimerTrain.setEnabled(Settings().T1On == 1);
+    TimerDog.setEnabled(Settings().T2On == 1);
+    if (TimerTrain.enabled())
+        TimerTrainTimer();
+    if (TimerDog.enabled())
+        TimerDogTimer();
+    if (StateChanged)
+        StateChanged();
+}
+
 BoardStatus TFMainBoard::Status() const {
     using C = BoardStatus::Countdown;
     BoardStatus s;
@@ -1038,6 +1090,8 @@ BoardStatus TFMainBoard::Status() const {
         reminder(settings.T1On == 1, promptState_[0], TimerTrain.enabled(), TrainBegin, TrainSpan);
     s.watchdog =
         reminder(settings.T2On == 1, promptState_[1], TimerDog.enabled(), DogBegin, DogSpan);
+    s.canPostpone = PLater->offered() && !PLater->isHidden();
+    s.postponeMinutes = postponeMinutes_;
     return s;
 }
 
@@ -1055,6 +1109,8 @@ void TFMainBoard::ClosePrompts(Record::Outcome outcome, bool heldToo) {
     for (size_t i = 0; i < promptState_.size(); ++i) {
         PromptState& state = promptState_[i];
         if (state == Shown || (heldToo && state == Held)) {
+            if (state == Shown)
+                PLater->hide();
             state = None;
             if (record_)
                 record_->PromptClosed(Record::Prompt(i), outcome);

@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+class LaterStrip;
 class PromptArrow;
 
 // Size modes of the board.
@@ -137,6 +138,11 @@ public:
     void ResumeReminders();
     bool RemindersPaused() const { return !PauseCaption.isEmpty(); }
 
+    // A prompt may be put off ("Später") by `minutes`, at most `limit` times in a row (0: no
+    // limit).
+    void SetPostpone(int minutes, int limit);
+    void SBLaterClick();
+
     // What the board is doing now: its size, the sequence running, both countdowns and prompts,
     // the pause. Whoever shows the board reads it here.
     BoardStatus Status() const;
@@ -184,6 +190,7 @@ public:
     rt::Image* ImageTrain = nullptr;
     PromptArrow* TrainArrow = nullptr; // over ImageTrain, down to the suggested button
     rt::Image* ImageDog = nullptr;
+    LaterStrip* PLater = nullptr; // below a prompt's picture and bar: "Später"
     rt::Panel* PAtmen = nullptr;
     rt::Image* IAtmen = nullptr;
     rt::Image* IAtmen1 = nullptr;
@@ -294,4 +301,9 @@ private:
     // Each prompt (training, watchdog): not due, due but held, or on the screen.
     enum PromptState : std::uint8_t { None, Held, Shown };
     std::array<PromptState, 2> promptState_{None, None};
+    // How often each prompt was put off in a row, by how much, and how often it may be.
+    std::array<int, 2> postponed_{};
+    int postponeMinutes_ = 5;
+    int postponeLimit_ = 3;
+    void ShowLater(Record::Prompt prompt, int top);
 };

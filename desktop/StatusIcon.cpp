@@ -108,6 +108,7 @@ StatusView viewOf(const BoardStatus& b) {
     v.dog = countdown(b.watchdog);
     v.waitsSmall =
         b.timeSwitchOn && b.size == BoardStatus::Size::Small && !b.promptShown() && b.sequence < 0;
+    v.postponeMinutes = b.canPostpone ? b.postponeMinutes : 0;
     static_assert(int(C::Shown) == 4, "one state of the icon for each of the board's");
     return v;
 }
@@ -390,15 +391,24 @@ int StatusIcon::nextUpdateMs() const {
 // every change.
 void StatusIcon::buildMenu(const StatusView& view) {
     const bool paused = pause_.active();
-    if (built_ && view.timeSwitchOn == builtTimeSwitch_ && paused == builtPaused_)
+    if (built_ && view.timeSwitchOn == builtTimeSwitch_ && paused == builtPaused_ &&
+        view.postponeMinutes == builtPostpone_)
         return;
     built_ = true;
     builtTimeSwitch_ = view.timeSwitchOn;
     builtPaused_ = paused;
+    builtPostpone_ = view.postponeMinutes;
     QMenu* m = menu_.get();
     m->clear();
     for (QMenu* sub : m->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
         delete sub;
+    if (view.postponeMinutes > 0) {
+        m->addAction(QStringLiteral("&Später (%1 Min.)").arg(view.postponeMinutes), [this] {
+            if (actions_.postpone)
+                actions_.postpone();
+        });
+        m->addSeparator();
+    }
     for (size_t i = 0; i < rt::kSequenceNames.size(); ++i)
         m->addAction(QString::fromUtf8(rt::kSequenceNames[i]), [this, i] {
             if (actions_.sequence[i])

@@ -42,6 +42,8 @@ struct StatusView {
     CountdownView dog;
     // The board waits in its small window for the next reminder (counting, held or paused).
     bool waitsSmall = false;
+    // While a prompt on the screen may be put off ("Später"): by how many minutes; else 0.
+    int postponeMinutes = 0;
 };
 
 // The board's status as the icon shows it: a prompt held counts as due, a sequence hides the
@@ -63,6 +65,7 @@ std::int64_t nextChangeMs(const StatusView& view, std::int64_t nowMs);
 struct StatusActions {
     std::array<std::function<void()>, 4> sequence; // breathing, yoga, eyes, relaxation
     std::function<void()> timeSwitch;              // on when off, off when on
+    std::function<void()> postpone;                // "Später": the prompt on the screen put off
     std::function<void()> show;                    // the board in front (also a left click)
     std::function<void()> settings;
     std::function<void()> history; // the window "Verlauf"
@@ -175,6 +178,7 @@ private:
     bool pending_ = false;
     bool built_ = false;
     bool builtTimeSwitch_ = false;
+    int builtPostpone_ = 0;
     bool builtPaused_ = false;
     StatusPicture picture_ = StatusPicture::Off;
     bool pictureSet_ = false;

@@ -144,6 +144,7 @@ desk::StatusActions DesktopUnit::IconActions(TFMainBoard& board) {
                   command([&board] { board.SBAugenClick(); }, true),
                   command([&board] { board.SBEntspClick(); }, true)};
     a.timeSwitch = command([&board] { board.SBWeckerClick(); }, false);
+    a.postpone = command([&board] { board.SBLaterClick(); }, false);
     a.show = show;
     a.settings = command([&board] { board.SBMenueClick(); }, false);
     a.help = command([&board] { board.SBHilfeClick(); }, false);

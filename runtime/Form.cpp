@@ -180,7 +180,7 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
     registerAccessibleRoles();
     if (qApp)
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-            if (now && now != this && now->window() == this)
+            if (now && now != this && now->window() == this && !tabOnly(now))
                 lastFocus_ = now;
         });
     applyFlags();
@@ -259,6 +259,15 @@ void Form::applyFlags() {
     keepFocus();
 }
 
+void Form::setTabOnly(QWidget* control) {
+    control->setFocusPolicy(Qt::TabFocus);
+    control->setProperty("quilletTabOnly", true);
+}
+
+bool Form::tabOnly(const QWidget* control) {
+    return control->property("quilletTabOnly").toBool();
+}
+
 void Form::keepFocus(QWidget* preferred) {
     QWidget* focused = focusWidget();
     const auto usable = [this](const QWidget* w) {
@@ -276,8 +285,12 @@ void Form::keepFocus(QWidget* preferred) {
         target = preferred;
     else if (usable(lastFocus_))
         target = lastFocus_;
-    else if (const std::vector<QWidget*> controls = controlsByRows(this); !controls.empty())
-        target = controls.front();
+    else
+        for (QWidget* control : controlsByRows(this))
+            if (!tabOnly(control)) {
+                target = control;
+                break;
+            }
     if (target)
         showFocus(target);
 }

@@ -70,6 +70,10 @@ public:
     // keyboard's frame shows on a control given the focus here. A window without a control that can
     // take the focus keeps none, so that no key acts on a hidden one.
     void keepFocus(QWidget* preferred = nullptr);
+    // A control the user reaches by Tab alone: never given the focus unasked, by keepFocus or on
+    // the window's activation, so that a key meant for something else does not press it.
+    static void setTabOnly(QWidget* control);
+    static bool tabOnly(const QWidget* control);
     // A window that is shown again (after it was hidden, or when its frame changes) takes the
     // keyboard only if it had it: a reminder that comes up leaves the keys with the program the
     // user is typing in. Its first showing, bringToFront and a modal showing activate it.

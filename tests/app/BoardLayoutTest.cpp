@@ -1,5 +1,7 @@
 #include "support/BoardFixture.h"
 
+#include "app/LaterStrip.h"
+
 #include "app/Elapsed.h"
 
 // The board on a 1024 x 768 screen, after its intro.
@@ -201,8 +203,9 @@ TEST_F(BoardPanels, SequenceKindsStartTheirSequencer) {
 
 TEST_F(BoardPanels, PromptShapes) {
     board->HandlePanels(6);
+    // The picture and the bar as designed, and the strip with "Später" below them.
     EXPECT_EQ(board->Form->outerWidth(), 333);
-    EXPECT_EQ(board->Form->outerHeight(), 168);
+    EXPECT_EQ(board->Form->outerHeight(), 168 + LaterStrip::kHeight);
     EXPECT_EQ(board->Form->border(), rt::Form::Border::None);
     EXPECT_TRUE(board->Form->stayOnTop());
     EXPECT_EQ(board->ImageTrain->geometry(), QRect(0, 0, 333, 132));
@@ -214,7 +217,7 @@ TEST_F(BoardPanels, PromptShapes) {
     player.calls.clear();
     board->HandlePanels(7);
     EXPECT_EQ(board->Form->outerWidth(), 335);
-    EXPECT_EQ(board->Form->outerHeight(), 168);
+    EXPECT_EQ(board->Form->outerHeight(), 168 + LaterStrip::kHeight);
     EXPECT_EQ(board->ImageDog->geometry(), QRect(0, 0, 335, 168));
     EXPECT_EQ(played(), (QStringList{"stop", "mantra.wav"}));
 }

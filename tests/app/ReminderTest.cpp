@@ -1,5 +1,11 @@
 #include "support/BoardFixture.h"
 
+#include "app/LaterStrip.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+
 #include <functional>
 
 // Stands in for the modal windows: records which came up and can act like the user in them.
@@ -104,14 +110,14 @@ TEST_F(Reminder, PromptsTakeTheirShapeAndSound) {
     start();
     run(600);
     EXPECT_TRUE(dogShown());
-    EXPECT_EQ(bounds().size(), QSize(335, 168));
+    EXPECT_EQ(bounds().size(), QSize(335, 168 + LaterStrip::kHeight)); // "Später" below
     EXPECT_TRUE(board->Form->stayOnTop());
     EXPECT_TRUE(board->PSButtons->isHidden()) << "the watchdog cannot be dismissed";
     EXPECT_FALSE(board->TimerTrain.enabled());
     EXPECT_EQ(played().last(), QStringLiteral("mantra.wav"));
     run(2100);
     EXPECT_TRUE(trainShown());
-    EXPECT_EQ(bounds().size(), QSize(333, 168));
+    EXPECT_EQ(bounds().size(), QSize(333, 168 + LaterStrip::kHeight));
     EXPECT_FALSE(board->PSButtons->isHidden());
     EXPECT_FALSE(board->TimerDog.enabled());
     EXPECT_EQ(played().last(), QStringLiteral("gong.wav"));
@@ -304,10 +310,11 @@ TEST_F(Reminder, PromptsComeUpWhereTheSmallWindowWasMovedBackInsideTheScreen) {
     run(5);
     ASSERT_TRUE(dogShown());
     // Its left edge stays (the wider prompt still fits); its bottom is pulled up.
-    EXPECT_EQ(bounds(), QRect(1024 - 337, 768 - 168, 335, 168));
+    const int h = 168 + LaterStrip::kHeight;
+    EXPECT_EQ(bounds(), QRect(1024 - 337, 768 - h, 335, h));
     run(7);
     EXPECT_FALSE(dogShown());
-    EXPECT_EQ(bounds(), QRect(1024 - 337, 768 - 168, 337, 63)) << "the small window follows";
+    EXPECT_EQ(bounds(), QRect(1024 - 337, 768 - h, 337, 63)) << "the small window follows";
 }
 
 TEST_F(Reminder, MissingGongIsReportedOnceAndThePromptStillEndsOnTime) {
@@ -523,4 +530,58 @@ TEST_F(Reminder, TheArrowPointsAtTheButtonWithTheGreenLight) {
         run(7);
         EXPECT_EQ(arrowTip(board->Form, 1.0), QPointF(-1, -1)) << "no arrow on the small window";
     }
+}
+
+// "Später": the prompt goes, its countdown falls due after the postponement, the other runs on;
+// the same sequence is suggested again; three times in a row, then the strip says why not.
+TEST_F(Reminder, LaterPutsThePromptOffAFewTimesInARow) {
+    start([](TSettings& s) {
+        s.m1 = 20; // training every 20 min, the watchdog every 15 min
+        s.m2 = 15;
+    });
+    board->SetPostpone(2, 3);
+    run(20 * 60); // the watchdog at 900, the training prompt at 1200
+    ASSERT_TRUE(trainShown());
+    const std::uint8_t suggestion = board->LastSequence;
+    const std::int64_t dogStart = board->Status().watchdog.startMs;
+    for (int i = 1; i <= 3; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(board->Status().canPostpone);
+        board->PLater->button()->click();
+        EXPECT_FALSE(trainShown());
+        EXPECT_EQ(board->SizeMode, Mini);
+        EXPECT_EQ(board->Status().train.dueMs - clock.nowMs(), 2 * 60'000);
+        EXPECT_EQ(board->Status().watchdog.startMs, dogStart) << "the watchdog runs on";
+        trainFrom.clear();
+        run(2 * 60);
+        EXPECT_EQ(trainFrom.size(), 1);
+        EXPECT_EQ(board->LastSequence, suggestion);
+    }
+    EXPECT_FALSE(board->Status().canPostpone);
+    EXPECT_FALSE(board->PLater->offered());
+    EXPECT_EQ(board->PLater->line(),
+              QStringLiteral("Schon 3-mal nacheinander verschoben: jetzt nicht mehr."));
+    board->PLater->button()->click(); // hidden, and would do nothing
+    EXPECT_TRUE(trainShown());
+    run(8); // ignored: the next prompt may be put off again
+    run(20 * 60);
+    ASSERT_TRUE(trainShown());
+    EXPECT_TRUE(board->Status().canPostpone);
+}
+
+// The watchdog's pause is put off by keys alone once the user tabs to "Später".
+TEST_F(Reminder, TheWatchdogIsPutOffByTabAndEnter) {
+    start();
+    board->Form->show();
+    run(600);
+    ASSERT_TRUE(dogShown());
+    EXPECT_EQ(board->Form->focusWidget(), nullptr) << "no key acts before the user turns to it";
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(board->Form, &tab);
+    ASSERT_EQ(board->Form->focusWidget(), board->PLater->button());
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(board->PLater->button(), &enter);
+    EXPECT_FALSE(dogShown());
+    EXPECT_EQ(board->Status().watchdog.dueMs - clock.nowMs(), 5 * 60'000);
+    EXPECT_EQ(board->Status().train.state, BoardStatus::Countdown::Counting);
 }

@@ -150,6 +150,7 @@ TEST(StatusIcon, MenuOffersTheBoardsCommandsAndFollowsTimeSwitchAndPause) {
     for (int i = 0; i < 4; ++i)
         actions.sequence[size_t(i)] = [&, i] { done.push_back(QStringLiteral("seq%1").arg(i)); };
     actions.timeSwitch = [&] { done.push_back(QStringLiteral("clock")); };
+    actions.postpone = [&] { done.push_back(QStringLiteral("later")); };
     actions.show = [&] { done.push_back(QStringLiteral("show")); };
     actions.settings = [&] { done.push_back(QStringLiteral("settings")); };
     actions.history = [&] { done.push_back(QStringLiteral("history")); };
@@ -193,6 +194,12 @@ TEST(StatusIcon, MenuOffersTheBoardsCommandsAndFollowsTimeSwitchAndPause) {
     EXPECT_FALSE(pause.active());
     icon.update();
     EXPECT_EQ(menu->findChildren<QMenu*>().size(), 1) << "no submenu of an earlier menu is kept";
+    // "Später" first while a prompt on the screen may be put off.
+    board.postponeMinutes = 5;
+    icon.update();
+    EXPECT_EQ(texts(menu).mid(0, 2), (QStringList{"&Später (5 Min.)", "-"}));
+    entry(menu, QStringLiteral("&Später (5 Min.)"))->trigger();
+    EXPECT_EQ(done.back(), QStringLiteral("later"));
 }
 
 TEST(PanelWait, HidesTheBoardOnlyOnAChangeIntoTheWaitWithSettingAndPanel) {
