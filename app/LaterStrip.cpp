@@ -4,6 +4,7 @@
 #include "runtime/Controls.h"
 #include "runtime/Form.h"
 
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -18,11 +19,13 @@ LaterStrip::LaterStrip(QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
     row->addWidget(line_, 1);
+    row->addStretch(); // the button keeps to the right, as small as its text
     row->addWidget(button_);
     line_->setFont(rt::pixelFont(12));
     button_->setFont(rt::pixelFont(12));
     // Reached by Tab once the user turns to the prompt; never the focus a prompt comes with.
     rt::Form::setTabOnly(button_);
+    button_->installEventFilter(this);
     QObject::connect(button_, &QPushButton::clicked, this, [this] {
         if (onLater)
             onLater();
@@ -49,4 +52,14 @@ bool LaterStrip::offered() const {
 
 QString LaterStrip::line() const {
     return line_->isHidden() ? QString() : line_->text();
+}
+
+// Qt gives a window that becomes active and has no focus the first control Tab would reach: the
+// watchdog's prompt, coming up in the window the user was typing in, would take the next Enter
+// for "Später". It waits for Tab.
+bool LaterStrip::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == button_ && event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason)
+        button_->clearFocus();
+    return QWidget::eventFilter(watched, event);
 }

@@ -25,6 +25,9 @@ public:
 
     std::function<void()> onLater;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QPushButton* button_;
     QLabel* line_;

@@ -607,13 +607,14 @@ void TFMainBoard::HandlePanels(std::uint8_t kind) {
         rt::setBounds(ImageDog, 0, 0, w, h);
         TopHeightMini();
         ShowPrompt(Record::Prompt::Watchdog);
+        // The bar goes first: the keys leave its buttons for no control, not for "Später".
+        PSButtons->hide();
         ShowLater(Record::Prompt::Watchdog, h);
         if (ImageDog->isEmpty())
             ImageDog->setPicture(rt::designPicture(QStringLiteral(":/design/dog.png")));
         ImageDog->show();
         rt::announce(Form, ImageDog->accessibleName() + QStringLiteral(". ") +
                                ImageDog->accessibleDescription());
-        PSButtons->hide();
         HandleSound(QString::fromLatin1(kMantraSound));
     }
     // The keys stay with a button that shows (none while the watchdog's picture is up).
