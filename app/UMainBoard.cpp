@@ -295,7 +295,7 @@ void TFMainBoard::Starten(std::uint8_t code) {
     ctx_.daten.LoadSettings();
     HandlePanels(Panel::Idle);
 
-    if (Settings().DSTimer) {
+    if (Settings().DSTimer || ctx_.quickStart) {
         // Quick start: no intro, the time switch is on.
         IStart[1]->hide();
         LStart->hide();

@@ -74,6 +74,8 @@ struct BoardContext {
     // Tests decode the intro's pictures by hand; the program on a worker thread.
     rt::PictureAhead::Worker pictureWorker = rt::PictureAhead::Worker::Thread;
     Screens* screens = nullptr;
+    // Started with the session: the quick start, whatever the settings say.
+    bool quickStart = false;
 };
 
 // The main window: the start animation, the picture areas the sequences fill, the instruction

@@ -1,5 +1,7 @@
 #include "program/Program.h"
+
 #include "app/UMainBoard.h"
+#include "desktop/Autostart.h"
 #include "desktop/Screens.h"
 #include "info/UHilfe.h"
 #include "info/UImpressum.h"
@@ -123,8 +125,12 @@ int RunQuillet(int argc, char** argv, const ProgramHooks& hooks) {
     desk::QtScreens monitors;
 
     // The board first: its creation runs before any other window exists.
+    // Started with the session (the autostart entry), the board waits for the first reminder.
+    const bool withSession =
+        QCoreApplication::arguments().contains(QLatin1String(desk::autostart::kArgument));
     TFMainBoard board(BoardContext{clock, player, report, files, daten, screen.width(),
-                                   screen.height(), rt::PictureAhead::Worker::Thread, &monitors});
+                                   screen.height(), rt::PictureAhead::Worker::Thread, &monitors,
+                                   withSession});
     report.setParent(board.Form);
     board.FormCreate();
 
