@@ -105,9 +105,10 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
     whole->setSizeConstraint(QLayout::SetFixedSize);
     auto* columns = new QHBoxLayout;
     whole->addLayout(columns);
-    auto* layout = new QVBoxLayout;
+    // Two columns: what holds reminders back on the left, the rest on the right.
+    auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
-    columns->addLayout(layout);
+    columns->addLayout(left);
     columns->addLayout(right);
 
     // Natural breaks: the switch, and below it the length.
@@ -130,7 +131,7 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
     breaksLayout->addLayout(lengthRow);
     breaksNote_ = note(breaks, kBreaksNote);
     breaksLayout->addWidget(breaksNote_);
-    layout->addWidget(breaks);
+    left->addWidget(breaks);
 
     // The reasons for holding a prompt back until they have passed.
     auto* holds = new QGroupBox(QStringLiteral("Erinnerungen zurückhalten"), this);
@@ -154,9 +155,9 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
                      &Preferences::holdCalls, &DesktopOffers::calls);
     holdsLayout->addWidget(note(holds, QStringLiteral("Eine zurückgehaltene Erinnerung "
                                                       "erscheint, sobald der Grund entfällt.")));
-    layout->addWidget(holds);
-    layout->addWidget(programsGroup());
-    layout->addStretch(1);
+    left->addWidget(holds);
+    left->addWidget(programsGroup());
+    left->addStretch(1);
 
     right->addWidget(postponeGroup());
 
@@ -257,7 +258,7 @@ QWidget* MoreSettings::programsGroup() {
 
 // What "Später" on a prompt does.
 QWidget* MoreSettings::postponeGroup() {
-    auto* group = new QGroupBox(QStringLiteral("„Später“"), this);
+    auto* group = new QGroupBox(QStringLiteral("Verschieben mit „Später“"), this);
     auto* box = new QVBoxLayout(group);
     postponeMinutes_ = new QSpinBox(group);
     postponeMinutes_->setRange(kPostponeMinMinutes, kPostponeMaxMinutes);

@@ -79,7 +79,18 @@ bool videoDeviceOpen(const QString& proc, pid_t own) {
     return false;
 }
 
-CameraHold::CameraHold(rt::Clock& clock, QString proc) : clock_(clock), proc_(std::move(proc)) {}
+bool videoDeviceThere(const QString& dev) {
+    Dir devices(opendir(QFile::encodeName(dev).constData()));
+    if (!devices)
+        return true; // unknown: look through the processes
+    while (const dirent* e = readdir(devices.get()))
+        if (std::strncmp(e->d_name, "video", 5) == 0 && e->d_name[5] >= '0' && e->d_name[5] <= '9')
+            return true;
+    return false;
+}
+
+CameraHold::CameraHold(rt::Clock& clock, QString proc, QString dev)
+    : clock_(clock), proc_(std::move(proc)), dev_(std::move(dev)) {}
 
 bool CameraHold::available() const {
     return QFileInfo(proc_ + QStringLiteral("/self/fd")).isDir();
@@ -91,7 +102,7 @@ bool CameraHold::holding() {
         looked_ = true;
         lookedAt_ = now;
         const bool before = holding_;
-        holding_ = videoDeviceOpen(proc_, getpid());
+        holding_ = videoDeviceThere(dev_) && videoDeviceOpen(proc_, getpid());
         if (holding_ != before && changed)
             changed();
     }

@@ -53,8 +53,16 @@ TEST(CameraHold, AVideoDeviceOpenInAnotherProcessHoldsLookedForAtMostEvery1500Ms
         << "the program's own camera and names that only begin alike hold nothing";
     EXPECT_TRUE(desk::videoDeviceOpen(dir.path(), 1)) << "another process's, then";
 
+    // Only a machine with a camera is looked through.
+    const QDir dev(dir.filePath(QStringLiteral("dev")));
+    ASSERT_TRUE(dev.mkpath(QStringLiteral("v4l")));
+    EXPECT_FALSE(desk::videoDeviceThere(dev.path()));
+    QFile camera(dev.filePath(QStringLiteral("video2")));
+    ASSERT_TRUE(camera.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(desk::videoDeviceThere(dev.path()));
+
     rt::ManualClock clock;
-    desk::CameraHold hold(clock, dir.path());
+    desk::CameraHold hold(clock, dir.path(), dev.path());
     EXPECT_TRUE(hold.available());
     int changes = 0;
     hold.changed = [&] { ++changes; };
