@@ -45,6 +45,7 @@ void Awareness::addHoldSource(std::unique_ptr<HoldSource> source, HoldKind kind)
     if (!source)
         return;
     source->availabilityChanged = [this] { tellAvailability(); };
+    source->setHeldPrograms(rules_.heldPrograms);
     holds_.push_back({std::move(source), kind});
 }
 
@@ -55,10 +56,14 @@ void Awareness::tellAvailability() {
 
 void Awareness::setRules(const Rules& rules) {
     const std::int64_t before = threshold();
+    const bool programs = rules.heldPrograms != rules_.heldPrograms;
     rules_ = rules;
     if (threshold() != before)
         for (auto& a : away_)
             a->source->setIdleThresholdMs(threshold());
+    if (programs)
+        for (Hold& h : holds_)
+            h.source->setHeldPrograms(rules_.heldPrograms);
 }
 
 // Sources of idle time watch for the natural-break length, and not at all without breaks.
@@ -119,6 +124,10 @@ bool Awareness::obeys(HoldKind kind) const {
         return rules_.holdDoNotDisturb;
     case HoldKind::Inhibitor:
         return rules_.holdInhibitors;
+    case HoldKind::Call:
+        return rules_.holdCalls;
+    case HoldKind::Program:
+        return !rules_.heldPrograms.isEmpty();
     }
     return false;
 }

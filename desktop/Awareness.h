@@ -14,8 +14,9 @@
 
 namespace desk {
 
-// Which of the user's switches a hold obeys.
-enum class HoldKind { FullScreen, DoNotDisturb, Inhibitor };
+// Which of the user's switches a hold obeys. A hold for programs obeys the user's list of
+// programs: it holds nothing while the list is empty.
+enum class HoldKind { FullScreen, DoNotDisturb, Inhibitor, Call, Program };
 
 // What an away source tells: the time since the last input, or moments (a locked screen, sleep).
 enum class AwayKind { IdleTime, LockAndSleep };
@@ -27,6 +28,8 @@ struct Rules {
     bool holdFullScreen = true;
     bool holdDoNotDisturb = true;
     bool holdInhibitors = true;
+    bool holdCalls = true;
+    QStringList heldPrograms;
 };
 
 // The board's view of the desktop: the sources of away time (idle time, a locked screen, sleep)

@@ -13,6 +13,7 @@
 class QCheckBox;
 class QFormLayout;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class QSpinBox;
 
@@ -27,6 +28,8 @@ struct DesktopOffers {
     bool fullScreen = true;   // the active window's full-screen state
     bool doNotDisturb = true; // the desktop's "do not disturb"
     bool inhibitors = true;   // programs that keep the screen awake
+    bool calls = true;        // a microphone or camera in use
+    bool programs = true;     // the active window's program
     bool panel = true;        // a panel that shows the program's icon
 };
 
@@ -42,8 +45,9 @@ struct DesktopFindings {
 };
 DesktopFindings findings(const Awareness& awareness, const QString& panel);
 
-// The window "Weitere Einstellungen": natural breaks and their length, the three reasons for
-// holding a prompt, the wait in the panel, and what the program found on this desktop. Modal,
+// The window "Weitere Einstellungen": natural breaks and their length, the reasons for holding a
+// prompt, the programs that must not be interrupted, what "Später" on a prompt does, the wait in
+// the panel, and what the program found on this desktop. Modal,
 // operable by keyboard alone (Enter and Escape close it). Every change goes into preferences() at
 // once; when the window closes, however it is closed, changed preferences are saved and handed to
 // `changed`.
@@ -61,6 +65,9 @@ public:
 
     // Where the preferences are saved when the window closes; none: not saved.
     PreferencesFile* file = nullptr;
+    // The program (window class) whose window was active before the program's own, for the
+    // button that adds it to the programs; empty or none: no such program is known.
+    std::function<QString()> lastProgram;
     // After a close that changed something (also when the save failed: the new preferences hold
     // until the program ends). Fields the window does not show (the pause) are as given.
     std::function<void(const Preferences&)> changed;
@@ -70,6 +77,12 @@ public:
     QCheckBox* fullScreenBox() const { return fullScreen_; }
     QCheckBox* doNotDisturbBox() const { return doNotDisturb_; }
     QCheckBox* inhibitorsBox() const { return inhibitors_; }
+    QCheckBox* callsBox() const { return calls_; }
+    QListWidget* programList() const { return programs_; }
+    QPushButton* addProgramButton() const { return addProgram_; }
+    QPushButton* removeProgramButton() const { return removeProgram_; }
+    QSpinBox* postponeMinutesField() const { return postponeMinutes_; }
+    QSpinBox* postponeLimitField() const { return postponeLimit_; }
     QCheckBox* panelBox() const { return panel_; }
     QPushButton* closeButton() const { return close_; }
     // The lines of "Auf diesem Desktop erkannt", as shown: "Ruhezeit: GNOME".
@@ -79,6 +92,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A switch that the desktop may not offer, with the note that says so.
@@ -93,6 +108,11 @@ private:
     void showOffers();
     void showDetected(const DetectedLines& detected);
     void updateEnabled();
+    QWidget* programsGroup();
+    QWidget* postponeGroup();
+    void showLastProgram();
+    void addProgram();
+    void removeProgram();
 
     Preferences prefs_;
     Preferences given_; // as the window last saved them
@@ -109,6 +129,14 @@ private:
     QCheckBox* fullScreen_ = nullptr;
     QCheckBox* doNotDisturb_ = nullptr;
     QCheckBox* inhibitors_ = nullptr;
+    QCheckBox* calls_ = nullptr;
+    QListWidget* programs_ = nullptr;
+    QPushButton* addProgram_ = nullptr;
+    QPushButton* removeProgram_ = nullptr;
+    QLabel* programsNote_ = nullptr;
+    QString lastProgram_; // as the add button offers it now
+    QSpinBox* postponeMinutes_ = nullptr;
+    QSpinBox* postponeLimit_ = nullptr;
     QCheckBox* panel_ = nullptr;
     QPushButton* close_ = nullptr;
     QList<QPair<QString, QLabel*>> detected_;

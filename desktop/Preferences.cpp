@@ -35,6 +35,8 @@ const BoolKey kBoolKeys[] = {
      "Nicht stören, solange „Nicht stören“ eingeschaltet ist"},
     {"Hold/screenKeptAwake", &Preferences::holdInhibitors,
      "Nicht stören, solange ein Programm den Bildschirm wach hält (Video, Anruf)"},
+    {"Hold/call", &Preferences::holdCalls,
+     "Während eines Gesprächs nicht stören (Mikrofon oder Kamera in Gebrauch)"},
     {"Panel/waitInPanel", &Preferences::waitInPanel, "Im Panel statt im kleinen Fenster warten"},
 };
 
@@ -47,9 +49,14 @@ struct IntKey {
 const IntKey kIntKeys[] = {
     {"NaturalBreak/minutes", &Preferences::naturalBreakMinutes, kNaturalBreakMinMinutes,
      kNaturalBreakMaxMinutes, "Natürliche Pausen erkennen nach … Minuten ohne Eingabe"},
+    {"Postpone/minutes", &Preferences::postponeMinutes, kPostponeMinMinutes, kPostponeMaxMinutes,
+     "„Später“ verschiebt um … Minuten"},
+    {"Postpone/limit", &Preferences::postponeLimit, 0, kPostponeMaxLimit,
+     "Höchstens … Mal nacheinander verschieben"},
 };
 
 constexpr const char* kPauseKey = "Pause/until";
+constexpr const char* kProgramsKey = "Hold/programs";
 
 // A value of the file that was replaced by one within its bounds.
 struct Correction {
@@ -77,6 +84,52 @@ QString shownValue(const QVariant& v) {
 
 QString yesNo(bool on) {
     return on ? QStringLiteral("ein") : QStringLiteral("aus");
+}
+
+// A list of programs as the value of one INI line: "obs, libreoffice-impress". A name that
+// QSettings would otherwise split or take for something else (a comma, a semicolon, a quote,
+// spaces at its ends, a leading "@") goes in quotes; control characters, which no window class
+// needs, are left out.
+QByteArray listValue(const QStringList& names) {
+    QByteArrayList items;
+    for (const QString& name : names) {
+        QString clean;
+        for (const QChar c : name)
+            if (!c.isNull() && c.category() != QChar::Other_Control)
+                clean += c;
+        if (clean.isEmpty())
+            continue;
+        QByteArray item = clean.toUtf8();
+        if (item.startsWith('@'))
+            item.prepend('@');
+        const bool plain =
+            item.trimmed() == item && std::none_of(item.begin(), item.end(), [](char c) {
+                return c == ',' || c == ';' || c == '"' || c == '\\' || c == '=';
+            });
+        if (!plain)
+            item = '"' + item.replace('\\', "\\\\").replace('"', "\\\"") + '"';
+        items << item;
+    }
+    return items.join(", ");
+}
+
+// The programs as QSettings read them: one name is a string, several a list. Names are
+// trimmed; blank ones and repeats (in any letter case) are dropped.
+std::optional<QStringList> listOf(const QVariant& v) {
+    QStringList read;
+    if (v.typeId() == QMetaType::QString)
+        read << v.toString();
+    else if (v.typeId() == QMetaType::QStringList)
+        read = v.toStringList();
+    else
+        return std::nullopt;
+    QStringList names;
+    for (const QString& name : read) {
+        const QString n = name.trimmed();
+        if (!n.isEmpty() && !names.contains(n, Qt::CaseInsensitive))
+            names << n;
+    }
+    return names;
 }
 
 // A time with the offset from UTC it had then, as ISO 8601: 2025-03-30T06:00:00+02:00.
@@ -218,6 +271,7 @@ std::vector<Setting> settingsOf(const Preferences& prefs) {
         add(k.key, QByteArray(prefs.*k.member ? "true" : "false"));
     for (const IntKey& k : kIntKeys)
         add(k.key, QByteArray::number(prefs.*k.member));
+    add(kProgramsKey, listValue(prefs.heldPrograms));
     add(kPauseKey, prefs.pausedUntil.isValid()
                        ? std::optional(isoWithOffset(prefs.pausedUntil).toUtf8())
                        : std::nullopt);
@@ -228,7 +282,9 @@ std::vector<Setting> settingsOf(const Preferences& prefs) {
 QByteArray inlineComment(const QByteArray& value) {
     bool quoted = false;
     for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == '"') {
+        if (value[i] == '\\' && quoted) {
+            ++i; // an escaped character inside quotes
+        } else if (value[i] == '"') {
             quoted = !quoted;
         } else if (value[i] == ';' && !quoted) {
             while (i > 0 && (value[i - 1] == ' ' || value[i - 1] == '\t'))
@@ -458,6 +514,13 @@ Preferences PreferencesFile::load(const QString& path) {
         if (!ok || bounded != value)
             fixed.push_back(
                 {QString::fromUtf8(k.label), shownValue(*it), QString::number(bounded)});
+    }
+    if (const auto it = values.constFind(QLatin1String(kProgramsKey)); it != values.cend()) {
+        if (const std::optional<QStringList> names = listOf(*it))
+            prefs.heldPrograms = *names;
+        else
+            fixed.push_back({QStringLiteral("Programme, bei denen Erinnerungen warten"),
+                             shownValue(*it), QStringLiteral("keine")});
     }
     if (const auto it = values.constFind(QLatin1String(kPauseKey)); it != values.cend()) {
         const QDateTime until = it->typeId() == QMetaType::QString

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -21,6 +22,15 @@ struct Preferences {
     bool holdFullScreen = true;
     bool holdDoNotDisturb = true;
     bool holdInhibitors = true;
+    // Prompts wait while another program records from a microphone or uses a camera (a call).
+    bool holdCalls = true;
+    // Prompts wait while a window of one of these programs is active (a presentation, a
+    // recording): the window class or instance (WM_CLASS), as "libreoffice-impress" or "obs".
+    QStringList heldPrograms;
+    // "Später" on a prompt puts it off by this many minutes, at most this many times in a row
+    // (0: without limit).
+    int postponeMinutes = 5;
+    int postponeLimit = 3;
     // With an icon in the desktop's panel, the board waits there instead of in its small window.
     bool waitInPanel = false;
     // Reminders are paused until then; invalid when they are not paused.
@@ -31,6 +41,9 @@ struct Preferences {
 
 constexpr int kNaturalBreakMinMinutes = 1;
 constexpr int kNaturalBreakMaxMinutes = 60;
+constexpr int kPostponeMinMinutes = 1;
+constexpr int kPostponeMaxMinutes = 30;
+constexpr int kPostponeMaxLimit = 10;
 
 // The pauses the user can choose ("Erinnerungen pausieren").
 enum class PauseChoice { HalfAnHour, OneHour, TwoHours, UntilTomorrow };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -50,6 +51,9 @@ public:
     // The state as last told by the desktop; cheap, asked on every reminder tick while a prompt
     // is due. A source that learns of changes only by asking may ask here at most every 2 s.
     virtual bool holding() = 0;
+    // For sources that hold for chosen programs: the programs (window classes) the user listed.
+    // Others ignore it.
+    virtual void setHeldPrograms(const QStringList&) {}
     // The state changed (where the desktop tells of changes).
     std::function<void()> changed;
     // available() changed: the service came or left.

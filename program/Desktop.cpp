@@ -6,7 +6,10 @@
 #include "desktop/Pause.h"
 #include "desktop/Preferences.h"
 #include "desktop/StatusIcon.h"
+#include "desktop/call/CameraHold.h"
+#include "desktop/call/MicrophoneHold.h"
 #include "desktop/dbus/DBusSources.h"
+#include "desktop/x11/ActiveWindow.h"
 #include "desktop/x11/Connection.h"
 #include "desktop/x11/FullScreenHold.h"
 #include "desktop/x11/X11IdleSource.h"
@@ -25,17 +28,32 @@ desk::Rules RulesOf(const desk::Preferences& p) {
     r.holdFullScreen = p.holdFullScreen;
     r.holdDoNotDisturb = p.holdDoNotDisturb;
     r.holdInhibitors = p.holdInhibitors;
+    r.holdCalls = p.holdCalls;
+    r.heldPrograms = p.heldPrograms;
     return r;
 }
 
-void AddSources(desk::Awareness& awareness, rt::Clock& clock) {
+// Returns the watch of the active window (none without an X server), which also tells the
+// window "Weitere Einstellungen" the program the user came from.
+std::shared_ptr<desk::ActiveWindow> AddSources(desk::Awareness& awareness, rt::Clock& clock) {
     // Under X11 the X server tells the idle time of every program's input and the active
-    // window; under Wayland, XWayland's X server sees only X11 programs.
+    // window; under Wayland, XWayland's X server sees only X11 programs: their windows still
+    // tell which program is active, but not the user's idle time nor full screen.
+    std::shared_ptr<desk::ActiveWindow> active;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        active = std::make_shared<desk::ActiveWindow>(clock);
+        awareness.addHoldSource(std::make_unique<desk::ProgramHold>(active),
+                                desk::HoldKind::Program);
+    }
     if (desk::x11::x11Session()) {
         awareness.addAwaySource(std::make_unique<desk::X11IdleSource>(clock));
-        awareness.addHoldSource(std::make_unique<desk::FullScreenHold>(),
+        awareness.addHoldSource(std::make_unique<desk::FullScreenHold>(active),
                                 desk::HoldKind::FullScreen);
     }
+    // A call: the sound server tells of every recording; a camera is looked for only while a
+    // prompt is due.
+    awareness.addHoldSource(std::make_unique<desk::MicrophoneHold>(), desk::HoldKind::Call);
+    awareness.addHoldSource(std::make_unique<desk::CameraHold>(clock), desk::HoldKind::Call);
     // The session's and the system's services: a locked screen, sleep, GNOME's and KDE's idle
     // time, do-not-disturb and programs that keep the screen awake. Each is taken up when its
     // service comes, also long after the start, and let go when it leaves.
@@ -48,6 +66,7 @@ void AddSources(desk::Awareness& awareness, rt::Clock& clock) {
                               : desk::HoldKind::Inhibitor;
         awareness.addHoldSource(std::move(source), kind);
     }
+    return active;
 }
 
 } // namespace
@@ -88,6 +107,7 @@ struct DesktopUnit::Parts {
     desk::StatusIcon icon;
     desk::PanelWait panelWait;
     std::unique_ptr<desk::XEmbedTray> xembedTray;
+    std::shared_ptr<desk::ActiveWindow> activeWindow;
 };
 
 DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report)
@@ -99,7 +119,7 @@ DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
     // The desktop is asked once the board's first frame is on the screen: a start waits for
     // no X server or D-Bus service.
     board.Form->afterFirstFrame([this, &clock] {
-        AddSources(parts_->awareness, clock);
+        parts_->activeWindow = AddSources(parts_->awareness, clock);
         ShowIcon();
     });
     board.AttachPresence(&p.awareness);
@@ -201,6 +221,12 @@ void DesktopUnit::ShowMoreSettings(QWidget* parent) {
     const desk::DesktopFindings now = found();
     desk::MoreSettings window(p.prefs, now.offers, now.detected, parent ? parent : p.board.Form);
     window.file = &p.file;
+    window.lastProgram = [&p] {
+        if (!p.activeWindow)
+            return QString();
+        const desk::WindowClass& last = p.activeWindow->lastOther();
+        return last.name.isEmpty() ? last.instance : last.name;
+    };
     window.changed = [&p](const desk::Preferences& changed) {
         const QDateTime pausedUntil = p.prefs.pausedUntil;
         p.prefs = changed;

@@ -77,6 +77,19 @@ std::vector<std::uint32_t> Connection::property32(xcb_window_t window, xcb_atom_
     return values;
 }
 
+std::string Connection::property8(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) const {
+    std::string value;
+    if (!ok() || window == XCB_NONE || property == XCB_ATOM_NONE)
+        return value;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c_, xcb_get_property(c_, 0, window, property, type, 0, 256), nullptr);
+    if (reply && reply->format == 8 && reply->type == type)
+        value.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                     std::size_t(xcb_get_property_value_length(reply)));
+    std::free(reply);
+    return value;
+}
+
 void Connection::flush() {
     if (!c_)
         return;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QObject;
@@ -39,6 +40,8 @@ public:
     // A 32-bit property of `window` as a list (empty when missing or not 32-bit).
     std::vector<std::uint32_t> property32(xcb_window_t window, xcb_atom_t property,
                                           xcb_atom_t type) const;
+    // An 8-bit property of `window` as bytes, its first kilobyte (empty when missing).
+    std::string property8(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) const;
 
     // Gets every event (and error) of the connection, in order.
     void setHandler(Handler handler) { handler_ = std::move(handler); }

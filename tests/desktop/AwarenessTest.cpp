@@ -26,7 +26,9 @@ struct FakeHold final : desk::HoldSource {
     QString name() const override { return QStringLiteral("Fake"); }
     bool available() const override { return true; }
     bool holding() override { return on; }
+    void setHeldPrograms(const QStringList& list) override { programs = list; }
     bool on = false;
+    QStringList programs;
 };
 
 // Awareness with two away sources (idle time and a lock), one hold of each kind, a clock moved by
@@ -40,8 +42,9 @@ protected:
         lock = l.get();
         aware.addAwaySource(std::move(i));
         aware.addAwaySource(std::move(l));
-        for (auto kind : {desk::HoldKind::FullScreen, desk::HoldKind::DoNotDisturb,
-                          desk::HoldKind::Inhibitor}) {
+        for (auto kind :
+             {desk::HoldKind::FullScreen, desk::HoldKind::DoNotDisturb, desk::HoldKind::Inhibitor,
+              desk::HoldKind::Call, desk::HoldKind::Program}) {
             auto h = std::make_unique<FakeHold>();
             holds.push_back(h.get());
             aware.addHoldSource(std::move(h), kind);
@@ -105,19 +108,28 @@ TEST_F(Awareness, RulesSwitchOffBreaksAndEachHold) {
     idle->cameBack();
     EXPECT_EQ(breaks, 0);
 
+    // A hold for programs holds only while the user lists some, and is told which.
+    desk::Rules listed;
+    listed.heldPrograms = {QStringLiteral("obs")};
+    aware.setRules(listed);
+    EXPECT_EQ(holds[4]->programs, listed.heldPrograms);
     for (size_t i = 0; i < holds.size(); ++i) {
         SCOPED_TRACE(i);
         holds[i]->on = true;
         EXPECT_TRUE(aware.HoldsPrompts());
-        desk::Rules off;
+        desk::Rules off = listed;
         off.holdFullScreen = i != 0;
         off.holdDoNotDisturb = i != 1;
         off.holdInhibitors = i != 2;
+        off.holdCalls = i != 3;
+        if (i == 4)
+            off.heldPrograms.clear();
         aware.setRules(off);
         EXPECT_FALSE(aware.HoldsPrompts());
-        aware.setRules({});
+        aware.setRules(listed);
         holds[i]->on = false;
     }
+    EXPECT_EQ(holds[0]->programs, listed.heldPrograms) << "every hold source hears of the list";
 }
 
 TEST_F(Awareness, ASleepNoSourceToldOfIsABreakWhenItIsLongEnough) {
@@ -172,7 +184,7 @@ TEST(AwarenessOffers, NaturalBreaksOnlyWithASourceOfIdleTimeAndOnlyFromSourcesTh
     found = desk::findings(aware, QStringLiteral("KDE"));
     EXPECT_TRUE(found.offers.idleTime);
     EXPECT_EQ(aware.awayName(desk::AwayKind::IdleTime), QStringLiteral("GNOME"));
-    EXPECT_EQ(found.detected.value(5),
+    EXPECT_EQ(found.detected.value(7),
               qMakePair(QStringLiteral("Symbol im Panel"), QStringLiteral("KDE")));
     EXPECT_EQ(shell->threshold, 5 * 60'000) << "armed though it came late";
     logind->setThere(false);

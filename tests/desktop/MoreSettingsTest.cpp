@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -71,8 +72,9 @@ TEST(MoreSettingsWindow, ControlsShowThePreferencesAndChangesAreSavedOnClose) {
     press(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), w.fullScreenBox());
     press(Qt::Key_Space);
-    for (QWidget* next : std::initializer_list<QWidget*>{w.doNotDisturbBox(), w.inhibitorsBox(),
-                                                         w.panelBox(), w.closeButton()}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             w.doNotDisturbBox(), w.inhibitorsBox(), w.callsBox(), w.programList(),
+             w.postponeMinutesField(), w.postponeLimitField(), w.panelBox(), w.closeButton()}) {
         press(Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
@@ -196,4 +198,77 @@ TEST(MoreSettingsWindow, FollowsServicesThatComeAndLeaveWhileOpenAndKeepsTheChoi
     EXPECT_EQ(w.detectedLines().value(0), QStringLiteral("Ruhezeit: nicht verfügbar"));
     w.accept();
     EXPECT_EQ(w.preferences(), given);
+}
+
+TEST(MoreSettingsWindow, ProgramsAreAddedFromTheLastActiveWindowAndRemovedByKeysAlone) {
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    Preferences given;
+    given.heldPrograms = {QStringLiteral("obs")};
+    MoreSettings w(given, {}, {});
+    QString last = QStringLiteral("libreoffice-impress");
+    w.lastProgram = [&last] { return last; };
+    std::optional<Preferences> told;
+    w.changed = [&](const Preferences& p) { told = p; };
+    showActive(w);
+    EXPECT_TRUE(w.callsBox()->isChecked());
+    EXPECT_EQ(w.programList()->accessibleName(),
+              QStringLiteral("Programme, bei denen Erinnerungen warten"));
+    EXPECT_EQ(w.postponeMinutesField()->accessibleName(),
+              QStringLiteral("„Später“ verschiebt um, Minuten"));
+    EXPECT_FALSE(w.removeProgramButton()->isEnabled()) << "nothing chosen to remove";
+    EXPECT_EQ(w.addProgramButton()->text(), QStringLiteral("„libreoffice-impress“ &hinzufügen"));
+    const auto labels = w.findChildren<QLabel*>();
+    EXPECT_TRUE(std::none_of(labels.begin(), labels.end(), [](QLabel* l) {
+        return l->text().startsWith(QStringLiteral("Unter Wayland"));
+    }));
+
+    w.addProgramButton()->setFocus();
+    press(Qt::Key_Space);
+    EXPECT_EQ(w.preferences().heldPrograms,
+              (QStringList{QStringLiteral("obs"), QStringLiteral("libreoffice-impress")}));
+    EXPECT_FALSE(w.addProgramButton()->isEnabled()) << "a listed program is not offered again";
+    EXPECT_EQ(QApplication::focusWidget(), w.programList()) << "the keys go on in the list";
+    press(Qt::Key_Up);
+    press(Qt::Key_Delete);
+    EXPECT_EQ(w.preferences().heldPrograms, QStringList{QStringLiteral("libreoffice-impress")});
+    press(Qt::Key_Tab); // past the add button, which offers nothing now
+    EXPECT_EQ(QApplication::focusWidget(), w.removeProgramButton());
+    press(Qt::Key_Space);
+    EXPECT_TRUE(w.preferences().heldPrograms.isEmpty());
+    EXPECT_EQ(w.programList()->count(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), w.programList()) << "the focus stays on a control";
+
+    // Another program in front meanwhile: the button offers it when the window is back.
+    last = QStringLiteral("obs");
+    QEvent back(QEvent::ActivationChange);
+    QApplication::sendEvent(&w, &back);
+    EXPECT_EQ(w.addProgramButton()->text(), QStringLiteral("„obs“ &hinzufügen"));
+    w.postponeMinutesField()->setFocus();
+    press(Qt::Key_Up);
+    w.postponeLimitField()->setFocus();
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_Down);
+    EXPECT_EQ(w.postponeLimitField()->text(), QStringLiteral("ohne Grenze"));
+    w.accept();
+    ASSERT_TRUE(told);
+    Preferences expected = given;
+    expected.heldPrograms.clear();
+    expected.postponeMinutes = 6;
+    expected.postponeLimit = 0;
+    EXPECT_EQ(*told, expected);
+
+    // Under Wayland one line says which programs can be seen at all.
+    qputenv("WAYLAND_DISPLAY", "wayland-0");
+    MoreSettings underWayland(given, {}, {});
+    const auto notes = underWayland.findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](QLabel* l) {
+        return l->text() ==
+               QStringLiteral(
+                   "Unter Wayland erkennt Quillet nur Programme, die über XWayland laufen.");
+    }));
+    if (wayland.isNull())
+        qunsetenv("WAYLAND_DISPLAY");
+    else
+        qputenv("WAYLAND_DISPLAY", wayland);
 }

@@ -191,10 +191,12 @@ TEST_F(PreferencesFileTest, SavingKeepsCommentsOrderAndLineEndsAndChangesOnlyOur
               std::string("\xEF\xBB\xBF# Quillet, von Hand\r\n"
                           "[Mine]\r\nb=2\r\na=1\r\n\r\n"
                           "[Hold]\r\n; im Büro\r\nfullScreen = false ; werktags\r\n"
-                          "doNotDisturb=true\r\nscreenKeptAwake=true\r\n\r\n"
+                          "doNotDisturb=true\r\nscreenKeptAwake=true\r\ncall=true\r\n"
+                          "programs=\r\n\r\n"
                           "[Pause]\r\n\r\n"
                           "[NaturalBreak]\r\nenabled=true\r\nminutes=9\r\n"
-                          "\r\n[Panel]\r\nwaitInPanel=false\r\n"));
+                          "\r\n[Panel]\r\nwaitInPanel=false\r\n"
+                          "\r\n[Postpone]\r\nminutes=5\r\nlimit=3\r\n"));
     EXPECT_EQ(PreferencesFile().load(path()), p);
     EXPECT_TRUE(problems.isEmpty()) << problems.join('\n').toStdString();
 }
@@ -262,6 +264,41 @@ TEST_F(PreferencesFileTest, FailedSaveIsToldInGermanAndKeepsTheOldFile) {
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems[0].contains(QStringLiteral("kein Platz mehr frei")));
     EXPECT_TRUE(problems[0].contains(QStringLiteral("bisherige Datei bleibt unverändert")));
+}
+
+TEST_F(PreferencesFileTest, ProgramsCallsAndPostponingRoundTripWhateverTheProgramsAreCalled) {
+    writeBytes(path(), "[Hold]\nprograms = obs ; die Aufnahme\n[Postpone]\nminutes=45\nlimit=-1\n");
+    Preferences p = file.load(path());
+    EXPECT_EQ(p.heldPrograms, QStringList{QStringLiteral("obs")});
+    EXPECT_EQ(p.postponeMinutes, 30);
+    EXPECT_EQ(p.postponeLimit, 0) << "0: without limit";
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("• „Später“ verschiebt um … Minuten: 30")))
+        << problems[0].toStdString();
+
+    // Names QSettings would split, unquote or read as a type of its own stay as they are.
+    p.heldPrograms = QStringList{QStringLiteral("libreoffice-impress"),
+                                 QStringLiteral("a, b"),
+                                 QStringLiteral("Zeigen \"x\"; y\\z"),
+                                 QStringLiteral("@Variant"),
+                                 QStringLiteral("Größe"),
+                                 QStringLiteral(" Mit Rand ")};
+    p.holdCalls = false;
+    p.postponeMinutes = 1;
+    p.postponeLimit = 10;
+    ASSERT_TRUE(file.save(p));
+    const QByteArray text = readAll(path());
+    EXPECT_TRUE(text.contains("programs = libreoffice-impress, \"a, b\", ")) << text.data();
+    EXPECT_TRUE(text.contains(" ; die Aufnahme\n")) << "the comment stays";
+    Preferences expected = p;
+    expected.heldPrograms.last() = QStringLiteral("Mit Rand");
+    EXPECT_EQ(PreferencesFile().load(path()), expected);
+
+    p.heldPrograms = {QStringLiteral("obs"), QStringLiteral("OBS")};
+    ASSERT_TRUE(file.save(p));
+    EXPECT_EQ(PreferencesFile().load(path()).heldPrograms, QStringList{QStringLiteral("obs")})
+        << "one entry per program, in any letter case";
+    EXPECT_EQ(problems.size(), 1);
 }
 
 TEST(PauseEnd, UntilTomorrowEndsAtTheComingSixOClock) {

@@ -1,6 +1,7 @@
 // The X11 sources against a real X server with a window manager (tests/wm/desktop-x11.sh runs
 // them on a private Xvfb with openbox): idle time from the server's alarms, full-screen windows
 // in front, the XEmbed tray coming and going. Input comes from xdotool.
+#include "desktop/x11/ActiveWindow.h"
 #include "desktop/x11/FullScreenHold.h"
 #include "desktop/x11/X11IdleSource.h"
 #include "desktop/x11/XEmbedTray.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include <unistd.h>
@@ -62,8 +64,8 @@ struct Windows {
         free(r);
         return a;
     }
-    // A mapped window; with `pid` it carries it as _NET_WM_PID.
-    xcb_window_t open(std::uint32_t pid) {
+    // A mapped window; with `pid` it carries it as _NET_WM_PID, with `wmClass` as WM_CLASS.
+    xcb_window_t open(std::uint32_t pid, std::string_view wmClass = {}) {
         const xcb_window_t w = xcb_generate_id(c);
         const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
         xcb_create_window(c, XCB_COPY_FROM_PARENT, w, root, 0, 0, 200, 150, 0,
@@ -71,6 +73,9 @@ struct Windows {
         if (pid)
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
                                 32, 1, &pid);
+        if (!wmClass.empty())
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                                std::uint32_t(wmClass.size()), wmClass.data());
         xcb_map_window(c, w);
         xcb_flush(c);
         return w;
@@ -162,7 +167,8 @@ TEST(X11FullScreenHold, AForeignFullScreenWindowInFrontHoldsAndTheProgramsOwnDoe
     if (!onTestServer())
         GTEST_SKIP() << "needs the private X server of tests/wm/desktop-x11.sh";
     Windows x;
-    desk::FullScreenHold hold;
+    rt::SystemClock clock;
+    desk::FullScreenHold hold(std::make_shared<desk::ActiveWindow>(clock));
     ASSERT_TRUE(hold.available());
     int changes = 0;
     hold.changed = [&] { ++changes; };
@@ -192,6 +198,71 @@ TEST(X11FullScreenHold, AForeignFullScreenWindowInFrontHoldsAndTheProgramsOwnDoe
     ASSERT_TRUE(waitFor([&] { return !hold.holding(); }));
     EXPECT_TRUE(x.isFullScreen(board));
     EXPECT_EQ(changes, 4);
+}
+
+TEST(ProgramClass, WmClassNamesTheProgramByItsClassOrInstanceInAnyLetterCase) {
+    using namespace std::string_view_literals;
+    constexpr auto raw = "libreoffice\0libreoffice-impress\0"sv;
+    const desk::WindowClass impress = desk::windowClassOf(raw.data(), int(raw.size()));
+    EXPECT_EQ(impress.instance, QStringLiteral("libreoffice"));
+    EXPECT_EQ(impress.name, QStringLiteral("libreoffice-impress"));
+    EXPECT_TRUE(desk::isListed(impress, {QStringLiteral("LibreOffice-Impress")}));
+    EXPECT_TRUE(desk::isListed(impress, {QStringLiteral("obs"), QStringLiteral("libreoffice")}));
+    EXPECT_FALSE(desk::isListed(impress, {QStringLiteral("libreoffice-writer")}));
+    EXPECT_FALSE(desk::isListed({}, {QString()})) << "no window is no program";
+    constexpr auto cut = "xterm\0Vortrag"sv; // without its last NUL
+    EXPECT_EQ(desk::windowClassOf(cut.data(), int(cut.size())).name, QStringLiteral("Vortrag"));
+}
+
+TEST(X11ActiveWindow, AListedProgramInFrontHoldsAndTheOneBeforeTheProgramsOwnIsKnown) {
+    if (!onTestServer())
+        GTEST_SKIP() << "needs the private X server of tests/wm/desktop-x11.sh";
+    using namespace std::string_view_literals;
+    Windows x;
+    rt::ManualClock clock;
+    auto active = std::make_shared<desk::ActiveWindow>(clock);
+    desk::ProgramHold hold(active);
+    ASSERT_TRUE(hold.available());
+    hold.setHeldPrograms({QStringLiteral("vortrag")});
+    int changes = 0;
+    hold.changed = [&] { ++changes; };
+
+    const xcb_window_t talk = x.open(0, "xterm\0Vortrag\0"sv);
+    x.activate(talk);
+    ASSERT_TRUE(waitFor([&] { return active->window() == talk; }));
+    EXPECT_TRUE(hold.holding());
+    EXPECT_EQ(changes, 1);
+
+    // The program's own window: no program in front, the one before is remembered, also though
+    // the window manager named no window for a moment in between.
+    const xcb_window_t board = x.open(std::uint32_t(getpid()), "quillet\0Quillet\0"sv);
+    x.activate(board);
+    ASSERT_TRUE(waitFor([&] { return active->window() == board; }));
+    EXPECT_FALSE(hold.holding());
+    EXPECT_EQ(active->lastOther().name, QStringLiteral("Vortrag"));
+    const xcb_window_t other = x.open(0, "mousepad\0Mousepad\0"sv);
+    x.activate(other);
+    ASSERT_TRUE(waitFor([&] { return active->lastOther().name == QStringLiteral("Mousepad"); }));
+
+    // Taken off the list, the program holds no more, also when it is in front again.
+    hold.setHeldPrograms({});
+    x.activate(talk);
+    ASSERT_TRUE(waitFor([&] { return active->window() == talk; }));
+    EXPECT_FALSE(hold.holding());
+    EXPECT_EQ(changes, 2);
+
+    // No window at all for a second (the desktop clicked): none came before the program's own.
+    const xcb_window_t none = XCB_NONE;
+    xcb_change_property(x.c, XCB_PROP_MODE_REPLACE, x.root, x.atom("_NET_ACTIVE_WINDOW"),
+                        XCB_ATOM_WINDOW, 32, 1, &none);
+    xcb_flush(x.c);
+    ASSERT_TRUE(waitFor([&] { return active->window() == XCB_NONE; }));
+    clock.advanceMs(desk::ActiveWindow::kNoWindowMs);
+    x.activate(board);
+    ASSERT_TRUE(waitFor([&] { return active->window() == board; }));
+    EXPECT_EQ(active->lastOther(), desk::WindowClass{});
+    for (const xcb_window_t w : {talk, board, other})
+        x.destroy(w);
 }
 
 TEST(X11XEmbedTray, TellsATrayThatStartsEndsOrTakesAnothersPlace) {
