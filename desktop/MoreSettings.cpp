@@ -1,10 +1,13 @@
 #include "desktop/MoreSettings.h"
 
+#include "desktop/Autostart.h"
+
 #include "desktop/Awareness.h"
 #include "runtime/Accessibility.h"
 #include "runtime/ProgramTexts.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -171,6 +174,25 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
                                             "Fenster."));
     panel->layout()->addWidget(panelNote_);
     right->addWidget(panel);
+
+    // Starting with the session: the box shows whether the autostart entry is there, and a click
+    // writes or removes it at once.
+    auto* session = new QGroupBox(QStringLiteral("Sitzung"), this);
+    auto* sessionLayout = new QVBoxLayout(session);
+    session_ = new QCheckBox(QStringLiteral("Mit der Sitzung &starten"), session);
+    session_->setChecked(autostart::enabled());
+    sessionLayout->addWidget(session_);
+    sessionNote_ = note(session, QString());
+    sessionNote_->hide();
+    sessionLayout->addWidget(sessionNote_);
+    connect(session_, &QCheckBox::toggled, this, [this](bool on) {
+        const QString failed = autostart::set(on, QCoreApplication::applicationFilePath());
+        sessionNote_->setText(failed);
+        sessionNote_->setVisible(!failed.isEmpty());
+        const QSignalBlocker quiet(session_);
+        session_->setChecked(autostart::enabled());
+    });
+    right->addWidget(session);
 
     // What the program found here; text only, out of the way of the keyboard.
     auto* found = new QGroupBox(QStringLiteral("Auf diesem Desktop erkannt"), this);

@@ -84,6 +84,7 @@ public:
     QSpinBox* postponeMinutesField() const { return postponeMinutes_; }
     QSpinBox* postponeLimitField() const { return postponeLimit_; }
     QCheckBox* panelBox() const { return panel_; }
+    QCheckBox* sessionBox() const { return session_; }
     QPushButton* closeButton() const { return close_; }
     // The lines of "Auf diesem Desktop erkannt", as shown: "Ruhezeit: GNOME".
     QStringList detectedLines() const;
@@ -138,6 +139,8 @@ private:
     QSpinBox* postponeMinutes_ = nullptr;
     QSpinBox* postponeLimit_ = nullptr;
     QCheckBox* panel_ = nullptr;
+    QCheckBox* session_ = nullptr;
+    QLabel* sessionNote_ = nullptr; // why the session's entry could not be written
     QPushButton* close_ = nullptr;
     QList<QPair<QString, QLabel*>> detected_;
 };

@@ -115,6 +115,7 @@ DesktopUnit::DesktopUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
     Parts& p = *parts_;
     p.file.onProblem = [&report](const QString& text) { report.tell(text); };
     p.prefs = p.file.load();
+    board.SetPostpone(p.prefs.postponeMinutes, p.prefs.postponeLimit);
     p.awareness.setRules(RulesOf(p.prefs));
     // The desktop is asked once the board's first frame is on the screen: a start waits for
     // no X server or D-Bus service.
@@ -230,6 +231,7 @@ void DesktopUnit::ShowMoreSettings(QWidget* parent) {
     window.changed = [&p](const desk::Preferences& changed) {
         const QDateTime pausedUntil = p.prefs.pausedUntil;
         p.prefs = changed;
+        p.board.SetPostpone(changed.postponeMinutes, changed.postponeLimit);
         p.prefs.pausedUntil = pausedUntil;
         p.awareness.setRules(RulesOf(p.prefs));
         p.icon.changed();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -271,4 +272,25 @@ TEST(MoreSettingsWindow, ProgramsAreAddedFromTheLastActiveWindowAndRemovedByKeys
         qunsetenv("WAYLAND_DISPLAY");
     else
         qputenv("WAYLAND_DISPLAY", wayland);
+}
+
+// The session box shows the autostart entry as it is and writes or removes it when clicked;
+// merely opening and closing the window writes nothing.
+TEST(MoreSettingsWindow, TheSessionBoxWritesTheAutostartEntryOnlyWhenClicked) {
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const QString entry = config.path() + QStringLiteral("/autostart/org.quillet.Quillet.desktop");
+    {
+        MoreSettings window(Preferences{}, desk::DesktopOffers{}, {});
+        EXPECT_FALSE(window.sessionBox()->isChecked());
+        window.done(QDialog::Rejected);
+    }
+    EXPECT_FALSE(QFile::exists(entry));
+    MoreSettings window(Preferences{}, desk::DesktopOffers{}, {});
+    window.sessionBox()->click();
+    EXPECT_TRUE(QFile::exists(entry));
+    EXPECT_TRUE(MoreSettings(Preferences{}, desk::DesktopOffers{}, {}).sessionBox()->isChecked());
+    window.sessionBox()->click();
+    EXPECT_FALSE(QFile::exists(entry));
+    qunsetenv("XDG_CONFIG_HOME");
 }
