@@ -205,11 +205,13 @@ QString asideName(const QString& path, const QDate& today) {
 }
 
 // A new record is the user's alone: created 0600 before SQLite opens it (SQLite gives its
-// journals the mode of the file). An existing file is left as it is.
-void createPrivately(const QByteArray& file) {
+// journals the mode of the file). An existing file is left as it is. The errno of a file that
+// could not be made; 0 when there is one.
+int createPrivately(const QByteArray& file) {
     const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0)
         ::close(fd);
+    return fd >= 0 || errno == EEXIST ? 0 : errno;
 }
 
 // What the file is: its version, and whether its tables are Quillet's.
@@ -252,9 +254,10 @@ int inspect(sqlite3* db, Shape& shape) {
 }
 
 // The file opened for reading only. A record in the journal written ahead needs its shared
-// memory file beside it; where that cannot be made (a read-only folder), the file is read as
-// it lies on the disk. `code` tells why neither worked.
-sqlite3* openForReading(const QByteArray& file, Shape& shape, int& code) {
+// memory file beside it; where that cannot be made (a read-only medium or folder, a full disk),
+// the file is read as it lies on the disk. `code` and `error` (the system's errno) tell why
+// neither worked.
+sqlite3* openForReading(const QByteArray& file, Shape& shape, int& code, int& error) {
     for (const char* mode : {"?mode=ro", "?immutable=1"}) {
         const QByteArray uri = "file:" + file.toPercentEncoding("/") + mode;
         sqlite3* db = nullptr;
@@ -266,25 +269,18 @@ sqlite3* openForReading(const QByteArray& file, Shape& shape, int& code) {
             if (code == SQLITE_OK)
                 return db;
         }
+        error = db ? sqlite3_system_errno(db) : 0;
         sqlite3_close(db);
         const int primary = code & 0xff;
-        if (primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY)
+        if (primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY && primary != SQLITE_IOERR)
             break; // busy or damaged: reading it as it lies would not help
     }
     return nullptr;
 }
 
-sqlite3* openForReading(const QByteArray& file) {
-    Shape shape;
-    int code = 0;
-    return openForReading(file, shape, code);
-}
-
-// Looks at the file without a connection that could write it.
-int probe(const QByteArray& file, Shape& shape) {
-    int code = SQLITE_OK;
-    sqlite3_close(openForReading(file, shape, code));
-    return code;
+sqlite3* openForReading(const QByteArray& file, Shape& shape) {
+    int code = 0, error = 0;
+    return openForReading(file, shape, code, error);
 }
 
 // The rows of `table` that can still be read in a damaged file, copied row by row in the order
@@ -406,14 +402,26 @@ Database::Opening Database::open(const QString& path, const QDate& today, bool d
     }
     const QByteArray file = QFile::encodeName(path);
     if (!damaged) {
-        createPrivately(file);
+        if (const int error = createPrivately(file); error != 0) {
+            const Trouble trouble = error == ENOSPC || error == EDQUOT ? Trouble::Full
+                                    : error == EACCES || error == EPERM || error == EROFS
+                                        ? Trouble::ReadOnly
+                                        : Trouble::Failed;
+            result.problem = describe(trouble, path, QString(), 0,
+                                      QStringLiteral("Die Datei kann nicht angelegt werden: %1")
+                                          .arg(rt::systemReason(error)));
+            return result;
+        }
         // What the file is, seen through a connection that only reads: a file that is not
         // Quillet's, or a later version's, is left exactly as it is.
         Shape shape;
-        int code = probe(file, shape);
+        int code = SQLITE_OK, error = 0;
+        sqlite3_close(openForReading(file, shape, code, error));
         if (code != SQLITE_OK && !damagedCode(code)) {
-            result.problem =
-                describe(troubleOf(code, 0), path, QString::fromUtf8(sqlite3_errstr(code)), code);
+            QString detail = QString::fromUtf8(sqlite3_errstr(code));
+            if (error != 0)
+                detail += QStringLiteral("; ") + QString::fromLocal8Bit(std::strerror(error));
+            result.problem = describe(troubleOf(code, error), path, detail, code);
             return result;
         }
         if (code == SQLITE_OK && shape.foreign) {
@@ -422,7 +430,7 @@ Database::Opening Database::open(const QString& path, const QDate& today, bool d
         }
         if (code == SQLITE_OK && shape.version > kVersion) {
             result.problem = describe(Trouble::Newer, path, QString());
-            if (sqlite3* reading = openForReading(file))
+            if (sqlite3* reading = openForReading(file, shape))
                 result.database.reset(new Database(reading, path, false, shape.version));
             return result;
         }
@@ -432,26 +440,31 @@ Database::Opening Database::open(const QString& path, const QDate& today, bool d
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (code == SQLITE_OK) {
             sqlite3_busy_timeout(db, kPatienceMs);
-            const bool readOnly = sqlite3_db_readonly(db, "main") == 1;
-            std::unique_ptr<Database> database(new Database(db, path, !readOnly, shape.version));
-            if (readOnly) {
+            std::unique_ptr<Database> database(new Database(db, path, true, shape.version));
+            if (sqlite3_db_readonly(db, "main") == 1)
                 database->problem_ = describe(Trouble::ReadOnly, path,
                                               QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY)));
-            } else if (database->prepare()) {
-                result.database = std::move(database);
-                return result;
-            }
+            else if (database->prepare())
+                return {std::move(database), {}, {}, 0};
             if (database->problem_.trouble != Trouble::Damaged) {
-                // What is there shows; the rows are written later.
-                database->writable_ = false;
+                // What is there shows; the rows are written later. Under another program's lock
+                // this connection reads; otherwise one that only reads, and can do without the
+                // files beside the record.
                 result.problem = database->problem_;
-                result.database = std::move(database);
+                if (result.problem.trouble == Trouble::Busy) {
+                    database->writable_ = false;
+                    result.database = std::move(database);
+                } else {
+                    database.reset();
+                    if (sqlite3* reading = openForReading(file, shape))
+                        result.database.reset(new Database(reading, path, false, shape.version));
+                }
                 return result;
             }
         } else if (!damagedCode(code)) {
             result.problem = problemOf(db, code, path);
             sqlite3_close(db);
-            if (sqlite3* reading = openForReading(file))
+            if (sqlite3* reading = openForReading(file, shape))
                 result.database.reset(new Database(reading, path, false, shape.version));
             return result;
         } else {
@@ -691,6 +704,15 @@ Entries Database::readAll() {
     Entries e;
     readAll(e);
     return e;
+}
+
+bool Database::readAll(const QString& path, Entries& out) {
+    Shape shape;
+    sqlite3* db = openForReading(QFile::encodeName(path), shape);
+    if (!db)
+        return false;
+    Database reading(db, path, false, shape.version);
+    return reading.readAll(out);
 }
 
 bool Database::holdsAny() {

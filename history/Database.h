@@ -85,6 +85,9 @@ public:
     // The whole record.
     bool readAll(Entries& out);
     Entries readAll();
+    // The whole record at `path`, read through a connection of its own that only reads (on any
+    // thread); false when it could not be read or only in part.
+    static bool readAll(const QString& path, Entries& out);
     bool holdsAny();
     int version();
 

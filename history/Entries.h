@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace hist {
@@ -75,6 +77,11 @@ public:
     virtual Entries days(const QDate& first, const QDate& last) = 0;
     // Every row, for the CSV file.
     virtual Entries everything() = 0;
+    // The same, read by the function returned when it is called on another thread (a long
+    // record takes a while); none when the record could not be read.
+    virtual std::function<std::optional<Entries>()> everythingElsewhere() {
+        return [e = everything()] { return std::optional<Entries>(e); };
+    }
     // Whether anything at all is recorded.
     virtual bool holdsAny() = 0;
     // One German line on why new rows are not written now; empty while they are.

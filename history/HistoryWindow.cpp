@@ -18,6 +18,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -414,7 +415,10 @@ HistoryWindow::HistoryWindow(std::unique_ptr<MemorySource> own, RecordSource* so
     resize(820, 600);
 }
 
-HistoryWindow::~HistoryWindow() = default;
+HistoryWindow::~HistoryWindow() {
+    if (saver_)
+        saver_->wait(); // its result is for this window
+}
 
 QDate HistoryWindow::firstDay() const {
     return view_ == View::Weeks ? last_.addDays(-13) : QDate(last_.year(), last_.month(), 1);
@@ -456,7 +460,7 @@ void HistoryWindow::refresh() {
     for (QWidget* w : std::initializer_list<QWidget*>{tabs_, navigation_, span_, week_})
         w->setVisible(any);
     empty_->setVisible(!any);
-    csv_->setEnabled(any);
+    csv_->setEnabled(any && !saver_);
     const QString waiting = source_.waitingLine();
     waiting_->setText(waiting);
     waiting_->setVisible(!waiting.isEmpty());
@@ -538,13 +542,34 @@ void HistoryWindow::fillTable(const std::vector<Day>& days, const QDate& today) 
     table_->setVerticalHeaderLabels(names);
 }
 
-bool HistoryWindow::saveCsv(const QString& path, const CsvStyle& style) {
-    const rt::FileResult result = rt::replaceFile(path, csv(source_.everything(), style));
-    if (!result.ok)
+void HistoryWindow::saveCsv(const QString& path, const CsvStyle& style) {
+    if (saver_)
+        return;
+    csv_->setEnabled(false);
+    std::function<std::optional<Entries>()> read = source_.everythingElsewhere();
+    saver_.reset(QThread::create([this, read, path, style] {
+        const std::optional<Entries> entries = read();
+        const rt::FileResult result =
+            entries ? rt::replaceFile(path, csv(*entries, style)) : rt::FileResult{};
+        QMetaObject::invokeMethod(
+            this, [this, ok = entries.has_value(), result, path] { saved(ok, result, path); },
+            Qt::QueuedConnection);
+    }));
+    saver_->start();
+}
+
+void HistoryWindow::saved(bool read, const rt::FileResult& result, const QString& path) {
+    saver_->wait();
+    saver_.reset();
+    csv_->setEnabled(true);
+    if (!read)
+        inform(QStringLiteral("Der Verlauf konnte nicht gelesen werden, um ihn als „%1“ zu "
+                              "speichern. Versuchen Sie es später noch einmal.")
+                   .arg(QDir::toNativeSeparators(path)));
+    else if (!result.ok)
         inform(QStringLiteral("Der Verlauf konnte nicht als „%1“ gespeichert werden: %2. Wählen "
                               "Sie einen anderen Ort oder geben Sie dort Platz frei.")
                    .arg(QDir::toNativeSeparators(path), result.reason));
-    return result.ok;
 }
 
 } // namespace hist

@@ -2,6 +2,7 @@
 
 #include "history/Entries.h"
 #include "history/Summary.h"
+#include "runtime/SafeFile.h"
 
 #include <QDate>
 #include <QDialog>
@@ -12,6 +13,7 @@
 #include <vector>
 
 class QLabel;
+class QThread;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
@@ -91,9 +93,10 @@ public:
     QPushButton* csvButton() const { return csv_; }
     QPushButton* closeButton() const { return close_; }
 
-    // Writes the whole record to `path` through a temporary file; false (and a message) when it
-    // failed.
-    bool saveCsv(const QString& path, const CsvStyle& style);
+    // Writes the whole record to `path` through a temporary file, on a thread of its own; a
+    // message tells when it failed. The button waits meanwhile.
+    void saveCsv(const QString& path, const CsvStyle& style);
+    bool saving() const { return saver_ != nullptr; }
     // Asks for the file to save to and how, and calls `chosen` with it (not when cancelled). A
     // file dialog over this window unless replaced (tests).
     struct CsvTarget {
@@ -108,6 +111,7 @@ private:
     HistoryWindow(std::unique_ptr<MemorySource> own, RecordSource* source,
                   std::function<QDate()> today, QWidget* parent);
     void fillTable(const std::vector<Day>& days, const QDate& today);
+    void saved(bool read, const rt::FileResult& result, const QString& path);
 
     std::unique_ptr<MemorySource> own_;
     RecordSource& source_;
@@ -131,6 +135,7 @@ private:
     QPushButton* viewButton_ = nullptr;
     QPushButton* csv_ = nullptr;
     QPushButton* close_ = nullptr;
+    std::unique_ptr<QThread> saver_;
 };
 
 } // namespace hist

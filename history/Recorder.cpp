@@ -294,15 +294,21 @@ bool Recorder::readable() {
     return db_ != nullptr;
 }
 
-Entries Recorder::withWaiting(Entries e, const QDate& first, const QDate& last) {
+std::optional<Run> Recorder::going() const {
+    return run_ ? std::optional<Run>(run_->row) : std::nullopt;
+}
+
+Entries Recorder::withWaiting(Entries e, const std::deque<Row>& pending,
+                              const std::optional<Run>& run, const QDate& first,
+                              const QDate& last) {
     auto inSpan = [&](const QDateTime& t) {
         return !first.isValid() || (t.date() >= first && t.date() <= last);
     };
     // The begun rows of the run going on and of runs whose end waits are not runs cut short.
     std::vector<Run> going;
-    if (run_)
-        going.push_back(run_->row);
-    for (const Row& row : pending_)
+    if (run)
+        going.push_back(*run);
+    for (const Row& row : pending)
         if (const auto* ended = std::get_if<RunEnded>(&row))
             going.push_back(ended->row);
     if (!going.empty())
@@ -314,9 +320,9 @@ Entries Recorder::withWaiting(Entries e, const QDate& first, const QDate& last) 
                                                    [&r](const Run& g) { return sameRun(g, r); });
                                     }),
                      e.runs.end());
-    for (const Row& row : pending_) {
-        if (const auto* run = std::get_if<Run>(&row); run && inSpan(run->started))
-            e.runs.push_back(*run);
+    for (const Row& row : pending) {
+        if (const auto* whole = std::get_if<Run>(&row); whole && inSpan(whole->started))
+            e.runs.push_back(*whole);
         else if (const auto* ended = std::get_if<RunEnded>(&row);
                  ended && inSpan(ended->row.started))
             e.runs.push_back(ended->row);
@@ -328,30 +334,42 @@ Entries Recorder::withWaiting(Entries e, const QDate& first, const QDate& last) 
     return e;
 }
 
-Entries Recorder::days(const QDate& first, const QDate& last) {
+// Reads with `read` from the file; a damaged one is put aside and the new record read instead.
+template <typename Read> Entries Recorder::fromFile(Read read) {
     Entries e;
-    if (readable() && !db_->read(first, last, e)) {
+    unread_.clear();
+    if (readable() && !read(*db_, e)) {
         e = {};
         if (db_->problem().trouble == Database::Trouble::Damaged) {
             damaged_ = true;
-            if (readable())
-                db_->read(first, last, e);
+            if (readable() && !read(*db_, e))
+                e = {};
         }
+        if (db_ && db_->problem().trouble != Database::Trouble::None)
+            unread_ = db_->problem().reason;
     }
-    return withWaiting(std::move(e), first, last);
+    return e;
+}
+
+Entries Recorder::days(const QDate& first, const QDate& last) {
+    Entries e = fromFile([&](Database& db, Entries& out) { return db.read(first, last, out); });
+    return withWaiting(std::move(e), pending_, going(), first, last);
 }
 
 Entries Recorder::everything() {
-    Entries e;
-    if (readable() && !db_->readAll(e)) {
-        e = {};
-        if (db_->problem().trouble == Database::Trouble::Damaged) {
-            damaged_ = true;
-            if (readable())
-                db_->readAll(e);
-        }
-    }
-    return withWaiting(std::move(e), QDate(), QDate());
+    Entries e = fromFile([](Database& db, Entries& out) { return db.readAll(out); });
+    return withWaiting(std::move(e), pending_, going(), QDate(), QDate());
+}
+
+std::function<std::optional<Entries>()> Recorder::everythingElsewhere() {
+    flush();
+    const QString file = lasting_ && !db_ ? QString() : path_;
+    return [file, pending = pending_, run = going()]() -> std::optional<Entries> {
+        Entries e;
+        if (!file.isEmpty() && !Database::readAll(file, e))
+            return std::nullopt;
+        return withWaiting(std::move(e), pending, run, QDate(), QDate());
+    };
 }
 
 bool Recorder::holdsAny() {
@@ -364,6 +382,11 @@ bool Recorder::holdsAny() {
 QString Recorder::waitingLine() {
     if (path_.isEmpty())
         return QString();
+    if (!unread_.isEmpty() && !lasting_)
+        return QStringLiteral("Der Verlauf kann gerade nicht gelesen werden: %1.").arg(unread_) +
+               (problem_.trouble == Database::Trouble::None
+                    ? QString()
+                    : QStringLiteral(" Die Aufzeichnung wartet: %1.").arg(problem_.reason));
     if (lasting_)
         return problem_.trouble == Database::Trouble::Newer
                    ? QStringLiteral("Neue Einträge werden nicht gespeichert: %1.")

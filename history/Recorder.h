@@ -68,6 +68,7 @@ public:
     // What the window "Verlauf" shows: the rows written and those still waiting to be.
     Entries days(const QDate& first, const QDate& last) override;
     Entries everything() override;
+    std::function<std::optional<Entries>()> everythingElsewhere() override;
     bool holdsAny() override;
     QString waitingLine() override;
 
@@ -106,7 +107,13 @@ private:
     void failed(const Database::Problem& problem);
     void retry();
     bool readable();
-    Entries withWaiting(Entries e, const QDate& first, const QDate& last);
+    template <typename Read> Entries fromFile(Read read);
+    // The rows of a file with those waiting to be written added (in the span, when one is given),
+    // and the begun rows of runs going on or ended since left out.
+    static Entries withWaiting(Entries e, const std::deque<Row>& pending,
+                               const std::optional<Run>& going, const QDate& first,
+                               const QDate& last);
+    std::optional<Run> going() const;
     std::int64_t secondsSince(std::int64_t startMs) const;
 
     rt::Clock& clock_;
@@ -125,6 +132,7 @@ private:
     bool damaged_ = false;      // the file was found damaged: put it aside at the next opening
     bool lasting_ = false;      // nothing will be written in this run
     Database::Problem problem_; // why rows wait; none while they do not
+    QString unread_;            // why the file could not be read just now
     std::optional<std::int64_t> failingSince_; // on the program's clock
     QSet<int> told_;                           // the kinds of trouble told in this run
     std::int64_t retryMs_ = 0;

@@ -30,6 +30,13 @@ hist::Entries someWeeks() {
     return e;
 }
 
+// The file is written on a thread of its own; its end is told to the window as an event.
+void waitForSave(const hist::HistoryWindow& window) {
+    for (int round = 0; round < 1000 && window.saving(); ++round)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    ASSERT_FALSE(window.saving());
+}
+
 } // namespace
 
 TEST(HistoryWindow, BarsShowEachDayTodayAtTheRightAndTellTheirNumbers) {
@@ -112,6 +119,9 @@ TEST(HistoryWindow, TheWholeRecordIsSavedAsCsv) {
         chosen({path, hist::CsvStyle{';', true}});
     };
     window.csvButton()->click();
+    EXPECT_FALSE(window.csvButton()->isEnabled()) << "while it is written";
+    waitForSave(window);
+    EXPECT_TRUE(window.csvButton()->isEnabled());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray text = f.readAll();
@@ -123,7 +133,8 @@ TEST(HistoryWindow, TheWholeRecordIsSavedAsCsv) {
 
     QStringList told;
     window.inform = [&told](const QString& text) { told << text; };
-    EXPECT_FALSE(window.saveCsv(dir.filePath(QStringLiteral("fehlt/verlauf.csv")), {}));
+    window.saveCsv(dir.filePath(QStringLiteral("fehlt/verlauf.csv")), {});
+    waitForSave(window);
     EXPECT_EQ(told.size(), 1);
 }
 
