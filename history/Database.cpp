@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 
 namespace hist {
@@ -311,16 +312,22 @@ int copyReadable(sqlite3* from, sqlite3* into, const char* table,
         int copied = 0;
         sqlite3_int64 next = 0;
         sqlite3_int64 jump = 0;
-        for (int round = 0; round < 100'000; ++round) {
+        for (int round = 0; round < 10'000; ++round) {
+            if (next > std::numeric_limits<sqlite3_int64>::max() - jump)
+                break;
             sqlite3_bind_int64(select, 1, next + jump);
             int code;
             while ((code = sqlite3_step(select)) == SQLITE_ROW) {
+                // A damaged tree may give ids out of order: each row is copied once, forward.
+                const sqlite3_int64 id = sqlite3_column_int64(select, 0);
+                if (id < next || id == std::numeric_limits<sqlite3_int64>::max())
+                    continue;
                 for (int i = 0; i < n; ++i)
                     sqlite3_bind_value(insert, i + 1, sqlite3_column_value(select, i + 1));
                 if (sqlite3_step(insert) == SQLITE_DONE)
                     ++copied;
                 sqlite3_reset(insert);
-                next = sqlite3_column_int64(select, 0) + 1;
+                next = id + 1;
                 jump = 0;
             }
             sqlite3_reset(select);
