@@ -320,14 +320,16 @@ HistoryWindow::HistoryWindow(std::unique_ptr<MemorySource> own, RecordSource* so
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setTabKeyNavigation(false); // Tab leaves the table, the arrow keys go from cell to cell
-    const QStringList columns{QStringLiteral("Minuten"),
-                              QStringLiteral("Übungen"),
-                              QStringLiteral("davon\nabgebrochen"),
-                              QStringLiteral("Aufforderungen\nbefolgt"),
-                              QStringLiteral("Aufforderungen\nignoriert"),
-                              QStringLiteral("Wachhund\nabgelaufen"),
-                              QStringLiteral("Natürliche\nPausen"),
-                              QStringLiteral("Pausen der\nErinnerungen")};
+    const QStringList columns{
+        QStringLiteral("Minuten"),
+        QStringLiteral("Übungen"),
+        QStringLiteral("davon\nabgebrochen"),
+        QStringLiteral("Erinnerung\nbefolgt"),
+        QStringLiteral("Erinnerung\nignoriert"),
+        QStringLiteral("Wachhund\nabgelaufen"),
+        QStringLiteral("Natürliche\nPausen"),
+        QStringLiteral("Pausen der\nErinnerungen"),
+    };
     table_->setColumnCount(int(columns.size()));
     table_->setHorizontalHeaderLabels(columns);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -522,7 +524,10 @@ void HistoryWindow::fillTable(const std::vector<Day>& days, const QDate& today) 
     };
     auto breaks = [](int count, std::int64_t seconds) {
         return count == 0 ? QStringLiteral("0")
-                          : QStringLiteral("%1 (%2)").arg(count).arg(durationText(seconds));
+                          : QStringLiteral("%1 (%2 Min.)").arg(count).arg(minutesOf(seconds));
+    };
+    auto together = [](int count, std::int64_t seconds) {
+        return count == 0 ? QString() : QStringLiteral("zusammen %1").arg(durationText(seconds));
     };
     QStringList names;
     for (int r = 0; r < int(days.size()); ++r) {
@@ -533,11 +538,12 @@ void HistoryWindow::fillTable(const std::vector<Day>& days, const QDate& today) 
         cell(r, 2, QString::number(d.stopped + d.interrupted),
              d.interrupted > 0 ? QStringLiteral("davon beim Programmende %1").arg(d.interrupted)
                                : QString());
-        cell(r, 3, QString::number(d.followed), QString());
-        cell(r, 4, QString::number(d.ignored), QString());
+        cell(r, 3, QString::number(d.followed), QStringLiteral("Trainingsaufforderungen befolgt"));
+        cell(r, 4, QString::number(d.ignored), QStringLiteral("Trainingsaufforderungen ignoriert"));
         cell(r, 5, QString::number(d.expired), QString());
-        cell(r, 6, breaks(d.naturalBreaks, d.naturalSeconds), QString());
-        cell(r, 7, breaks(d.pauses, d.pauseSeconds), QString());
+        cell(r, 6, breaks(d.naturalBreaks, d.naturalSeconds),
+             together(d.naturalBreaks, d.naturalSeconds));
+        cell(r, 7, breaks(d.pauses, d.pauseSeconds), together(d.pauses, d.pauseSeconds));
     }
     table_->setVerticalHeaderLabels(names);
 }

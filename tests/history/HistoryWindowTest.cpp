@@ -220,7 +220,7 @@ TEST(HistoryWindow, TheDaysAreATableWithCellsByKeyboard) {
     EXPECT_EQ(today->text(QAccessible::Name), QStringLiteral("20"));
     EXPECT_EQ(table->verticalHeaderItem(13)->text(), QStringLiteral("Heute, Mi. 9.12."));
     EXPECT_EQ(table->model()->headerData(3, Qt::Horizontal).toString(),
-              QStringLiteral("Aufforderungen\nbefolgt"));
+              QStringLiteral("Erinnerung\nbefolgt"));
     EXPECT_EQ(table->item(13, 3)->text(), QStringLiteral("1"));
 
     press(&window, Qt::Key_T, Qt::AltModifier); // the tab "Tabelle"
