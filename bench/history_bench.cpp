@@ -197,7 +197,8 @@ void BM_OpenWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenWindow)->Arg(0)->Arg(1)->ArgNames({"tenYears"})->Unit(benchmark::kMillisecond);
 
-// "Als CSV speichern …": the whole record read and written as text (not to the disk).
+// "Als CSV speichern …": the whole record read and written as text (not to the disk); the
+// program does this on a thread of its own.
 void BM_WholeRecordAsCsv(benchmark::State& state) {
     rt::ManualClock clock;
     rt::RecordingReport report;
