@@ -68,7 +68,6 @@ bool Recorder::openFile() {
 }
 
 void Recorder::take(Database::Opening opening) {
-    reopen_ = damaged_ = false;
     lasting_ = opening.lasting();
     // Told at once: a damaged file put aside, a file that will take nothing in this run.
     if (!opening.keptAside.isEmpty() ||
@@ -76,9 +75,13 @@ void Recorder::take(Database::Opening opening) {
         told_.insert(int(opening.problem.trouble));
         report_.tell(opening.problem.message); // queued: told after the caller's handler
     }
-    // A connection that still reads is kept until there is a better one.
-    if (opening.database || lasting_)
+    // A connection that still reads is kept until there is a better one; it is not written to.
+    if (opening.database || lasting_) {
         db_ = std::move(opening.database);
+        reopen_ = damaged_ = false;
+    } else {
+        reopen_ = true;
+    }
     problem_ =
         opening.problem.trouble == Database::Trouble::None ? Database::Problem{} : opening.problem;
     if (ending_ && db_)
