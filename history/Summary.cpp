@@ -1,6 +1,6 @@
 #include "history/Summary.h"
 
-#include <QLocale>
+#include <algorithm>
 
 namespace hist {
 
@@ -11,18 +11,32 @@ QString minutesText(std::int64_t seconds) {
     return m == 1 ? QStringLiteral("1 Minute") : QStringLiteral("%1 Minuten").arg(m);
 }
 
-QString csvField(QString text) {
-    if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')))
+QString csvField(QString text, char separator) {
+    if (text.contains(QLatin1Char(separator)) || text.contains(QLatin1Char('"')) ||
+        text.contains(QLatin1Char('\n')))
         text = QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
                QLatin1Char('"');
     return text;
 }
 
-QString isoSeconds(const QDateTime& t) {
-    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+const QLocale& german() {
+    static const QLocale locale(QLocale::German, QLocale::Germany);
+    return locale;
 }
 
 } // namespace
+
+Entries MemorySource::days(const QDate& first, const QDate& last) {
+    auto in = [&](const QDateTime& t) { return t.date() >= first && t.date() <= last; };
+    Entries e;
+    std::copy_if(entries_.runs.begin(), entries_.runs.end(), std::back_inserter(e.runs),
+                 [&](const Run& r) { return in(r.started); });
+    std::copy_if(entries_.prompts.begin(), entries_.prompts.end(), std::back_inserter(e.prompts),
+                 [&](const PromptRow& p) { return in(p.at); });
+    std::copy_if(entries_.breaks.begin(), entries_.breaks.end(), std::back_inserter(e.breaks),
+                 [&](const BreakRow& b) { return in(b.started); });
+    return e;
+}
 
 QString sequenceName(int sequence) {
     static const std::array<const char*, 4> names{"Atemübungen", "Körperübungen", "Augenübungen",
@@ -34,28 +48,80 @@ int minutesOf(std::int64_t seconds) {
     return int((seconds + 30) / 60);
 }
 
-std::vector<Day> lastDays(const Entries& entries, const QDate& today, int count) {
+QString durationText(std::int64_t seconds) {
+    const int minutes = minutesOf(seconds);
+    if (minutes < 60)
+        return minutesText(seconds);
+    const int hours = minutes / 60;
+    QString text =
+        hours == 1 ? QStringLiteral("1 Stunde") : QStringLiteral("%1 Stunden").arg(hours);
+    if (minutes % 60 != 0)
+        text += QLatin1Char(' ') + minutesText(std::int64_t(minutes % 60) * 60);
+    return text;
+}
+
+std::vector<Day> daysBetween(const Entries& entries, const QDate& first, const QDate& last) {
+    const qint64 count = std::max<qint64>(0, first.daysTo(last) + 1);
     std::vector<Day> days(static_cast<size_t>(count));
-    const QDate first = today.addDays(1 - count);
-    for (int i = 0; i < count; ++i)
+    for (qint64 i = 0; i < count; ++i)
         days[size_t(i)].date = first.addDays(i);
     auto dayOf = [&](const QDateTime& t) -> Day* {
         const qint64 i = first.daysTo(t.date());
         return t.isValid() && i >= 0 && i < count ? &days[size_t(i)] : nullptr;
     };
     for (const Run& r : entries.runs)
-        if (Day* d = dayOf(r.started); d && r.sequence >= 0 && r.sequence < 4)
+        if (Day* d = dayOf(r.started); d && r.sequence >= 0 && r.sequence < 4) {
             d->seconds[size_t(r.sequence)] += r.seconds;
+            if (r.interrupted)
+                ++d->interrupted;
+            else if (r.completed)
+                ++d->completed;
+            else
+                ++d->stopped;
+        }
     // The watchdog's prompt is a short break of its own, with no button to follow it by: only the
     // training prompts are followed or ignored, the watchdog's run out.
     for (const PromptRow& p : entries.prompts)
         if (Day* d = dayOf(p.at); d && p.kind == 0) {
             d->followed += p.outcome == PromptRow::Followed;
             d->ignored += p.outcome == PromptRow::Ignored;
+            d->dropped += p.outcome == PromptRow::Dropped;
         } else if (d && p.kind == 1) {
             d->expired += p.outcome == PromptRow::Expired;
         }
+    for (const BreakRow& b : entries.breaks)
+        if (Day* d = dayOf(b.started); d && b.kind == BreakRow::Natural) {
+            ++d->naturalBreaks;
+            d->naturalSeconds += b.seconds;
+        } else if (d && b.kind == BreakRow::Pause) {
+            ++d->pauses;
+            d->pauseSeconds += b.seconds;
+        }
     return days;
+}
+
+std::vector<Day> lastDays(const Entries& entries, const QDate& today, int count) {
+    return daysBetween(entries, today.addDays(1 - count), today);
+}
+
+Day sum(const std::vector<Day>& days) {
+    Day t;
+    for (const Day& d : days) {
+        for (size_t s = 0; s < 4; ++s)
+            t.seconds[s] += d.seconds[s];
+        t.completed += d.completed;
+        t.stopped += d.stopped;
+        t.interrupted += d.interrupted;
+        t.followed += d.followed;
+        t.ignored += d.ignored;
+        t.dropped += d.dropped;
+        t.expired += d.expired;
+        t.naturalBreaks += d.naturalBreaks;
+        t.naturalSeconds += d.naturalSeconds;
+        t.pauses += d.pauses;
+        t.pauseSeconds += d.pauseSeconds;
+    }
+    return t;
 }
 
 Weeks compareWeeks(const Entries& entries, const QDate& today) {
@@ -78,7 +144,16 @@ QString weekSentence(const Weeks& weeks) {
 }
 
 QString dayName(const QDate& date) {
-    return QLocale(QLocale::German).toString(date, QStringLiteral("ddd d.M."));
+    return german().toString(date, QStringLiteral("ddd d.M."));
+}
+
+QString spanName(const QDate& first, const QDate& last) {
+    if (first.day() == 1 && last == first.addMonths(1).addDays(-1))
+        return german().toString(first, QStringLiteral("MMMM yyyy"));
+    return QStringLiteral("vom %1 bis %2")
+        .arg(german().toString(first, first.year() == last.year() ? QStringLiteral("d.M.")
+                                                                  : QStringLiteral("d.M.yyyy")),
+             german().toString(last, QStringLiteral("d.M.yyyy")));
 }
 
 QString dayDescription(const Day& day) {
@@ -94,35 +169,95 @@ QString dayDescription(const Day& day) {
     text += QStringLiteral("; Trainingsaufforderungen befolgt %1, ignoriert %2")
                 .arg(day.followed)
                 .arg(day.ignored);
+    if (day.stopped + day.interrupted > 0)
+        text += QStringLiteral("; abgebrochen %1").arg(day.stopped + day.interrupted);
     if (day.expired > 0)
         text += QStringLiteral("; Wachhund-Pausen abgelaufen %1").arg(day.expired);
+    if (day.naturalBreaks > 0)
+        text += QStringLiteral("; natürliche Pausen %1 (%2)")
+                    .arg(day.naturalBreaks)
+                    .arg(durationText(day.naturalSeconds));
     return text;
 }
 
-QString watchdogSentence(const std::vector<Day>& days) {
+QString watchdogSentence(const std::vector<Day>& days, const QDate& today) {
     int expired = 0;
     for (const Day& d : days)
         expired += d.expired;
-    if (expired == 0)
+    if (expired == 0 || days.empty())
         return QString();
-    return QStringLiteral("Wachhund-Pausen der letzten %1 Tage: %2 abgelaufen.")
-        .arg(days.size())
-        .arg(expired);
+    const QString when = days.back().date == today
+                             ? QStringLiteral("der letzten %1 Tage").arg(days.size())
+                             : spanName(days.front().date, days.back().date);
+    return QStringLiteral("Wachhund-Pausen %1: %2 abgelaufen.").arg(when).arg(expired);
 }
 
-QByteArray csv(const Entries& entries) {
+QStringList spanSentences(const Day& total) {
     QStringList lines;
-    auto row = [](QStringList fields) {
-        for (QString& f : fields)
-            f = csvField(f);
-        return fields.join(QLatin1Char(','));
+    if (total.runs() == 0) {
+        lines << QStringLiteral("Übungen: keine.");
+    } else {
+        QString runs = QStringLiteral("Übungen: %1 bis zum Ende, %2 abgebrochen")
+                           .arg(total.completed)
+                           .arg(total.stopped);
+        if (total.interrupted > 0)
+            runs += QStringLiteral(", %1 abgebrochen (Programmende)").arg(total.interrupted);
+        lines << runs + QLatin1Char('.');
+    }
+    const int answered = total.followed + total.ignored;
+    if (answered == 0) {
+        lines << QStringLiteral("Trainingsaufforderungen: keine.");
+    } else {
+        QString prompts = QStringLiteral("Trainingsaufforderungen: %1 von %2 befolgt (%3 %)")
+                              .arg(total.followed)
+                              .arg(answered)
+                              .arg((total.followed * 100 + answered / 2) / answered);
+        if (total.dropped > 0)
+            prompts += QStringLiteral(", %1 durch eine Pause entfallen").arg(total.dropped);
+        lines << prompts + QLatin1Char('.');
+    }
+    lines << QStringLiteral("Natürliche Pausen: %1%2; Pausen der Erinnerungen: %3%4.")
+                 .arg(total.naturalBreaks)
+                 .arg(total.naturalBreaks > 0
+                          ? QStringLiteral(", zusammen ") + durationText(total.naturalSeconds)
+                          : QString())
+                 .arg(total.pauses)
+                 .arg(total.pauses > 0
+                          ? QStringLiteral(", zusammen ") + durationText(total.pauseSeconds)
+                          : QString());
+    return lines;
+}
+
+CsvStyle csvStyleFor(const QLocale& locale) {
+    CsvStyle style;
+    if (locale.decimalPoint() == QStringLiteral(",")) {
+        style.separator = ';';
+        style.byteOrderMark = true;
+    }
+    return style;
+}
+
+QByteArray csv(const Entries& entries, const CsvStyle& style) {
+    struct Line {
+        qint64 at;
+        QString text;
     };
-    lines << QStringLiteral("Art,Beginn,Dauer in Sekunden,Übung,Ausgang,nach Erinnerung");
+    std::vector<Line> lines;
+    lines.reserve(entries.size());
+    auto row = [&style](QStringList fields) {
+        for (QString& f : fields)
+            f = csvField(f, style.separator);
+        return fields.join(QLatin1Char(style.separator));
+    };
     for (const Run& r : entries.runs)
-        lines << row({QStringLiteral("Übung"), isoSeconds(r.started), QString::number(r.seconds),
-                      sequenceName(r.sequence),
-                      r.completed ? QStringLiteral("bis zum Ende") : QStringLiteral("abgebrochen"),
-                      r.fromPrompt ? QStringLiteral("ja") : QStringLiteral("nein")});
+        lines.push_back(
+            {r.started.toMSecsSinceEpoch(),
+             row({QStringLiteral("Übung"), isoTime(r.started),
+                  r.interrupted ? QString() : QString::number(r.seconds), sequenceName(r.sequence),
+                  r.interrupted ? QStringLiteral("abgebrochen (Programmende)")
+                  : r.completed ? QStringLiteral("bis zum Ende")
+                                : QStringLiteral("abgebrochen"),
+                  r.fromPrompt ? QStringLiteral("ja") : QStringLiteral("nein")})});
     static const std::array<const char*, 5> outcomes{"", "befolgt", "ignoriert", "verworfen",
                                                      "abgelaufen"};
     for (const PromptRow& p : entries.prompts) {
@@ -131,16 +266,26 @@ QByteArray csv(const Entries& entries) {
                               : QString();
         if (p.held)
             outcome += QStringLiteral(" (zurückgehalten)");
-        lines << row({p.kind == 1 ? QStringLiteral("Erinnerung Wachhund")
-                                  : QStringLiteral("Erinnerung Training"),
-                      isoSeconds(p.at), QString(), QString(), outcome, QString()});
+        lines.push_back({p.at.toMSecsSinceEpoch(),
+                         row({p.kind == 1 ? QStringLiteral("Erinnerung Wachhund")
+                                          : QStringLiteral("Erinnerung Training"),
+                              isoTime(p.at), QString(), QString(), outcome, QString()})});
     }
     for (const BreakRow& b : entries.breaks)
-        lines << row({b.kind == BreakRow::Pause ? QStringLiteral("Pause der Erinnerungen")
-                                                : QStringLiteral("Natürliche Pause"),
-                      isoSeconds(b.started), QString::number(b.seconds), QString(), QString(),
-                      QString()});
-    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+        lines.push_back({b.started.toMSecsSinceEpoch(),
+                         row({b.kind == BreakRow::Pause ? QStringLiteral("Pause der Erinnerungen")
+                                                        : QStringLiteral("Natürliche Pause"),
+                              isoTime(b.started), QString::number(b.seconds), QString(), QString(),
+                              QString()})});
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Line& a, const Line& b) { return a.at < b.at; });
+    QString text = row({QStringLiteral("Art"), QStringLiteral("Beginn"),
+                        QStringLiteral("Dauer in Sekunden"), QStringLiteral("Übung"),
+                        QStringLiteral("Ausgang"), QStringLiteral("nach Erinnerung")}) +
+                   QLatin1Char('\n');
+    for (const Line& l : lines)
+        text += l.text + QLatin1Char('\n');
+    return (style.byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
 }
 
 } // namespace hist

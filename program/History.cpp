@@ -7,6 +7,7 @@
 #include "history/Recorder.h"
 
 #include <QDate>
+#include <QPointer>
 #include <QShortcut>
 
 struct HistoryUnit::Parts {
@@ -14,7 +15,8 @@ struct HistoryUnit::Parts {
         : board(board), recorder(clock, report) {}
     TFMainBoard& board;
     hist::Recorder recorder;
-    std::unique_ptr<QShortcut> key; // Ctrl+H on the board
+    std::unique_ptr<QShortcut> key;       // Ctrl+H on the board
+    QPointer<hist::HistoryWindow> window; // while it is open
 };
 
 HistoryUnit::HistoryUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& report,
@@ -25,6 +27,11 @@ HistoryUnit::HistoryUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
     // A problem is told after this handler.
     board.Form->afterFirstFrame([&p] { p.recorder.open(hist::Database::standardPath()); });
     board.AttachRecord(&p.recorder);
+    // An open window shows what happens while it is open.
+    p.recorder.changed = [&p] {
+        if (p.window)
+            p.window->refresh();
+    };
     menu.addEntry(QStringLiteral("Verlauf …"), [this] { ShowHistory(); });
     p.key = std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key_H), board.Form);
     p.key->setContext(Qt::WindowShortcut);
@@ -32,17 +39,26 @@ HistoryUnit::HistoryUnit(TFMainBoard& board, rt::Clock& clock, rt::ErrorReport& 
 }
 
 HistoryUnit::~HistoryUnit() {
+    parts_->recorder.changed = nullptr;
+    delete parts_->window;
     parts_->board.AttachRecord(nullptr);
 }
 
+// One window, brought to the front when asked for again. It is not modal and no child of the
+// board, so that the board's prompts and buttons work while it is open and a prompt comes above
+// it; closed, it is gone with what it read.
 void HistoryUnit::ShowHistory() {
     Parts& p = *parts_;
-    // What happened a moment ago is in the chart too, written or still waiting to be.
-    hist::HistoryWindow window(p.recorder.entries(), QDate::currentDate(), p.board.Form);
-    if (p.board.Form->stayOnTop())
-        window.setWindowFlag(Qt::WindowStaysOnTopHint);
-    window.exec();
-    // The program is ending (a logout): the window closes as its close button would.
-    if (window.isVisible())
-        window.done(QDialog::Rejected);
+    if (!p.window) {
+        // What happened a moment ago is in the chart too, written or still waiting to be.
+        p.window = new hist::HistoryWindow(p.recorder);
+        if (p.board.Form->stayOnTop())
+            p.window->setWindowFlag(Qt::WindowStaysOnTopHint);
+        QObject::connect(p.window, &QDialog::finished, p.window, &QObject::deleteLater);
+    } else {
+        p.window->refresh();
+    }
+    p.window->show();
+    p.window->raise();
+    p.window->activateWindow();
 }

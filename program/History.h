@@ -22,7 +22,7 @@ public:
     HistoryUnit(const HistoryUnit&) = delete;
     HistoryUnit& operator=(const HistoryUnit&) = delete;
 
-    // Opens the window "Verlauf" (modal) over the board.
+    // Opens the window "Verlauf", or brings it to the front when it is open.
     void ShowHistory();
 
 private:

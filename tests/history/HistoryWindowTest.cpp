@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -29,13 +30,21 @@ hist::Entries someWeeks() {
     return e;
 }
 
+// The file is written on a thread of its own; its end is told to the window as an event.
+void waitForSave(const hist::HistoryWindow& window) {
+    for (int round = 0; round < 1000 && window.saving(); ++round)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    ASSERT_FALSE(window.saving());
+}
+
 } // namespace
 
 TEST(HistoryWindow, BarsShowEachDayTodayAtTheRightAndTellTheirNumbers) {
     hist::HistoryWindow window(someWeeks(), kToday);
     window.show();
     ASSERT_NE(window.chart(), nullptr);
-    EXPECT_EQ(window.emptyText(), nullptr);
+    EXPECT_TRUE(window.emptyText()->isHidden());
+    EXPECT_FALSE(window.isModal()) << "the board's prompts work while it is open";
     EXPECT_LE(window.width(), 1024);
     EXPECT_LE(window.height(), 768 - 60);
     hist::BarChart* chart = window.chart();
@@ -53,12 +62,12 @@ TEST(HistoryWindow, BarsShowEachDayTodayAtTheRightAndTellTheirNumbers) {
               QStringLiteral("20 Minuten (Atemübungen 10, Entspannungsübungen 10); "
                              "Trainingsaufforderungen befolgt 1, ignoriert 1; "
                              "Wachhund-Pausen abgelaufen 1"));
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(chart);
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->role(), QAccessible::Table);
-    EXPECT_EQ(table->childCount(), 14);
-    EXPECT_EQ(table->child(13)->role(), QAccessible::Cell);
-    EXPECT_EQ(table->child(13)->text(QAccessible::Description), today->accessibleDescription());
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(chart);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(list->childCount(), 14);
+    EXPECT_EQ(list->child(13)->role(), QAccessible::ListItem);
+    EXPECT_EQ(list->child(13)->text(QAccessible::Description), today->accessibleDescription());
 
     EXPECT_EQ(window.weekLine()->text(),
               QStringLiteral("Diese Woche 30 Minuten, letzte Woche 0 Minuten."));
@@ -96,8 +105,8 @@ TEST(HistoryWindow, TheDaysAreReachedByKeyboard) {
 
 TEST(HistoryWindow, AnEmptyRecordGetsASentenceInsteadOfAChart) {
     hist::HistoryWindow window(hist::Entries{}, kToday);
-    EXPECT_EQ(window.chart(), nullptr);
-    ASSERT_NE(window.emptyText(), nullptr);
+    EXPECT_FALSE(window.chart()->isVisibleTo(&window));
+    EXPECT_FALSE(window.emptyText()->isHidden());
     EXPECT_TRUE(window.emptyText()->text().startsWith(QStringLiteral("Hier ist noch nichts")));
     EXPECT_FALSE(window.csvButton()->isEnabled());
 }
@@ -106,22 +115,120 @@ TEST(HistoryWindow, TheWholeRecordIsSavedAsCsv) {
     QTemporaryDir dir;
     hist::HistoryWindow window(someWeeks(), kToday);
     const QString path = dir.filePath(QStringLiteral("verlauf.csv"));
-    window.chooseFile = [&path](QWidget*) { return path; };
+    window.chooseFile = [&path](QWidget*, auto chosen) {
+        chosen({path, hist::CsvStyle{';', true}});
+    };
     window.csvButton()->click();
+    EXPECT_FALSE(window.csvButton()->isEnabled()) << "while it is written";
+    waitForSave(window);
+    EXPECT_TRUE(window.csvButton()->isEnabled());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 1 + 5 + 5);
+    const QByteArray text = f.readAll();
+    EXPECT_TRUE(text.startsWith("\xEF\xBB\xBF")) << "a byte order mark for the spreadsheet";
+    const QStringList lines = QString::fromUtf8(text.mid(3)).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 5 + 5) << "the whole record, not the days shown";
     EXPECT_EQ(lines[0],
-              QStringLiteral("Art,Beginn,Dauer in Sekunden,Übung,Ausgang,nach Erinnerung"));
-    EXPECT_EQ(lines[1],
-              QStringLiteral("Übung,2026-12-09T10:00:00,600,Atemübungen,bis zum Ende,ja"));
-    EXPECT_EQ(
-        lines[8],
-        QStringLiteral("Erinnerung Wachhund,2026-12-09T10:00:00,,,abgelaufen (zurückgehalten),"));
+              QStringLiteral("Art;Beginn;Dauer in Sekunden;Übung;Ausgang;nach Erinnerung"));
 
     QStringList told;
     window.inform = [&told](const QString& text) { told << text; };
-    EXPECT_FALSE(window.saveCsv(dir.filePath(QStringLiteral("fehlt/verlauf.csv"))));
+    window.saveCsv(dir.filePath(QStringLiteral("fehlt/verlauf.csv")), {});
+    waitForSave(window);
     EXPECT_EQ(told.size(), 1);
+}
+
+namespace {
+
+// Rows in memory that count what is asked of them, and a line about recording.
+struct CountingSource final : hist::RecordSource {
+    explicit CountingSource(hist::Entries e) : rows(std::move(e)) {}
+    hist::Entries days(const QDate& first, const QDate& last) override {
+        asked.push_back({first, last});
+        return rows.days(first, last);
+    }
+    hist::Entries everything() override { return rows.everything(); }
+    bool holdsAny() override { return true; }
+    QString waitingLine() override { return line; }
+    hist::MemorySource rows;
+    std::vector<std::pair<QDate, QDate>> asked;
+    QString line;
+};
+
+void press(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent down(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(window->focusWidget() ? window->focusWidget() : window, &down);
+}
+
+} // namespace
+
+// Older weeks are reached by keyboard, one week at a time, and a month at once; only the days
+// shown are read.
+TEST(HistoryWindow, GoesBackByWeekAndByMonthReadingOnlyTheDaysShown) {
+    CountingSource source(someWeeks());
+    source.line = QStringLiteral("Die Aufzeichnung wartet: Auf dem Datenträger ist kein Platz "
+                                 "mehr frei.");
+    hist::HistoryWindow window(source, [] { return kToday; });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    EXPECT_EQ(window.waitingLine()->text(), source.line);
+    EXPECT_FALSE(window.laterButton()->isEnabled()) << "nothing after today";
+    EXPECT_EQ(window.earlierButton()->accessibleName(), QStringLiteral("Vorherige Woche"));
+    auto read = [&source](QDate first, QDate last) {
+        return std::count(source.asked.begin(), source.asked.end(), std::make_pair(first, last));
+    };
+    EXPECT_EQ(source.asked.size(), 1u) << "the days shown hold the weeks compared";
+    EXPECT_EQ(read(kToday.addDays(-13), kToday), 1);
+
+    press(&window, Qt::Key_PageUp);
+    EXPECT_EQ(window.lastDay(), kToday.addDays(-7));
+    EXPECT_EQ(read(kToday.addDays(-20), kToday.addDays(-7)), 1);
+    EXPECT_EQ(window.heading()->text(), QStringLiteral("Ihre Übungen vom 19.11. bis 2.12.2026"));
+    EXPECT_EQ(window.chart()->barRect(0).height(), window.chart()->barRect(7).height())
+        << "five minutes twenty and thirteen days ago";
+    EXPECT_TRUE(window.laterButton()->isEnabled());
+    press(&window, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(window.lastDay(), kToday);
+
+    window.viewButton()->click();
+    EXPECT_EQ(window.view(), hist::HistoryWindow::View::Month);
+    EXPECT_EQ(window.heading()->text(), QStringLiteral("Ihre Übungen im Dezember 2026"));
+    EXPECT_EQ(window.chart()->days().size(), 31u);
+    EXPECT_EQ(window.table()->rowCount(), 31);
+    EXPECT_EQ(window.earlierButton()->accessibleName(), QStringLiteral("Vorheriger Monat"));
+    window.earlier();
+    EXPECT_EQ(window.firstDay(), QDate(2026, 11, 1));
+    EXPECT_EQ(read(QDate(2026, 11, 1), QDate(2026, 11, 30)), 1);
+    for (const auto& [first, last] : source.asked)
+        EXPECT_LE(first.daysTo(last), 30) << "never more than a month at once";
+    window.chart()->grab(); // a month's narrow columns paint without trouble
+}
+
+// The table of the days is a table to a screen reader, its cells reached by the arrow keys.
+TEST(HistoryWindow, TheDaysAreATableWithCellsByKeyboard) {
+    hist::HistoryWindow window(someWeeks(), kToday);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QTableWidget* table = window.table();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(table);
+    ASSERT_NE(a, nullptr);
+    QAccessibleTableInterface* cells = a->tableInterface();
+    ASSERT_NE(cells, nullptr);
+    EXPECT_EQ(cells->rowCount(), 14);
+    QAccessibleInterface* today = cells->cellAt(13, 0);
+    ASSERT_NE(today, nullptr);
+    EXPECT_EQ(today->text(QAccessible::Name), QStringLiteral("20"));
+    EXPECT_EQ(table->verticalHeaderItem(13)->text(), QStringLiteral("Heute, Mi. 9.12."));
+    EXPECT_EQ(table->model()->headerData(3, Qt::Horizontal).toString(),
+              QStringLiteral("Erinnerung\nbefolgt"));
+    EXPECT_EQ(table->item(13, 3)->text(), QStringLiteral("1"));
+
+    press(&window, Qt::Key_T, Qt::AltModifier); // the tab "Tabelle"
+    ASSERT_TRUE(table->isVisible());
+    table->setFocus(Qt::TabFocusReason);
+    table->setCurrentCell(12, 0);
+    press(&window, Qt::Key_Down);
+    press(&window, Qt::Key_Right);
+    EXPECT_EQ(table->currentRow(), 13);
+    EXPECT_EQ(table->currentColumn(), 1);
 }

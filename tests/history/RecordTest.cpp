@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -17,7 +18,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("quillet/verlauf.sqlite"));
         hist::Database::Opening o = hist::Database::open(path);
-        ASSERT_TRUE(o.database) << o.problem.toStdString();
+        ASSERT_TRUE(o.database) << o.problem.message.toStdString();
         recorder.setDatabase(std::move(o.database));
     }
     hist::Entries rows() {
@@ -124,7 +125,11 @@ TEST_F(RecordRows, RowsWaitWhileTheFileIsHeldAndLandInOrderOnceItIsFree) {
     EXPECT_EQ(recorder.waiting(), 3u);
     EXPECT_TRUE(report.told.isEmpty()) << "a short hold is not worth a word";
     // The window shows what waits, too.
-    EXPECT_EQ(recorder.entries().runs.size(), 2u);
+    EXPECT_EQ(recorder.everything().runs.size(), 2u);
+    EXPECT_EQ(recorder.waitingLine(),
+              QStringLiteral("Die Aufzeichnung wartet: Ein anderes Programm "
+                             "hält die Datei gesperrt. 3 Einträge sind "
+                             "noch nicht gespeichert."));
 
     wait(39); // the first write failed 59 seconds ago
     recorder.flush();
@@ -133,7 +138,8 @@ TEST_F(RecordRows, RowsWaitWhileTheFileIsHeldAndLandInOrderOnceItIsFree) {
     recorder.flush(); // the retry a minute after
     ASSERT_EQ(report.told.size(), 1);
     EXPECT_TRUE(report.told[0].contains(QDir::toNativeSeparators(path)));
-    EXPECT_TRUE(report.told[0].contains(QStringLiteral("gesperrt")));
+    EXPECT_TRUE(report.told[0].contains(QStringLiteral("gesperrt (database is locked)")))
+        << "German, SQLite's text in parentheses";
     wait(120);
     recorder.NaturalBreak(60'000);
     QCoreApplication::processEvents();
@@ -153,6 +159,55 @@ TEST_F(RecordRows, RowsWaitWhileTheFileIsHeldAndLandInOrderOnceItIsFree) {
     EXPECT_EQ(e.prompts.size(), 1u);
     EXPECT_EQ(e.breaks.size(), 1u);
     EXPECT_EQ(report.told.size(), 1);
+}
+
+// A run's row is written when it begins: one the program never saw end (a crash) stays in the
+// file as cut short by the program's end, while the run going on now is no such run.
+TEST_F(RecordRows, ARunTheProgramNeverSawEndIsMarkedAsSuch) {
+    recorder.SequenceStarted(1, true);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(recorder.database()->readAll().runs.size(), 1u) << "written as it begins";
+    EXPECT_TRUE(recorder.everything().runs.empty()) << "going on, not cut short";
+    recorder.setDatabase(nullptr); // the program ends without a word
+    const hist::Entries e = hist::Database::open(path).database->readAll();
+    ASSERT_EQ(e.runs.size(), 1u);
+    EXPECT_TRUE(e.runs[0].interrupted);
+    EXPECT_EQ(hist::daysBetween(e, wall.date(), wall.date())[0].interrupted, 1);
+    EXPECT_TRUE(hist::csv(e).contains(",Körperübungen,abgebrochen (Programmende),ja\n"));
+}
+
+// The desktop counts a sequence without input as time away: the break begins where the run ended.
+TEST_F(RecordRows, ANaturalBreakIsNotCountedOverASequence) {
+    recorder.SequenceStarted(0, false);
+    wait(314);
+    recorder.NaturalBreak(200'000); // back during the run: no break
+    recorder.SequenceEnded(true);
+    wait(613);
+    recorder.NaturalBreak(927'000);
+    const hist::Entries e = rows();
+    ASSERT_EQ(e.breaks.size(), 1u);
+    EXPECT_EQ(e.breaks[0].seconds, 613);
+    EXPECT_EQ(e.breaks[0].started, e.runs[0].started.addSecs(314));
+}
+
+// Retries come on the program's clock, sooner at first, and find the file free again.
+TEST_F(RecordRows, ARetryComesOnTheProgramsClock) {
+    Holder holder(path);
+    recorder.NaturalBreak(600'000);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(recorder.retryAtMs(), clock.nowMs() + hist::Recorder::kFirstRetryMs);
+    recorder.tick(); // woken early: nothing happens
+    EXPECT_EQ(recorder.retryAtMs(), clock.nowMs() + hist::Recorder::kFirstRetryMs);
+    wait(1);
+    recorder.tick(); // still held: the next retry waits twice as long
+    EXPECT_EQ(recorder.retryAtMs(), clock.nowMs() + 2 * hist::Recorder::kFirstRetryMs);
+    holder.release();
+    wait(2);
+    recorder.tick();
+    EXPECT_EQ(recorder.waiting(), 0u);
+    EXPECT_FALSE(recorder.retryAtMs());
+    EXPECT_EQ(recorder.database()->readAll().breaks.size(), 1u);
+    EXPECT_TRUE(recorder.waitingLine().isEmpty());
 }
 
 TEST_F(RecordRows, SeveralRowsWaitingAreToldAtOnce) {
@@ -188,7 +243,9 @@ TEST(RecordFile, AFileHeldAtTheStartIsOpenedAndBroughtForwardOnceFree) {
     hist::Recorder recorder(clock, report);
     Holder holder(path);
     recorder.open(path);
-    EXPECT_EQ(recorder.database(), nullptr);
+    ASSERT_NE(recorder.database(), nullptr) << "read as it is";
+    EXPECT_FALSE(recorder.database()->writable());
+    EXPECT_EQ(recorder.everything().prompts.size(), 1u);
     recorder.PromptShown(Record::Prompt::Watchdog);
     recorder.PromptClosed(Record::Prompt::Watchdog, Record::Outcome::Ignored);
     QCoreApplication::processEvents();
@@ -224,7 +281,7 @@ TEST(RecordFile, AFileOfTheFirstSchemaIsBroughtForward) {
 
     hist::Database::Opening o = hist::Database::open(path);
     ASSERT_TRUE(o.database);
-    EXPECT_TRUE(o.problem.isEmpty());
+    EXPECT_TRUE(o.problem.message.isEmpty());
     EXPECT_EQ(o.database->version(), hist::Database::kVersion);
     EXPECT_TRUE(o.database->add(hist::BreakRow{QDateTime::currentDateTime(), 0, 300}));
     const hist::Entries e = o.database->readAll();
@@ -254,7 +311,7 @@ TEST(RecordFile, ADamagedFileIsKeptAsideAndANewRecordBegins) {
         const QString aside = path + (round == 0 ? QStringLiteral(".beschaedigt-2026-12-08")
                                                  : QStringLiteral(".beschaedigt-2026-12-08-2"));
         EXPECT_EQ(o.keptAside, aside);
-        EXPECT_TRUE(o.problem.contains(QStringLiteral("beschädigt")));
+        EXPECT_TRUE(o.problem.message.contains(QStringLiteral("beschädigt")));
         QFile kept(aside);
         ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
         EXPECT_EQ(kept.readAll(), junk) << "kept as it was";
@@ -262,7 +319,7 @@ TEST(RecordFile, ADamagedFileIsKeptAsideAndANewRecordBegins) {
     }
 }
 
-TEST(RecordFile, ARecordThatCannotBeOpenedLeavesTheProgramWithoutOne) {
+TEST(RecordFile, AFolderThatCannotBeMadeIsToldInGerman) {
     QTemporaryDir dir;
     QFile blocker(dir.filePath(QStringLiteral("quillet")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
@@ -270,23 +327,154 @@ TEST(RecordFile, ARecordThatCannotBeOpenedLeavesTheProgramWithoutOne) {
     const hist::Database::Opening o =
         hist::Database::open(dir.filePath(QStringLiteral("quillet/verlauf.sqlite")));
     EXPECT_FALSE(o.database);
-    EXPECT_TRUE(o.problem.endsWith(QStringLiteral("Quillet läuft ohne Verlauf weiter.")));
+    EXPECT_TRUE(o.problem.message.startsWith(QStringLiteral("Der Ordner für den Verlauf „%1")
+                                                 .arg(dir.filePath(QStringLiteral("quillet")))));
+}
 
-    // A record of a later version is left exactly as it is.
-    const QString later = dir.filePath(QStringLiteral("later.sqlite"));
+namespace {
+
+void exec(const QString& path, const char* sql) {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(later).constData(), &db), SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(db, "CREATE TABLE t(x); PRAGMA user_version=99;", nullptr, nullptr, nullptr),
-        SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
     sqlite3_close(db);
-    const hist::Database::Opening l = hist::Database::open(later);
-    EXPECT_FALSE(l.database);
-    EXPECT_TRUE(l.problem.contains(QStringLiteral("neueren Version")));
-    EXPECT_TRUE(l.keptAside.isEmpty());
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(later).constData(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, "SELECT x FROM t", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+// Created for the user alone; a span is read through the indexes on the times, to the day.
+TEST(RecordFile, ANewRecordIsPrivateAndReadDayByDay) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("verlauf.sqlite"));
+    hist::Database::Opening o = hist::Database::open(path);
+    ASSERT_TRUE(o.database && o.database->writable());
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    for (const QString& plan : o.database->spanPlans())
+        EXPECT_TRUE(plan.contains(QStringLiteral("USING INDEX")) ||
+                    plan.contains(QStringLiteral("USING COVERING INDEX")))
+            << plan.toStdString();
+    auto at = [](int day, int hour, int offsetHours) {
+        return QDateTime(QDate(2026, 12, day), QTime(hour, 0), Qt::OffsetFromUTC,
+                         offsetHours * 3600);
+    };
+    for (int day : {6, 7, 8, 9})
+        ASSERT_TRUE(o.database->add(hist::BreakRow{at(day, day == 7 ? 0 : 23, 1), 0, 60}));
+    o.database->add(hist::PromptRow{at(8, 23, -5), 0, 1, false});
+    hist::Entries e;
+    ASSERT_TRUE(o.database->read(QDate(2026, 12, 7), QDate(2026, 12, 8), e));
+    ASSERT_EQ(e.breaks.size(), 2u);
+    EXPECT_EQ(e.breaks[0].started, at(7, 0, 1));
+    EXPECT_EQ(e.breaks[0].started.offsetFromUtc(), 3600) << "kept with its offset";
+    EXPECT_EQ(e.prompts.size(), 1u) << "its own day, as its wall clock read";
+}
+
+// Nothing Quillet does touches a file of another program: no tables, no journal, no rows.
+TEST(RecordFile, AnotherProgramsFileIsNeitherChangedNorUsed) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("verlauf.sqlite"));
+    exec(path, "CREATE TABLE notes(x); INSERT INTO notes VALUES('mine');");
+    const QByteArray before = bytesOf(path);
+    rt::ManualClock clock;
+    rt::RecordingReport report;
+    {
+        hist::Recorder recorder(clock, report);
+        recorder.open(path);
+        EXPECT_EQ(recorder.database(), nullptr);
+        ASSERT_EQ(report.told.size(), 1);
+        EXPECT_TRUE(report.told[0].startsWith(
+            QStringLiteral("Der Verlauf „%1“ kann nicht verwendet werden: Die Datei ist kein "
+                           "Verlauf von Quillet.")
+                .arg(path)));
+        recorder.NaturalBreak(600'000);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(
+            recorder.waitingLine().startsWith(QStringLiteral("Es wird nichts aufgezeichnet")));
+        EXPECT_EQ(recorder.everything().breaks.size(), 1u) << "this run's rows still show";
+    }
+    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
+    EXPECT_EQ(report.told.size(), 1);
+}
+
+// A later version's record shows what it holds and is never written.
+TEST(RecordFile, ALaterVersionsRecordIsShownAndLeftAsItIs) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("verlauf.sqlite"));
+    hist::Database::open(path).database->add(
+        hist::Run{QDateTime::currentDateTime(), 2, 300, true, false});
+    exec(path, "PRAGMA user_version=99; PRAGMA journal_mode=DELETE;");
+    const QByteArray before = bytesOf(path);
+    rt::ManualClock clock;
+    rt::RecordingReport report;
+    {
+        hist::Recorder recorder(clock, report);
+        recorder.open(path);
+        ASSERT_EQ(report.told.size(), 1);
+        EXPECT_TRUE(report.told[0].contains(QStringLiteral("neueren Version")));
+        ASSERT_NE(recorder.database(), nullptr);
+        EXPECT_FALSE(recorder.database()->writable());
+        EXPECT_TRUE(recorder.holdsAny());
+        recorder.SequenceStarted(0, false);
+        recorder.SequenceEnded(true);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(recorder.everything().runs.size(), 2u) << "the file's run and this one";
+        EXPECT_TRUE(recorder.waitingLine().startsWith(
+            QStringLiteral("Neue Einträge werden nicht gespeichert")));
+    }
+    EXPECT_EQ(bytesOf(path), before);
+}
+
+// A page that cannot be read is found when the record is read; the file goes aside, and what can
+// still be read in it comes along into the new record.
+TEST(RecordFile, ADamagedFilesReadableRowsAreCarriedOver) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("verlauf.sqlite"));
+    hist::Database::open(path);
+    exec(path, "PRAGMA journal_mode=DELETE;"
+               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+               " INSERT INTO runs(started, sequence, seconds, completed, from_prompt)"
+               " SELECT '2026-11-30T10:00:00+01:00', i % 4, 60, 1, 0 FROM n;");
+    int page = 0, pageSize = 0;
+    {
+        sqlite3* db = nullptr;
+        sqlite3_stmt* s = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        sqlite3_prepare_v2(db,
+                           "SELECT pageno, pgsize FROM dbstat WHERE name = 'runs' AND "
+                           "pagetype = 'leaf' ORDER BY pageno LIMIT 1 OFFSET 10",
+                           -1, &s, nullptr);
+        ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+        page = sqlite3_column_int(s, 0);
+        pageSize = sqlite3_column_int(s, 1);
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+    }
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(qint64(page - 1) * pageSize);
+    f.write(QByteArray(pageSize, '\xff'));
+    f.close();
+
+    rt::ManualClock clock;
+    rt::RecordingReport report;
+    hist::Recorder recorder(clock, report,
+                            [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
+    recorder.open(path);
+    const std::size_t rescued = recorder.everything().runs.size();
+    EXPECT_GT(rescued, 2500u);
+    EXPECT_LT(rescued, 3000u);
+    ASSERT_EQ(report.told.size(), 1);
+    EXPECT_TRUE(report.told[0].contains(QStringLiteral("%1 Einträge").arg(rescued)));
+    EXPECT_TRUE(QFile::exists(path + QStringLiteral(".beschaedigt-2026-12-08")));
+    ASSERT_TRUE(recorder.database() && recorder.database()->writable());
+    EXPECT_EQ(recorder.database()->version(), hist::Database::kVersion);
 }
 
 TEST(RecordSummary, DaysAndWeeksAddUpTheRuns) {
@@ -319,4 +507,48 @@ TEST(RecordSummary, DaysAndWeeksAddUpTheRuns) {
               QStringLiteral("Diese Woche 42 Minuten, letzte Woche 35 Minuten."));
     EXPECT_EQ(hist::weekSentence({89, 29}),
               QStringLiteral("Diese Woche 1 Minute, letzte Woche 0 Minuten."));
+}
+
+// What the days hold besides the minutes: how the runs ended, the share of prompts followed, the
+// breaks.
+TEST(RecordSummary, TheDaysTellHowRunsEndedAndWhatWasFollowed) {
+    const QDateTime at(QDate(2026, 12, 9), QTime(10, 0));
+    hist::Entries e;
+    e.runs = {{at, 0, 600, true, true}, {at, 1, 120, false, false}, {at, 2, 0, false, false, true}};
+    e.prompts = {{at, 0, 1, false}, {at, 0, 1, false}, {at, 0, 2, false}, {at, 0, 3, true}};
+    e.breaks = {{at, 0, 25 * 60}, {at, 0, 50 * 60}, {at, 1, 2 * 3600}};
+    const QStringList lines = hist::spanSentences(hist::sum(hist::lastDays(e, at.date())));
+    EXPECT_EQ(lines, (QStringList{
+                         QStringLiteral("Übungen: 1 bis zum Ende, 1 abgebrochen, 1 abgebrochen "
+                                        "(Programmende)."),
+                         QStringLiteral("Trainingsaufforderungen: 2 von 3 befolgt (67 %), 1 durch "
+                                        "eine Pause entfallen."),
+                         QStringLiteral("Natürliche Pausen: 2, zusammen 1 Stunde 15 Minuten; "
+                                        "Pausen der Erinnerungen: 1, zusammen 2 Stunden.")}));
+}
+
+// For a spreadsheet of the user's language, in the order things happened, and the hour repeated
+// at the end of summer time told apart by its offset.
+TEST(RecordSummary, CsvFollowsTheLanguageAndTheOrderOfTime) {
+    const hist::CsvStyle german = hist::csvStyleFor(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(german.separator, ';');
+    EXPECT_TRUE(german.byteOrderMark);
+    EXPECT_EQ(hist::csvStyleFor(QLocale(QLocale::English, QLocale::UnitedStates)).separator, ',');
+    auto at = [](int hour, int offsetHours) {
+        return QDateTime(QDate(2026, 10, 25), QTime(hour, 30), Qt::OffsetFromUTC,
+                         offsetHours * 3600);
+    };
+    hist::Entries e;
+    e.runs = {{at(2, 1), 0, 60, true, false}}; // the second 2:30, in winter time
+    e.breaks = {{at(2, 2), 0, 600}};           // the first, in summer time
+    e.prompts = {{at(1, 2), 0, 1, false}};
+    const QByteArray text = hist::csv(e, german);
+    EXPECT_TRUE(text.startsWith("\xEF\xBB\xBF"
+                                "Art;Beginn;Dauer in Sekunden;"));
+    const QStringList lines = QString::fromUtf8(text.mid(3)).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1], QStringLiteral("Erinnerung Training;2026-10-25T01:30:00+02:00;;;befolgt;"));
+    EXPECT_EQ(lines[2], QStringLiteral("Natürliche Pause;2026-10-25T02:30:00+02:00;600;;;"));
+    EXPECT_EQ(lines[3],
+              QStringLiteral("Übung;2026-10-25T02:30:00+01:00;60;Atemübungen;bis zum Ende;nein"));
 }
