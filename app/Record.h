@@ -11,7 +11,8 @@ public:
     // How a prompt went: a sequence started while it was on the screen, it went away without
     // one (its time ran out, closed by hand), or the countdown behind it started afresh (a
     // natural break, a pause) before or while it showed, or the user put it off ("Später").
-    enum class Outcome { Followed = 1, Ignored = 2, Dropped = 3, Postponed = 4 };
+    // (4 is the record's own: a watchdog's time ran out.)
+    enum class Outcome { Followed = 1, Ignored = 2, Dropped = 3, Postponed = 5 };
 
     virtual ~Record() = default;
     // `sequence`: 0 breathing, 1 yoga, 2 eyes, 3 relaxation (the order of the board's buttons).

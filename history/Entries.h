@@ -31,8 +31,8 @@ struct Run {
 struct PromptRow {
     // A sequence started while it showed; it went without one (a training prompt); the
     // countdown behind it started afresh; its time ran out (the watchdog's, which has no
-    // buttons and ends only so).
-    enum Outcome { Followed = 1, Ignored = 2, Dropped = 3, Expired = 4 };
+    // buttons and ends only so); the user put it off ("Später").
+    enum Outcome { Followed = 1, Ignored = 2, Dropped = 3, Expired = 4, Postponed = 5 };
     QDateTime at;      // when it showed; for one that never showed, when it began to wait
     int kind = 0;      // 0 training, 1 watchdog
     int outcome = 0;   // an Outcome

@@ -325,6 +325,7 @@ HistoryWindow::HistoryWindow(std::unique_ptr<MemorySource> own, RecordSource* so
         QStringLiteral("Übungen"),
         QStringLiteral("davon\nabgebrochen"),
         QStringLiteral("Erinnerung\nbefolgt"),
+        QStringLiteral("Erinnerung\nverschoben"),
         QStringLiteral("Erinnerung\nignoriert"),
         QStringLiteral("Wachhund\nabgelaufen"),
         QStringLiteral("Natürliche\nPausen"),
@@ -539,11 +540,13 @@ void HistoryWindow::fillTable(const std::vector<Day>& days, const QDate& today) 
              d.interrupted > 0 ? QStringLiteral("davon beim Programmende %1").arg(d.interrupted)
                                : QString());
         cell(r, 3, QString::number(d.followed), QStringLiteral("Trainingsaufforderungen befolgt"));
-        cell(r, 4, QString::number(d.ignored), QStringLiteral("Trainingsaufforderungen ignoriert"));
-        cell(r, 5, QString::number(d.expired), QString());
-        cell(r, 6, breaks(d.naturalBreaks, d.naturalSeconds),
+        cell(r, 4, QString::number(d.postponed),
+             QStringLiteral("Trainingsaufforderungen verschoben"));
+        cell(r, 5, QString::number(d.ignored), QStringLiteral("Trainingsaufforderungen ignoriert"));
+        cell(r, 6, QString::number(d.expired), QString());
+        cell(r, 7, breaks(d.naturalBreaks, d.naturalSeconds),
              together(d.naturalBreaks, d.naturalSeconds));
-        cell(r, 7, breaks(d.pauses, d.pauseSeconds), together(d.pauses, d.pauseSeconds));
+        cell(r, 8, breaks(d.pauses, d.pauseSeconds), together(d.pauses, d.pauseSeconds));
     }
     table_->setVerticalHeaderLabels(names);
 }

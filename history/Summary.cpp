@@ -85,6 +85,7 @@ std::vector<Day> daysBetween(const Entries& entries, const QDate& first, const Q
         if (Day* d = dayOf(p.at); d && p.kind == 0) {
             d->followed += p.outcome == PromptRow::Followed;
             d->ignored += p.outcome == PromptRow::Ignored;
+            d->postponed += p.outcome == PromptRow::Postponed;
             d->dropped += p.outcome == PromptRow::Dropped;
         } else if (d && p.kind == 1) {
             d->expired += p.outcome == PromptRow::Expired;
@@ -114,6 +115,7 @@ Day sum(const std::vector<Day>& days) {
         t.interrupted += d.interrupted;
         t.followed += d.followed;
         t.ignored += d.ignored;
+        t.postponed += d.postponed;
         t.dropped += d.dropped;
         t.expired += d.expired;
         t.naturalBreaks += d.naturalBreaks;
@@ -166,9 +168,10 @@ QString dayDescription(const Day& day) {
     QString text = minutesText(day.totalSeconds());
     if (!parts.isEmpty())
         text += QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
-    text += QStringLiteral("; Trainingsaufforderungen befolgt %1, ignoriert %2")
-                .arg(day.followed)
-                .arg(day.ignored);
+    text += QStringLiteral("; Trainingsaufforderungen befolgt %1").arg(day.followed);
+    if (day.postponed > 0)
+        text += QStringLiteral(", verschoben %1").arg(day.postponed);
+    text += QStringLiteral(", ignoriert %1").arg(day.ignored);
     if (day.stopped + day.interrupted > 0)
         text += QStringLiteral("; abgebrochen %1").arg(day.stopped + day.interrupted);
     if (day.expired > 0)
@@ -212,6 +215,8 @@ QStringList spanSentences(const Day& total) {
                               .arg(total.followed)
                               .arg(answered)
                               .arg((total.followed * 100 + answered / 2) / answered);
+        if (total.postponed > 0)
+            prompts += QStringLiteral(", %1-mal verschoben").arg(total.postponed);
         if (total.dropped > 0)
             prompts += QStringLiteral(", %1 durch eine Pause entfallen").arg(total.dropped);
         lines << prompts + QLatin1Char('.');
@@ -258,8 +263,8 @@ QByteArray csv(const Entries& entries, const CsvStyle& style) {
                   : r.completed ? QStringLiteral("bis zum Ende")
                                 : QStringLiteral("abgebrochen"),
                   r.fromPrompt ? QStringLiteral("ja") : QStringLiteral("nein")})});
-    static const std::array<const char*, 5> outcomes{"", "befolgt", "ignoriert", "verworfen",
-                                                     "abgelaufen"};
+    static const std::array<const char*, 6> outcomes{"",          "befolgt",    "ignoriert",
+                                                     "verworfen", "abgelaufen", "verschoben"};
     for (const PromptRow& p : entries.prompts) {
         QString outcome = p.outcome >= 1 && p.outcome < int(outcomes.size())
                               ? QString::fromUtf8(outcomes[size_t(p.outcome)])

@@ -25,6 +25,7 @@ struct Day {
     int interrupted = 0; // the program ended before the run did
     int followed = 0;
     int ignored = 0;
+    int postponed = 0; // training prompts put off ("Später")
     int dropped = 0;
     int expired = 0;
     int naturalBreaks = 0;

@@ -12,7 +12,7 @@ struct FakeRecord final : Record {
     void PromptHeld(Prompt p) override { told << QStringLiteral("held %1").arg(int(p)); }
     void PromptShown(Prompt p) override { told << QStringLiteral("shown %1").arg(int(p)); }
     void PromptClosed(Prompt p, Outcome o) override {
-        static const char* names[] = {"", "followed", "ignored", "dropped"};
+        static const char* names[] = {"", "followed", "ignored", "dropped", "", "postponed"};
         told << QStringLiteral("%1 %2").arg(QLatin1String(names[int(o)])).arg(int(p));
     }
     void NaturalBreak(std::int64_t awayMs) override {
@@ -61,6 +61,15 @@ protected:
     }
     FakeRecord record;
 };
+
+TEST_F(BoardRecord, APromptPutOffIsToldSoAndComesAgain) {
+    start();
+    seconds(60);
+    board->SBLaterClick();
+    EXPECT_EQ(record.take(), (QStringList{"shown 0", "postponed 0"}));
+    seconds(5 * 60);
+    EXPECT_EQ(record.take(), QStringList{"shown 0"});
+}
 
 TEST_F(BoardRecord, APromptIsFollowedOnlyWithinItsVisibleTime) {
     start();

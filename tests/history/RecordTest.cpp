@@ -515,16 +515,21 @@ TEST(RecordSummary, TheDaysTellHowRunsEndedAndWhatWasFollowed) {
     const QDateTime at(QDate(2026, 12, 9), QTime(10, 0));
     hist::Entries e;
     e.runs = {{at, 0, 600, true, true}, {at, 1, 120, false, false}, {at, 2, 0, false, false, true}};
-    e.prompts = {{at, 0, 1, false}, {at, 0, 1, false}, {at, 0, 2, false}, {at, 0, 3, true}};
+    e.prompts = {{at, 0, 1, false},
+                 {at, 0, 1, false},
+                 {at, 0, 2, false},
+                 {at, 0, 3, true},
+                 {at, 0, 5, false}};
     e.breaks = {{at, 0, 25 * 60}, {at, 0, 50 * 60}, {at, 1, 2 * 3600}};
     const QStringList lines = hist::spanSentences(hist::sum(hist::lastDays(e, at.date())));
-    EXPECT_EQ(lines, (QStringList{
-                         QStringLiteral("Übungen: 1 bis zum Ende, 1 abgebrochen, 1 abgebrochen "
-                                        "(Programmende)."),
-                         QStringLiteral("Trainingsaufforderungen: 2 von 3 befolgt (67 %), 1 durch "
-                                        "eine Pause entfallen."),
-                         QStringLiteral("Natürliche Pausen: 2, zusammen 1 Stunde 15 Minuten; "
-                                        "Pausen der Erinnerungen: 1, zusammen 2 Stunden.")}));
+    EXPECT_TRUE(hist::csv(e).contains(",verschoben,"));
+    EXPECT_EQ(lines,
+              (QStringList{QStringLiteral("Übungen: 1 bis zum Ende, 1 abgebrochen, 1 abgebrochen "
+                                          "(Programmende)."),
+                           QStringLiteral("Trainingsaufforderungen: 2 von 3 befolgt (67 %), 1-mal "
+                                          "verschoben, 1 durch eine Pause entfallen."),
+                           QStringLiteral("Natürliche Pausen: 2, zusammen 1 Stunde 15 Minuten; "
+                                          "Pausen der Erinnerungen: 1, zusammen 2 Stunden.")}));
 }
 
 // For a spreadsheet of the user's language, in the order things happened, and the hour repeated
