@@ -16,6 +16,8 @@ public:
     virtual bool HoldsPrompts() = 0;
     // How long the natural break just ended lasted (when BreakEnded is told).
     virtual std::int64_t LastBreakMs() const { return 0; }
+    // A guided sequence ended now: the time in it was no absence, however still the user sat.
+    virtual void GuidedUntilNow() {}
 
     // Set by the board: the user is back from a natural break.
     std::function<void()> BreakEnded;

@@ -1014,6 +1014,8 @@ void TFMainBoard::EndRun(bool toTheEnd) {
     runSequence_ = -1;
     if (record_)
         record_->SequenceEnded(toTheEnd);
+    if (presence_)
+        presence_->GuidedUntilNow();
 }
 
 void TFMainBoard::ShowPrompt(Record::Prompt prompt) {

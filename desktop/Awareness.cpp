@@ -76,6 +76,16 @@ void Awareness::wentAway(Away& away, std::int64_t sinceMs) {
     absenceFrom_ = absenceFrom_ < 0 ? away.sinceMs : std::min(absenceFrom_, away.sinceMs);
 }
 
+// An absence seen during a sequence (no input while the user follows it) begins only now.
+void Awareness::GuidedUntilNow() {
+    const std::int64_t now = clock_.nowMs();
+    for (const auto& a : away_)
+        if (a->sinceMs >= 0)
+            a->sinceMs = std::max(a->sinceMs, now);
+    if (absenceFrom_ >= 0)
+        absenceFrom_ = std::max(absenceFrom_, now);
+}
+
 void Awareness::cameBack(Away& away) {
     if (away.sinceMs < 0)
         return;

@@ -53,6 +53,7 @@ public:
     bool OnBreak() override;
     bool HoldsPrompts() override;
     std::int64_t LastBreakMs() const override { return lastBreakMs_; }
+    void GuidedUntilNow() override;
 
     // Which sources of each kind work on this desktop now ("GNOME", "logind"; empty: none), for
     // the settings. Natural breaks of a set length need a source of idle time; a locked screen

@@ -11,7 +11,7 @@ seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 jobs=${FUZZ_JOBS:-1}
-targets=(${FUZZ_TARGETS:-settings jpeg bmp wav})
+targets=(${FUZZ_TARGETS:-settings jpeg bmp wav record})
 findings_dir=${FUZZ_FINDINGS:-$build/fuzz-findings}
 
 for tool in clang clang++ cmake ninja; do

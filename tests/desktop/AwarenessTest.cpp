@@ -81,6 +81,16 @@ TEST_F(Awareness, AnAbsenceOfTheBreakLengthIsABreakAndAShorterOneIsNot) {
     EXPECT_FALSE(aware.OnBreak());
 }
 
+// Sitting still through a guided sequence is no natural break: the absence begins at its end.
+TEST_F(Awareness, ASequenceWithoutInputIsNoAbsence) {
+    idleFor(5 * 60'000); // the sequence, followed without a key
+    aware.GuidedUntilNow();
+    clock.advance(4 * 60);
+    EXPECT_FALSE(aware.OnBreak());
+    idle->cameBack();
+    EXPECT_EQ(breaks, 0);
+}
+
 TEST_F(Awareness, TheAbsenceRunsFromTheFirstLeaveToTheLastReturn) {
     idleFor(3 * 60'000); // no input since three minutes ago (a shorter threshold, say)
     lock->wentAway(clock.nowMs());
