@@ -51,13 +51,18 @@ Bedienleiste rückwärts. Ein Klick auf den Knopf mit der Uhr schaltet sie aus u
 Waren Sie mindestens fünf Minuten fort – ohne Tastatur und Maus, bei gesperrtem Bildschirm oder
 im Ruhezustand –, hatten Sie schon eine Pause: Bei Ihrer Rückkehr beginnen beide Zeiten von vorn,
 und eine inzwischen fällige Aufforderung entfällt. Läuft ein Programm im Vollbild, hält ein Video
-oder ein Anruf den Bildschirm wach oder zeigt der Desktop „Bitte nicht stören“, wartet eine
-fällige Aufforderung („wartet“ in der Titelzeile) und kommt, sobald der Grund entfällt.
+oder ein Anruf den Bildschirm wach, nimmt ein anderes Programm über das Mikrofon auf oder nutzt
+die Kamera, ist ein Programm aus Ihrer Liste vorn oder zeigt der Desktop „Bitte nicht stören“,
+wartet eine fällige Aufforderung („wartet“ in der Titelzeile) und kommt, sobald der Grund
+entfällt.
+
+Passt eine Aufforderung gerade nicht, verschiebt „Später“ unter ihrem Bild sie um einige
+Minuten (mit der Tabulatortaste erreichbar); dreimal nacheinander geht das.
 
 Ein Klick mit der rechten Maustaste auf die Bedienleiste (oder Umschalt+F10) öffnet ein Menü:
 „Erinnerungen pausieren“ für 30 Minuten, eine oder zwei Stunden oder bis morgen früh um 6 Uhr;
 die Titelzeile zeigt, bis wann. Dort finden Sie auch die „Weiteren Einstellungen“ zu Pausen und
-Störungen.
+Störungen, zu „Später“ und zum Start mit der Sitzung.
 )";
 
 const char* const kHinweise = R"(
