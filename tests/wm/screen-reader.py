@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Reads the running board as a screen reader does, through AT-SPI, and works it by keyboard.
 
-    screen-reader.py <window id of the board> <process id of the program>
+    screen-reader.py <window id of the board> <process id of the program> [later]
 
 Checks: every button of the bar has a German name and a description; Tab and the arrow keys
 move the focus along the bar; pressing a button through its AT-SPI action does what a click
@@ -9,6 +9,8 @@ does; the new instruction text is announced (text inserted into "Anleitung"); Es
 sequence; in the settings window the focus shows on opening, Tab goes row by row and Enter
 presses the focused button; every spin button of the settings window has a name of its own, and
 a value changed by the arrow key is told (property-change accessible-value) with the new number.
+With "later": the watchdog's prompt offers "Später (5 Min.)", and pressing it through its action
+puts the watchdog off by five minutes.
 Every wait is for a condition; ctest's timeout is the bound.
 """
 import os
@@ -145,6 +147,29 @@ def on_value(event):
     except Exception:
         pass
 
+
+def later():
+    """A prompt's "Später", pressed through its AT-SPI action, puts the watchdog off 5 minutes."""
+    def offered():
+        return next((n for f in frames() for n in walk(f)
+                     if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name.startswith("Später")),
+                    None)
+    later_button = wait_for("the watchdog's prompt offers \"Später\"", offered)
+    if later_button.name != "Später (5 Min.)":
+        fail("the button is named %r" % later_button.name)
+    action = later_button.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    action.doAction(names.index("Press") if "Press" in names else 0)
+    wait_for("the small window counts the watchdog's five minutes",
+             lambda: any("Wachhund: 0:4:5" in f.name or "Wachhund: 0:5:0" in f.name
+                         for f in frames()))
+    if offered():
+        fail("\"Später\" is still shown")
+    sys.exit(1 if failures else 0)
+
+
+if sys.argv[3:] == ["later"]:
+    later()
 
 pyatspi.Registry.registerEventListener(on_insert, "object:text-changed:insert")
 pyatspi.Registry.registerEventListener(on_value, "object:property-change:accessible-value",
