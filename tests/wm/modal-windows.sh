@@ -9,36 +9,16 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
-for tool in xdotool xprop xwininfo; do
-    command -v "$tool" >/dev/null || { echo "modal-windows: $tool is missing" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-modal.XXXXXX")
+needs xdotool xprop xwininfo
+begin_run modal
+start_x_with_wm 1024x768
+sanitizer_options
 pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
-    bash "$root/scripts/x-test-server.sh" stop || true
-    chmod -R u+w "$work" 2>/dev/null || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+at_exit '[[ -z "$pid" ]] || kill "$pid" 2>/dev/null'
 
 # Quick start into the small window; the countdowns are far off, so nothing comes in between.
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 >"$work/config/quillet/User.dat"
 start() { # [command prefix ...]
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$@" "$quillet" \
@@ -52,32 +32,21 @@ stop() {
 }
 
 # The visible window whose name starts with $1 (a pattern), or nothing.
-named() { xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -n 1; }
+named() { xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -n 1 || true; }
+# Waits up to $2 seconds for the window named $1 to be shown by the window manager; prints it.
 wait_named() { # pattern seconds
-    local limit=$((SECONDS + $2)) id
-    while ((SECONDS < limit)); do
-        id=$(named "$1")
-        [[ -n "$id" ]] && { echo "$id"; return 0; }
-        sleep 0.2
-    done
-    return 1
+    local pattern=$1 found
+    holds_within "$pid" "$2" 'found=$(named "$pattern") && [[ -n "$found" ]] && managed "$found"' &&
+        echo "$found"
 }
 wait_gone() { # pattern seconds
-    local limit=$((SECONDS + $2))
-    while ((SECONDS < limit)); do
-        [[ -z $(named "$1") ]] && return 0
-        sleep 0.2
-    done
-    return 1
+    local pattern=$1
+    holds_within "$pid" "$2" '[[ -z $(named "$pattern") ]]'
 }
 # Client rectangle and frame of a window: sets x y w h and fl fr ft fb.
 geometry() {
-    local ext
-    ext=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
-    read -r fl fr ft fb <<<"${ext:-0 0 0 0}"
-    read -r x y w h < <(xwininfo -id "$1" | awk '
-        /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}')
+    read -r fl fr ft fb < <(frame_of "$1")
+    read -r x y w h < <(geometry_of "$1")
 }
 # Presses a button of the small window's bar (its offset within the bar). After a modal window
 # the caption counts again within a second.
@@ -100,7 +69,6 @@ for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
     read -r offset title <<<"$entry"
     press "$offset"
     id=$(wait_named "$title" 5) || { fail "$title did not open"; continue; }
-    sleep 0.5
     read -r functions decorations < <(motif "$id")
     (((functions & 0x8) == 0)) || fail "$title asks for a minimise function (motif functions $functions)"
     (((decorations & 0x20) == 0)) || fail "$title asks for a minimise button (motif decorations $decorations)"
@@ -117,9 +85,8 @@ for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
 
     # Minimised all the same (openbox offers it whatever a window asks): it stays modal.
     timeout 10 xdotool windowminimize --sync "$id" 2>/dev/null || fail "$title could not be minimised"
-    sleep 0.5
+    holds_within "$pid" 5 '[[ $(wm_state "$id") == Iconic ]]' || true
     timeout 10 xdotool windowactivate --sync "$board" 2>/dev/null || true
-    sleep 0.5
     id=$(wait_named "$title" 5) || { fail "$title did not come back with the board"; continue; }
     timeout 10 xdotool windowactivate --sync "$id" 2>/dev/null || true
     xdotool key Escape
@@ -127,7 +94,6 @@ for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
     # The board takes clicks again: the window opens once more and closes.
     press "$offset"
     id=$(wait_named "$title" 5) || { fail "$title does not open again after it was minimised"; continue; }
-    sleep 0.3
     timeout 10 xdotool windowactivate --sync "$id" 2>/dev/null || true
     xdotool key Escape
     wait_gone "$title" 5 || fail "$title does not close with Escape the second time"
@@ -154,7 +120,6 @@ if [[ -n "$pid" ]]; then
     press 202
     help=$(wait_named 'Hilfe' 5) || fail "the help window did not open"
     box=$(wait_named 'Quillet$' 5) || fail "no report that the settings cannot be saved"
-    sleep 0.5
     if [[ -n "$help" && -n "$box" ]]; then
         [[ $(xprop -id "$box" WM_TRANSIENT_FOR) == *"$(printf '0x%x' "$help")" ]] ||
             fail "the report is not transient for the help window"
