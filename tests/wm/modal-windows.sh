@@ -49,10 +49,14 @@ geometry() {
     read -r x y w h < <(geometry_of "$1")
 }
 # Presses a button of the small window's bar (its offset within the bar). After a modal window
-# the caption counts again within a second.
+# the caption counts again within a second. Back from its icon the board is mapped where the
+# window manager puts it before the program moves it to its place (`home`, where it first came):
+# the press waits for that.
+home=
 press() {
     local small
     small=$(wait_named 'Training: ' 5) || { fail "the small window is not there to press"; return 0; }
+    [[ -z "$home" ]] || holds_within "$pid" 5 '[[ "$(geometry_of "$small")" == "$home" ]]' || true
     geometry "$small"
     xdotool mousemove $((x + $1 + 15)) $((y + h - 39 + 20)) click 1
 }
@@ -62,6 +66,7 @@ motif() { xprop -id "$1" _MOTIF_WM_HINTS | sed -n 's/.*= //p' | tr -d , | awk '{
 
 start
 board=$(wait_named 'Training: ' 20) || { fail "the small window never came"; cat "$work/quillet.log" >&2; exit 1; }
+home=$(geometry_of "$board")
 
 # ---- each modal window: a dialog of the board without minimise, centred, and it survives being
 # minimised all the same.
@@ -86,7 +91,8 @@ for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
     # Minimised all the same (openbox offers it whatever a window asks): it stays modal.
     timeout 10 xdotool windowminimize --sync "$id" 2>/dev/null || fail "$title could not be minimised"
     holds_within "$pid" 5 '[[ $(wm_state "$id") == Iconic ]]' || true
-    timeout 10 xdotool windowactivate --sync "$board" 2>/dev/null || true
+    # The board is asked to the front; the dialog may take the focus in its place.
+    xdotool windowactivate "$board" 2>/dev/null || true
     id=$(wait_named "$title" 5) || { fail "$title did not come back with the board"; continue; }
     timeout 10 xdotool windowactivate --sync "$id" 2>/dev/null || true
     xdotool key Escape
@@ -117,19 +123,16 @@ else
 fi
 if [[ -n "$pid" ]]; then
     board=$(wait_named 'Training: ' 20) || fail "the small window never came (read-only settings)"
+    home=$(geometry_of "$board")
     press 202
     help=$(wait_named 'Hilfe' 5) || fail "the help window did not open"
     box=$(wait_named 'Quillet$' 5) || fail "no report that the settings cannot be saved"
     if [[ -n "$help" && -n "$box" ]]; then
         [[ $(xprop -id "$box" WM_TRANSIENT_FOR) == *"$(printf '0x%x' "$help")" ]] ||
             fail "the report is not transient for the help window"
-        order=$(stacking)
-        above=0
-        for w in $order; do
-            ((w == help)) && above=0
-            ((w == box)) && above=1
-        done
-        ((above)) || fail "the report lies below the help window (stacking $order)"
+        # The window manager stacks the two as they come; the report must end up on top.
+        holds_within "$pid" 5 'above "$box" "$help"' ||
+            fail "the report $(printf 0x%x "$box") lies below the help window $(printf 0x%x "$help") (stacking $(stacking))"
         [[ -n "${QUILLET_WM_SHOT:-}" ]] && import -window root "$QUILLET_WM_SHOT"
         # The report can be used while the help window is open, and closes before it.
         timeout 10 xdotool windowactivate --sync "$box" 2>/dev/null || true
