@@ -37,15 +37,6 @@ protected:
         create();
         board->AttachWindows(&windows);
     }
-    void seconds(int n) {
-        for (int i = 0; i < n; ++i) {
-            clock.advance(1);
-            if (board->TimerTrain.enabled())
-                board->TimerTrainTimer();
-            if (board->TimerDog.enabled())
-                board->TimerDogTimer();
-        }
-    }
     // A key as the window gets it: at its focused control, or at the window itself.
     void key(int k) {
         QWidget* to = board->Form->focusWidget() ? board->Form->focusWidget() : board->Form;

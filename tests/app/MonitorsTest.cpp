@@ -38,13 +38,6 @@ protected:
         writeSettings(s);
         create(kLeft.width(), kLeft.height());
     }
-    void seconds(int n) {
-        for (int i = 0; i < n; ++i) {
-            clock.advance(1);
-            if (board->TimerTrain.enabled())
-                board->TimerTrainTimer();
-        }
-    }
     // The user drags the small window.
     void drag(int left, int top) { board->Form->setBounds(left, top, 337, 63); }
     QRect bounds() const {

@@ -41,12 +41,8 @@ protected:
 
     // One second passes; both countdowns tick in it.
     void second() {
-        clock.advance(1);
         ++now;
-        if (board->TimerTrain.enabled())
-            board->TimerTrainTimer();
-        if (board->TimerDog.enabled())
-            board->TimerDogTimer();
+        seconds(1);
     }
 
     // Runs until `seconds` have passed and records when each prompt came and went.

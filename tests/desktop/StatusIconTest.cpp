@@ -276,15 +276,6 @@ protected:
         bool HoldsPrompts() override { return holds; }
         bool holds = false;
     };
-    void tick(int seconds) {
-        for (int i = 0; i < seconds; ++i) {
-            clock.advance(1);
-            if (board->TimerTrain.enabled())
-                board->TimerTrainTimer();
-            if (board->TimerDog.enabled())
-                board->TimerDogTimer();
-        }
-    }
     StatusView view() const { return desk::viewOf(board->Status()); }
     Holds holds;
 };
@@ -303,15 +294,15 @@ TEST_F(IconOfTheBoard, FollowsTheBoardThroughWaitPromptsHoldSequenceAndPause) {
     EXPECT_EQ(v.train.dueMs, start + 45 * kMin);
     EXPECT_EQ(v.dog.dueMs, start + 10 * kMin);
 
-    tick(600); // the watchdog's prompt: the training countdown held still beside it
+    seconds(600); // the watchdog's prompt: the training countdown held still beside it
     v = view();
     EXPECT_EQ(v.dog.state, S::Prompt);
     EXPECT_EQ(v.train.state, S::Stopped);
     EXPECT_FALSE(v.waitsSmall);
 
-    tick(7);
+    seconds(7);
     holds.holds = true;
-    tick(600); // the next one falls due and waits: due in the icon, still the small window
+    seconds(600); // the next one falls due and waits: due in the icon, still the small window
     v = view();
     EXPECT_EQ(v.dog.state, S::Counting);
     EXPECT_EQ(desk::pictureOf(v, clock.nowMs()), StatusPicture::Due);

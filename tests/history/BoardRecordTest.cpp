@@ -45,15 +45,6 @@ protected:
         create();
         board->AttachRecord(&record);
     }
-    void seconds(int n) {
-        for (int i = 0; i < n; ++i) {
-            clock.advance(1);
-            if (board->TimerTrain.enabled())
-                board->TimerTrainTimer();
-            if (board->TimerDog.enabled())
-                board->TimerDogTimer();
-        }
-    }
     void TearDown() override {
         if (board)
             board->AttachRecord(nullptr);

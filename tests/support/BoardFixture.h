@@ -74,6 +74,18 @@ protected:
     }
     bool decodeAhead = true;
 
+    // `n` seconds pass on the clock; each countdown that runs ticks once a second, as its timer
+    // would.
+    void seconds(int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.advance(1);
+            if (board->TimerTrain.enabled())
+                board->TimerTrainTimer();
+            if (board->TimerDog.enabled())
+                board->TimerDogTimer();
+        }
+    }
+
     // The narration files played, as paths below Sound/.
     QStringList played() const {
         QStringList out;

@@ -7,32 +7,17 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
-for tool in xdotool xprop xwininfo; do
-    command -v "$tool" >/dev/null || { echo "board-under-wm: $tool is missing" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-wm.XXXXXX")
+needs xdotool xprop xwininfo
+begin_run wm
+start_x_with_wm 1024x768
+sanitizer_options
 pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-# Under AddressSanitizer: libxkbcommon-x11 copies key names with strndup() out of a server reply
-# that is not NUL-terminated, which strndup allows but strict string checks flag.
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
+at_exit '[[ -z "$pid" ]] || kill "$pid" 2>/dev/null'
 
 # Settings: quick start into the small window, sound off; the watchdog every 14 s, shown for 7 s,
 # and the training prompt every 26 s, shown for 5 s (the shortest times the settings allow).
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h1=0 m1=0 s1=26 h2=0 m2=0 s2=14 sSTr=5 sS=7 \
     >"$work/config/quillet/User.dat"
 
@@ -41,13 +26,8 @@ XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
 pid=$!
 start=$SECONDS
 
-failures=0
 names_differ=0
 name="" wmname="" cx=0 cy=0 cw=0 ch=0 ox=0 oy=0 ow=0 oh=0 fl=0 fr=0 ft=0 fb=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 
 # One look at the board's window: its two names, its outer rectangle (frame included) and frame.
 window() { xdotool search --onlyvisible --class quillet 2>/dev/null | tail -n 1; }
@@ -55,12 +35,9 @@ look() {
     local id
     id=$(window)
     [[ -n "$id" ]] || return 1
-    local ext x y w h
-    ext=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
-    read -r fl fr ft fb <<<"${ext:-0 0 0 0}"
-    read -r x y w h < <(xwininfo -id "$id" 2>/dev/null | awk '
-        /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}') || return 1
+    local x y w h
+    read -r fl fr ft fb < <(frame_of "$id")
+    read -r x y w h < <(geometry_of "$id") || return 1
     [[ -n "$h" ]] || return 1
     # Both names in one go: the window may be replaced between two requests (a prompt comes).
     local names
@@ -92,23 +69,24 @@ until_seen() {
 }
 on_screen() { ((ox >= 0 && oy >= 0 && ox + ow <= 1024 && oy + oh <= 768)); }
 
-# Counts the distinct countdown captions seen within $1 seconds while $2 holds.
-captions_while() {
+# True once two distinct countdown captions were seen within $1 seconds while $2 held; sets n to
+# the number seen.
+counts_while() {
     local limit=$((SECONDS + $1)) seen=""
-    while ((SECONDS < limit)); do
+    n=0
+    while ((SECONDS < limit && n < 2)); do
         look || { sleep 0.2; continue; }
         eval "$2" || break
-        [[ "$name" =~ $counting ]] && [[ "$seen" != *"|$name|"* ]] && seen+="|$name|"
+        [[ "$name" =~ $counting ]] && [[ "$seen" != *"|$name|"* ]] && seen+="|$name|" && n=$((n + 1))
         sleep 0.2
     done
-    tr -cd '|' <<<"$seen" | wc -c | awk '{print $1 / 2}'
+    ((n >= 2))
 }
 
 press() { # button offset within the bar
     local bl=$((cw - 337))
     ((bl < 0)) && bl=$((cw - 335 < 0 ? cw - 335 : 0))
     xdotool mousemove $((cx + bl + $1 + 15)) $((cy + ch - 39 + 20)) click 1
-    sleep 0.6
 }
 size_button=136
 clock_button=169
@@ -118,12 +96,12 @@ until_seen 20 '((ow == 337 && oh == 63)) && [[ "$name" =~ $counting ]]' ||
     fail "the small window with its countdowns never came"
 ((ft > 0)) || fail "the small window has no frame"
 # The user drags it into the bottom right corner, by its caption, and a bit beyond.
+from="$ox $oy"
 xdotool mousemove $((ox + 150)) $((oy + ft / 2)) mousedown 1 sleep 0.2 \
     mousemove $((1024 - 337 + 150 + 40)) $((768 - 63 + ft / 2 + 40)) sleep 0.2 mouseup 1
-sleep 0.5
-look || true
-n=$(captions_while 3 '((ow == 337 && oh == 63))')
-((n >= 2)) || fail "the caption did not count before the first prompt ($n captions)"
+until_seen 5 '[[ "$ox $oy" != "$from" ]]' || true
+counts_while 3 '((ow == 337 && oh == 63))' ||
+    fail "the caption did not count before the first prompt ($n captions)"
 
 # ---- the watchdog prompt, near the corner
 until_seen 18 '((ow == 335 && oh == 168))' || fail "the watchdog prompt never came"
@@ -131,15 +109,15 @@ until_seen 18 '((ow == 335 && oh == 168))' || fail "the watchdog prompt never ca
 on_screen || fail "the watchdog prompt at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
 until_seen 10 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
 on_screen || fail "the small window at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
-n=$(captions_while 3 '((ow == 337 && oh == 63))')
-((n >= 2)) || fail "the caption did not count after the watchdog prompt ($n captions)"
+counts_while 3 '((ow == 337 && oh == 63))' ||
+    fail "the caption did not count after the watchdog prompt ($n captions)"
 
 # ---- the training prompt
 until_seen 12 '((ow == 333 && oh == 168))' || fail "the training prompt never came"
 on_screen || fail "the training prompt at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
 until_seen 8 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
-n=$(captions_while 3 '((ow == 337 && oh == 63))')
-((n >= 2)) || fail "the caption did not count after the training prompt ($n captions)"
+counts_while 3 '((ow == 337 && oh == 63))' ||
+    fail "the caption did not count after the training prompt ($n captions)"
 
 # ---- minimised while it counts, then started again: the first copy comes back, still counting
 wid=$(window)
@@ -150,25 +128,25 @@ if ! XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" timeout 10 "
 fi
 until_seen 5 '((ow == 337 && oh == 63))' || fail "the small window did not come back after a second start"
 [[ $(xprop -id "$wid" WM_STATE 2>/dev/null) == *Iconic* ]] && fail "the small window stayed minimised"
-n=$(captions_while 3 '((ow == 337 && oh == 63))')
-((n >= 2)) || fail "the caption did not count after coming back ($n captions)"
+counts_while 3 '((ow == 337 && oh == 63))' ||
+    fail "the caption did not count after coming back ($n captions)"
 
 # ---- the size cycle: time switch off gives the full screen, then Midi, Mini and full again
+# Each press is awaited until the board lies where it should, for at most 5 s.
 look
 press $clock_button
-until_seen 5 '((ow == 1024))' || true
-[[ "$ow $oh $ox $oy $ft" == "1024 768 0 0 0" ]] ||
+until_seen 5 '[[ "$ow $oh $ox $oy $ft" == "1024 768 0 0 0" ]]' ||
     fail "full screen after the time switch is ${ow}x${oh}+${ox}+${oy} (frame top $ft)"
 press $size_button
-until_seen 5 '((ow == 870))' || true
-[[ "$ow $oh $ox $oy" == "870 654 77 57" ]] || fail "Midi is ${ow}x${oh}+${ox}+${oy}, not 870x654+77+57"
-((ft > 0)) || fail "Midi has no frame"
+until_seen 5 '[[ "$ow $oh $ox $oy" == "870 654 77 57" ]] && ((ft > 0))' || {
+    [[ "$ow $oh $ox $oy" == "870 654 77 57" ]] || fail "Midi is ${ow}x${oh}+${ox}+${oy}, not 870x654+77+57"
+    ((ft > 0)) || fail "Midi has no frame"
+}
 press $size_button
-until_seen 5 '((ow == 337))' || true
-[[ "$ow $oh $ox $oy" == "337 63 343 352" ]] || fail "Mini is ${ow}x${oh}+${ox}+${oy}, not 337x63+343+352"
+until_seen 5 '[[ "$ow $oh $ox $oy" == "337 63 343 352" ]]' ||
+    fail "Mini is ${ow}x${oh}+${ox}+${oy}, not 337x63+343+352"
 press $size_button
-until_seen 5 '((ow == 1024))' || true
-[[ "$ow $oh $ox $oy $ft" == "1024 768 0 0 0" ]] ||
+until_seen 5 '[[ "$ow $oh $ox $oy $ft" == "1024 768 0 0 0" ]]' ||
     fail "the size cycle ends at ${ow}x${oh}+${ox}+${oy} (frame top $ft), not on the screen"
 
 kill -0 "$pid" 2>/dev/null || fail "the program ended by itself"

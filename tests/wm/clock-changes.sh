@@ -9,34 +9,16 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
-libfaketime=
-for f in /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1; do
-    [[ -f "$f" ]] && { libfaketime=$f; break; }
-done
-[[ -n "$libfaketime" ]] || { echo "clock-changes: libfaketime is missing" >&2; exit 1; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-clock.XXXXXX")
+find_libfaketime
+needs xdotool xprop
+begin_run clock
+start_x_with_wm 1024x768
+sanitizer_options preloaded
 pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    # libfaketime is preloaded ahead of the sanitizer's run-time, which it tolerates.
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}:verify_asan_link_order=0"
-fi
+at_exit 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done'
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # Copy `name` starts with its wall clock at `utc` (8 s before the change of summer time);
@@ -45,8 +27,7 @@ names=(autumn spring)
 declare -A offset
 start_copy() {
     local name=$1 utc=$2
-    mkdir -p "$work/$name/config/quillet" "$work/$name/runtime"
-    chmod 0700 "$work/$name/runtime"
+    program_folders "$work/$name"
     bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 T2On=0 h1=0 m1=0 s1=30 \
         >"$work/$name/config/quillet/User.dat"
     offset[$name]=$(($(date -d "$utc" +%s) - $(date +%s)))

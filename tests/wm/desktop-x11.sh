@@ -5,12 +5,9 @@
 set -euo pipefail
 tests=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
-cleanup() { bash "$root/scripts/x-test-server.sh" stop || true; }
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
+start_x_with_wm 1024x768
 # The sources keep their own X connection; Qt itself stays off screen.
-unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 export QT_QPA_PLATFORM=offscreen
 "$tests" --gtest_filter='X11*' --gtest_brief=1

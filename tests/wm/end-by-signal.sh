@@ -6,37 +6,19 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-end.XXXXXX")
+begin_run end
+start_x_with_wm 1024x768
+sanitizer_options
 pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill -9 "$pid" 2>/dev/null || true
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-# No session bus to be started for the program on this display (and left running after it).
-export DBUS_SESSION_BUS_ADDRESS=disabled:
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
+at_exit '[[ -z "$pid" ]] || kill -9 "$pid" 2>/dev/null'
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 # Quick start into the small window (just the button bar), sound off.
 settings="$work/config/quillet/User.dat"
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 >"$settings"
 sound() { od -An -tu1 -j10 -N1 "$settings" | tr -d ' '; } # the byte of the switch "Ton"
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 finish() {
     if ((failures)); then
         echo "--- log" >&2

@@ -12,57 +12,30 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 
-for tool in mutter Xwayland xdotool xprop xwininfo gdbus gsettings dbus-daemon; do
-    command -v "$tool" >/dev/null || { echo "gnome: $tool is missing (bash scripts/setup.sh)" >&2; exit 1; }
-done
+needs mutter Xwayland xdotool xprop xwininfo gdbus gsettings dbus-daemon
 /usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null ||
     { echo "gnome: python3-gi is missing" >&2; exit 1; }
 gsettings list-keys org.gnome.desktop.notifications 2>/dev/null | grep -qx show-banners ||
     { echo "gnome: GNOME's notification settings are not installed (gsettings-desktop-schemas)" >&2; exit 1; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-gnome.XXXXXX")
-bus_pid= mutter_pid= app=
-cleanup() {
-    [[ -n "$app" ]] && kill "$app" 2>/dev/null || true
-    # Mutter ends its XWayland and removes its sockets before it ends.
-    if [[ -n "$mutter_pid" ]]; then
-        kill "$mutter_pid" 2>/dev/null || true
-        for _ in $(seq 100); do
-            [[ "$(ps -o stat= -p "$mutter_pid" 2>/dev/null)" == [^Z]* ]] || break
-            sleep 0.1
-        done
-        stop_group "$mutter_pid"
-    fi
-    stop_session_bus
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-trap 'exit 143' TERM INT
+begin_run gnome
 begin=$SECONDS
 
-mkdir -p "$work/config/quillet" "$work/runtime" "$work/data"
-chmod 0700 "$work/runtime"
+mkdir -p "$work/data"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
 export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY XAUTHORITY SESSION_MANAGER GSETTINGS_BACKEND
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+sanitizer_options
 
 step "the desktop: session bus, mutter with XWayland"
 start_session_bus "$work/runtime" || { echo "FAIL: no session bus" >&2; exit 1; }
 start_mutter 1024x768 "$work" || { echo "FAIL: mutter did not start" >&2; exit 1; }
 on_bus org.gnome.Mutter.IdleMonitor || { echo "FAIL: mutter's idle monitor is not on the bus" >&2; exit 1; }
 echo "mutter: X display $DISPLAY, Wayland display $WAYLAND_DISPLAY"
+app=
+at_exit '[[ -z "$app" ]] || kill "$app" 2>/dev/null'
 
 # The watchdog every 15 s, shown for 7 s; the training every 3 minutes; a natural break after a
 # minute without input; a prompt waits while do-not-disturb is on.
@@ -130,7 +103,7 @@ wait_until "$app" '(($(mutter_idle_ms) >= 60000))' || { echo "FAIL: the program 
 step "c. the watchdog's prompt falls due while the user is away and waits"
 wait_until "$app" 'waiting || prompting' || { echo "FAIL: the program ended" >&2; exit 1; }
 # A prompt shown by then may be the last one due before the break: the next must wait.
-while prompting; do sleep 0.1; done
+wait_until "$app" '! prompting' || true
 wait_until "$app" 'waiting || prompting' || { echo "FAIL: the program ended" >&2; exit 1; }
 if prompting; then
     fail "a prompt came $((SECONDS - away_from)) s after the last input (mutter's idle time $(mutter_idle_ms) ms)"

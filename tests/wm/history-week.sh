@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# A week of breaks, fast: the real program under a window manager (openbox on a private Xvfb),
-# started once a day for seven days with libfaketime running its clocks 60 times as fast from
+# Days of breaks, fast: the real program under a window manager (openbox on a private Xvfb),
+# started once a day for three days with libfaketime running its clocks 60 times as fast from
 # 09:00 of that day. Each day a sequence is started by hand and stopped, and the training prompt
-# is followed (every other day) or left to run out. The record must hold what was done, and the
+# is followed (every other day) or left to run out. Three days are the fewest that show every
+# sequence (by hand the first three, from the prompts the second and the fourth), both ends of a
+# prompt, and days of one and of two sequences. The record must hold what was done, and the
 # window "Verlauf", opened with Ctrl+H on the last day, must draw the bars the record holds: each
 # day's bar as high as its minutes, each sequence's part as its share.
 #   bash tests/wm/history-week.sh <quillet binary> [screenshot.png]
@@ -10,69 +12,48 @@ set -euo pipefail
 quillet=$(realpath "$1")
 shot_out=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
-libfaketime=
-for f in /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1; do
-    [[ -f "$f" ]] && { libfaketime=$f; break; }
-done
-[[ -n "$libfaketime" ]] || { echo "history-week: libfaketime is missing" >&2; exit 1; }
-for tool in xdotool xwininfo xprop sqlite3 import convert; do
-    command -v "$tool" >/dev/null || { echo "history-week: $tool is missing" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-history.XXXXXX")
+find_libfaketime
+needs xdotool xwininfo xprop sqlite3 import convert
+begin_run history
+start_x_with_wm 1024x768
+sanitizer_options preloaded
 pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    # libfaketime is preloaded ahead of the sanitizer's run-time, which it tolerates.
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}:verify_asan_link_order=0"
-fi
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+at_exit '[[ -z "$pid" ]] || kill "$pid" 2>/dev/null'
 
 # Training every 6 minutes, its prompt on the screen for 2 minutes; no watchdog, no sound.
-mkdir -p "$work/config/quillet" "$work/data" "$work/runtime"
-chmod 0700 "$work/runtime"
+mkdir -p "$work/data"
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 T2On=0 m1=6 mSTr=2 sSTr=0 \
     >"$work/config/quillet/User.dat"
 db="$work/data/quillet/verlauf.sqlite"
 
-# Waits (at most `3`, default 20 s) until the program shows a window whose caption matches `1`
-# and whose size ("333x168") matches `2`; prints its id.
-wait_window() {
-    local pattern=$1 sizes=${2:-.} limit=$((${3:-20} * 10)) id name size
-    for _ in $(seq "$limit"); do
-        for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-            name=$(xprop -id "$id" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([^)]*) = "\(.*\)"$/\1/p')
-            size=$(xwininfo -id "$id" 2>/dev/null | awk '/^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print w "x" h}')
-            if [[ "$name" =~ $pattern && "$size" =~ $sizes ]]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.1
+# The program's window shown by the window manager whose caption matches `1` and whose size
+# ("333x168") matches `2`.
+window_like() { # caption size
+    local id name size
+    for id in $(windows_of "$pid"); do
+        managed "$id" || continue
+        name=$(xprop -id "$id" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([^)]*) = "\(.*\)"$/\1/p')
+        size=$(geometry_of "$id" | awk '{print $3 "x" $4}')
+        if [[ "$name" =~ $1 && "$size" =~ $2 ]]; then
+            echo "$id"
+            return 0
+        fi
     done
     return 1
+}
+# Waits until the program shows such a window (any size without `2`), and prints its id; false
+# when the program ended first.
+wait_window() { # caption [size]
+    local want_name=$1 want_size=${2:-.} found
+    wait_until "$pid" 'found=$(window_like "$want_name" "$want_size")' && echo "$found"
 }
 # Clicks button `2` (0 breathing ... 9 close) of the bar in window `1`, which lies at the bottom
 # right of its client area.
 click_button() {
     local id=$1 n=$2 x y w h left
-    read -r x y w h < <(xwininfo -id "$id" | awk '
-        /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}')
+    read -r x y w h < <(geometry_of "$id")
     left=$((w - 337))
     ((left >= 0)) || left=$((w - 335 < 0 ? w - 335 : 0))
     xdotool mousemove $((x + left + 4 + 33 * n + 15)) $((y + h - 39 + 20)) click 1
@@ -81,28 +62,41 @@ counting='^Training: '
 small_size='^3[0-9][0-9]x[0-9][0-9]$' # the small window: the bar and a caption
 prompt_size='^333x168$'
 in_sequence='(Atem|Körper|Augen|Entspannungs)übungen'
+# True once the small window is the active one, asked for as a pager asks: the board's native
+# window may be replaced meanwhile (after a sequence, a prompt), so it is looked up on each try.
+small_active() {
+    small=$(window_like "$counting" "$small_size") || return 1
+    [[ "$(active_window)" == "$small" ]] && return 0
+    timeout 5 xdotool windowactivate --sync "$small" >/dev/null 2>&1 || true
+    [[ "$(active_window)" == "$small" ]]
+}
+# A sequence runs this many seconds before it is stopped: as many minutes of its own time, which
+# the record holds and the bars show.
+runs() { sleep "$1"; }
 
-days=(2026-11-30 2026-12-01 2026-12-02 2026-12-03 2026-12-04 2026-12-05 2026-12-06)
+days=(2026-11-30 2026-12-01 2026-12-02)
 for d in "${!days[@]}"; do
     day=${days[$d]}
+    step "$day: the small window"
     XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" \
         LD_PRELOAD="$libfaketime" FAKETIME="@$day 09:00:00 x60" FAKETIME_DONT_RESET=1 \
         "$quillet" >>"$work/quillet.log" 2>&1 &
     pid=$!
-    small=$(wait_window "$counting" "$small_size" 30) || { fail "$day: no small window"; break; }
+    small=$(wait_window "$counting" "$small_size") || { fail "$day: no small window"; break; }
     # By hand: a sequence of the day, stopped with the close button after a while.
+    step "$day: a sequence by hand"
     click_button "$small" $((d % 4))
     board=$(wait_window "$in_sequence") || { fail "$day: the sequence did not start"; break; }
-    sleep $((1 + d % 3))
+    runs $((1 + d % 3))
     click_button "$board" 9
     small=$(wait_window "$counting" "$small_size") || { fail "$day: not back in the small window"; break; }
     # The training prompt: followed on the first, third, ... day, else left to run out.
+    step "$day: the training prompt"
     prompt=$(wait_window "$counting" "$prompt_size") || { fail "$day: no training prompt"; break; }
     if ((d % 2 == 0)); then
-        sleep 0.5
         click_button "$prompt" $(((d + 1) % 4))
         board=$(wait_window "$in_sequence") || { fail "$day: the prompt was not followed"; break; }
-        sleep 2
+        runs 2
         click_button "$board" 9
     fi
     small=$(wait_window "$counting" "$small_size") || { fail "$day: no small window after the prompt"; break; }
@@ -115,15 +109,12 @@ done
 
 # The last day: the window "Verlauf" by keyboard.
 if ((failures == 0)); then
-    xdotool windowactivate --sync "$small" 2>/dev/null || true
+    step "Ctrl+H opens the window Verlauf"
+    wait_until "$pid" small_active || fail "the small window never became the active one"
     xdotool key --clearmodifiers ctrl+h
     history=$(wait_window '^Verlauf ') || fail "Ctrl+H opened no window Verlauf"
 fi
 if ((failures == 0)); then
-    sleep 1
-    import -window "$history" "$work/history.png"
-    [[ -n "$shot_out" ]] && cp "$work/history.png" "$shot_out"
-
     # What the record holds: per day the runs' seconds by sequence, and the prompts.
     echo "record:"
     sqlite3 "$db" "SELECT substr(started,1,10), sequence, seconds, completed, from_prompt FROM runs" |
@@ -133,43 +124,54 @@ if ((failures == 0)); then
     ignored=$(sqlite3 "$db" "SELECT count(*) FROM prompts WHERE outcome = 2")
     from_prompt=$(sqlite3 "$db" "SELECT count(*) FROM runs WHERE from_prompt = 1")
     by_hand=$(sqlite3 "$db" "SELECT count(*) FROM runs WHERE from_prompt = 0")
-    ((followed == 4 && ignored == 3)) ||
-        fail "prompts followed/ignored: $followed/$ignored, 4/3 expected"
-    ((from_prompt == 4 && by_hand == 7)) ||
-        fail "runs from a prompt/by hand: $from_prompt/$by_hand, 4/7 expected"
+    # A prompt followed on every other day from the first, left on the others; one run by hand a day.
+    want_followed=$(((${#days[@]} + 1) / 2)) want_ignored=$((${#days[@]} / 2))
+    ((followed == want_followed && ignored == want_ignored)) ||
+        fail "prompts followed/ignored: $followed/$ignored, $want_followed/$want_ignored expected"
+    ((from_prompt == want_followed && by_hand == ${#days[@]})) ||
+        fail "runs from a prompt/by hand: $from_prompt/$by_hand, $want_followed/${#days[@]} expected"
 
-    # The bars as drawn: per column of the picture, the pixels of each sequence's colour below
-    # the legend (the topmost row of squares in those colours); a bar is a run of columns that
-    # have any.
-    convert "$work/history.png" -depth 8 txt:- | awk -F'[ ,:]+' '
-        BEGIN { c["#CF7267"] = 0; c["#5A8B81"] = 1; c["#4B637A"] = 2; c["#E7BD5E"] = 3; top = 1e9 }
-        NR > 1 {
-            for (k in c) if (index($0, k " ")) {
-                px[++m] = $1; py[m] = $2; pc[m] = c[k]
-                if ($2 < top) top = $2
-            }
-        }
-        END {
-            for (i = 1; i <= m; i++) if (py[i] > top + 14) { n[px[i], pc[i]]++; any[px[i]] = 1 }
-            inbar = 0
-            for (x = 0; x < 2000; x++) {
-                if (x in any) {
-                    if (!inbar) { inbar = 1; w = 0; for (s = 0; s < 4; s++) sum[s] = 0 }
-                    w++; for (s = 0; s < 4; s++) sum[s] += n[x, s]
-                } else if (inbar) {
-                    inbar = 0
-                    printf "%d", w
-                    for (s = 0; s < 4; s++) printf " %.1f", sum[s] / w
-                    printf "\n"
-                }
-            }
-        }' >"$work/bars"
     sqlite3 -separator ' ' "$db" "SELECT substr(started,1,10),
             sum(CASE sequence WHEN 0 THEN seconds ELSE 0 END),
             sum(CASE sequence WHEN 1 THEN seconds ELSE 0 END),
             sum(CASE sequence WHEN 2 THEN seconds ELSE 0 END),
             sum(CASE sequence WHEN 3 THEN seconds ELSE 0 END)
         FROM runs GROUP BY 1 HAVING sum(seconds) > 0 ORDER BY 1" >"$work/days"
+    # The bars as drawn: per column of the window's picture, the pixels of each sequence's colour
+    # below the legend (the topmost row of squares in those colours); a bar is a run of columns
+    # that have any.
+    bars_drawn() {
+        import -window "$history" "$work/history.png" 2>/dev/null || return 1
+        convert "$work/history.png" -depth 8 txt:- | awk -F'[ ,:]+' '
+            BEGIN { c["#CF7267"] = 0; c["#5A8B81"] = 1; c["#4B637A"] = 2; c["#E7BD5E"] = 3; top = 1e9 }
+            NR > 1 {
+                for (k in c) if (index($0, k " ")) {
+                    px[++m] = $1; py[m] = $2; pc[m] = c[k]
+                    if ($2 < top) top = $2
+                }
+            }
+            END {
+                for (i = 1; i <= m; i++) if (py[i] > top + 14) { n[px[i], pc[i]]++; any[px[i]] = 1 }
+                inbar = 0
+                for (x = 0; x < 2000; x++) {
+                    if (x in any) {
+                        if (!inbar) { inbar = 1; w = 0; for (s = 0; s < 4; s++) sum[s] = 0 }
+                        w++; for (s = 0; s < 4; s++) sum[s] += n[x, s]
+                    } else if (inbar) {
+                        inbar = 0
+                        printf "%d", w
+                        for (s = 0; s < 4; s++) printf " %.1f", sum[s] / w
+                        printf "\n"
+                    }
+                }
+            }' >"$work/bars"
+    }
+    # The window is drawn once the window manager shows it; a bar for each day of the record is
+    # awaited, as a user would glance at it.
+    step "the window Verlauf draws its bars"
+    holds_within "$pid" 10 'managed "$history" && bars_drawn &&
+        (($(wc -l <"$work/bars") == $(wc -l <"$work/days")))' || true
+    [[ -n "$shot_out" ]] && cp "$work/history.png" "$shot_out"
     echo "bars drawn (width, pixels of each sequence):"
     sed 's/^/  /' "$work/bars"
     # Heights against seconds: the same scale for every bar and part, within 1.5 pixels.
@@ -193,15 +195,16 @@ fi
 # it on its first entry (the pause), and "Verlauf …" is two entries down, after "Weitere
 # Einstellungen …".
 if ((failures == 0)); then
+    step "Escape closes the window Verlauf"
     xdotool key --clearmodifiers Escape
-    for _ in $(seq 50); do
-        xdotool search --onlyvisible --name '^Verlauf ' >/dev/null 2>&1 || break
-        sleep 0.1
-    done
-    ! xdotool search --onlyvisible --name '^Verlauf ' >/dev/null 2>&1 || fail "Escape left the window open"
-    xdotool windowactivate --sync "$small" 2>/dev/null || true
+    holds_within "$pid" 5 '! xdotool search --onlyvisible --name "^Verlauf " >/dev/null 2>&1' ||
+        fail "Escape left the window open"
+    step "the context menu opens the window Verlauf"
+    wait_until "$pid" small_active || fail "the small window never became the active one"
+    # The menu is a window of the program's own beside the small window, which stays.
+    menu_shown() { [[ -n "$(windows_of "$pid" | grep -vx "$small")" ]] && managed "$small"; }
     xdotool key --clearmodifiers shift+F10
-    sleep 0.5
+    wait_until "$pid" menu_shown || fail "Shift+F10 opened no context menu"
     xdotool key --clearmodifiers Down Down Return
     wait_window '^Verlauf ' >/dev/null || fail "the context menu's entry opened no window Verlauf"
 fi

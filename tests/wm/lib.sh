@@ -1,6 +1,94 @@
 # Helpers for the scripts that drive the real program under a window manager. Every wait is for
 # a condition, never for a time: a loaded machine only makes it take longer (ctest's timeout is
 # the bound), and a program that has died ends the wait at once.
+#
+# A script starts with
+#   set -euo pipefail
+#   here=$(cd "$(dirname "$0")" && pwd)
+#   source "$here/lib.sh"
+# which sets `root` (the repository), counts failed checks (`fail`) and, however the script
+# ends, runs the steps given to `at_exit`: the processes it started end, then its desktop, and
+# its folder (`begin_run`) is removed.
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+me=$(basename "$0" .sh)
+
+# ---- the run: its checks, its folder and what is undone when it ends
+
+# A check failed: told at once and counted; the script goes on and reports at its end.
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Commands run when the script ends, in the reverse order of their adding: what was started last
+# ends first (the program before its window manager, the window manager before its X server).
+exit_steps=()
+at_exit() { exit_steps=("$1" "${exit_steps[@]}"); }
+run_exit_steps() {
+    local step
+    for step in "${exit_steps[@]}"; do eval "$step" || true; done
+}
+trap run_exit_steps EXIT
+trap 'exit 143' TERM INT
+
+# Makes the run's folder `work`, removed at the end unless `keep_work` holds a message to print
+# with its name instead, with the program's settings folder and runtime folder in it.
+begin_run() { # name
+    work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-$1.XXXXXX")
+    at_exit remove_work
+    program_folders "$work"
+}
+remove_work() {
+    if [[ -n "${keep_work:-}" ]]; then
+        echo "$keep_work $work" >&2
+        return
+    fi
+    chmod -R u+w "$work" 2>/dev/null || true # a folder a test made read-only
+    rm -rf -- "$work"
+}
+# The folders a copy of the program needs below $1: config/quillet (XDG_CONFIG_HOME is
+# $1/config) and runtime (XDG_RUNTIME_DIR), private to the user as a session's is.
+program_folders() { # folder
+    mkdir -p "$1/config/quillet" "$1/runtime"
+    chmod 0700 "$1/runtime"
+}
+
+# Ends the script when a tool it drives is missing.
+needs() { # tool...
+    local tool
+    for tool; do
+        command -v "$tool" >/dev/null ||
+            { echo "$me: $tool is missing (bash scripts/setup.sh)" >&2; exit 1; }
+    done
+}
+
+# Sets `libfaketime` to the library that runs a program's wall clock as the test says; the script
+# ends without it.
+find_libfaketime() {
+    local f
+    for f in /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1; do
+        [[ -f "$f" ]] && { libfaketime=$f; return 0; }
+    done
+    echo "$me: libfaketime is missing (bash scripts/setup.sh)" >&2
+    exit 1
+}
+
+# The sanitizers' options for the program on an X display, when scripts/test.sh runs it under
+# AddressSanitizer: libxkbcommon-x11 copies key names with strndup() out of a server reply that
+# is not NUL-terminated, which strndup allows but strict string checks flag. With `preloaded`,
+# libfaketime is preloaded ahead of the sanitizer's run-time, which it tolerates.
+sanitizer_options() { # [preloaded]
+    [[ -n "${ASAN_OPTIONS:-}" ]] || return 0
+    ASAN_OPTIONS=${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}
+    if [[ "${1:-}" == preloaded ]]; then
+        ASAN_OPTIONS+=:verify_asan_link_order=0
+    fi
+    export ASAN_OPTIONS
+}
+
+# ---- waiting for what the program does
 
 # The visible top-level windows of a process, one id a line.
 windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
@@ -25,6 +113,10 @@ holds_within() { # pid seconds expression
 
 # Waits until the process $1 shows a window.
 wait_for_window() { wait_until "$1" '[[ -n "$(windows_of "$1")" ]]'; }
+
+# True when the window manager has taken the window $1 and shows it (WM_STATE Normal): it is
+# placed and framed, and takes clicks and keys.
+managed() { [[ "$(wm_state "$1")" == Normal ]]; }
 
 # The active window (_NET_ACTIVE_WINDOW) as a decimal id, as xdotool names windows.
 active_window() {
@@ -64,7 +156,20 @@ above() { # upper lower
 # Prints what the script is about to wait for: a timeout shows where it stood.
 step() { echo "step: $*"; }
 
-# ---- desktops of the run's own: a session bus, a bare X server, and cleaning up after them
+# ---- desktops of the run's own: an X server with a window manager, a bare one, a session bus;
+# each ends when the script ends
+
+# Starts a private Xvfb of size $1 (WIDTHxHEIGHT) with openbox (scripts/x-test-server.sh) for the
+# program, without a session bus (a test that needs one starts its own after this). Exports
+# DISPLAY and XDG_DATA_HOME (the program's record stays out of the user's home).
+start_x_with_wm() { # size
+    local vars
+    vars=$(bash "$root/scripts/x-test-server.sh" "$1") ||
+        { echo "FAIL: no X server with a window manager" >&2; exit 1; }
+    eval "$vars"
+    at_exit 'bash "$root/scripts/x-test-server.sh" stop'
+    unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
+}
 
 # Starts a session bus of the run's own, listening in the folder $1 (its configuration is written
 # there too). The services it starts on demand (xfconfd, dconf) inherit this shell's environment:
@@ -92,6 +197,7 @@ EOT
     { read -r address; read -r bus_pid; } < <(dbus-daemon --config-file="$1/bus.conf" --fork \
         --print-address=1 --print-pid=1)
     [[ -n "$address" && -n "$bus_pid" ]] || return 1
+    at_exit stop_session_bus
     export DBUS_SESSION_BUS_ADDRESS=$address DBUS_SYSTEM_BUS_ADDRESS=disabled:
 }
 
@@ -127,6 +233,7 @@ start_bare_x() { # size folder
     setsid Xvfb -displayfd "$fd" -screen 0 "$1x24" -nolisten tcp -noreset \
         </dev/null >"$2/xvfb.log" 2>&1 &
     x_pid=$!
+    at_exit 'stop_group "$x_pid"'
     read -r -t 10 -u "$fd" display || true
     exec {fd}<&-
     [[ -n "$display" ]] || { cat "$2/xvfb.log" >&2; return 1; }
@@ -168,6 +275,7 @@ frame_of() { # window
 start_xfwm4() { # folder
     setsid xfwm4 </dev/null >"$1/xfwm4.log" 2>&1 &
     xfwm4_pid=$!
+    at_exit 'stop_group "$xfwm4_pid"'
     wait_for_wm "$xfwm4_pid" || { cat "$1/xfwm4.log" >&2; return 1; }
 }
 
@@ -207,6 +315,7 @@ EOT
 start_xfce_panel() { # folder
     setsid xfce4-panel </dev/null >"$1/panel.log" 2>&1 &
     panel_pid=$!
+    at_exit 'stop_group "$panel_pid"'
     wait_until "$panel_pid" 'on_bus org.kde.StatusNotifierWatcher' || { cat "$1/panel.log" >&2; return 1; }
 }
 
@@ -260,6 +369,7 @@ start_mutter() { # size folder
     local log=$2/mutter.log
     setsid mutter --headless --wayland --virtual-monitor "$1" </dev/null >"$log" 2>&1 &
     mutter_pid=$!
+    at_exit stop_mutter
     # Mutter starts XWayland at once and names its display in its log; XWayland's key for its
     # clients lies in the runtime folder.
     wait_until "$mutter_pid" 'grep -q "Using public X11 display" "$log"' || { cat "$log" >&2; return 1; }
@@ -270,6 +380,15 @@ start_mutter() { # size folder
         { cat "$log" >&2; return 1; }
     XAUTHORITY=$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*" | head -n 1)
     wait_for_wm "$mutter_pid" || { cat "$log" >&2; return 1; }
+}
+
+# Ends mutter: it ends its XWayland and removes its sockets before it ends itself, then whatever
+# is left of its group.
+stop_mutter() {
+    [[ -n "${mutter_pid:-}" ]] || return 0
+    kill "$mutter_pid" 2>/dev/null || true
+    holds_within "$mutter_pid" 10 '[[ "$(ps -o stat= -p "$mutter_pid" 2>/dev/null)" == Z* ]]' || true
+    stop_group "$mutter_pid"
 }
 
 # Mutter's idle time in ms: since the last input it received (XWayland's own is not it).

@@ -9,36 +9,16 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
-for tool in xdotool xprop xwininfo; do
-    command -v "$tool" >/dev/null || { echo "modal-windows: $tool is missing" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-modal.XXXXXX")
+needs xdotool xprop xwininfo
+begin_run modal
+start_x_with_wm 1024x768
+sanitizer_options
 pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
-    bash "$root/scripts/x-test-server.sh" stop || true
-    chmod -R u+w "$work" 2>/dev/null || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+at_exit '[[ -z "$pid" ]] || kill "$pid" 2>/dev/null'
 
 # Quick start into the small window; the countdowns are far off, so nothing comes in between.
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 >"$work/config/quillet/User.dat"
 start() { # [command prefix ...]
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$@" "$quillet" \
@@ -52,38 +32,31 @@ stop() {
 }
 
 # The visible window whose name starts with $1 (a pattern), or nothing.
-named() { xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -n 1; }
+named() { xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -n 1 || true; }
+# Waits up to $2 seconds for the window named $1 to be shown by the window manager; prints it.
 wait_named() { # pattern seconds
-    local limit=$((SECONDS + $2)) id
-    while ((SECONDS < limit)); do
-        id=$(named "$1")
-        [[ -n "$id" ]] && { echo "$id"; return 0; }
-        sleep 0.2
-    done
-    return 1
+    local pattern=$1 found
+    holds_within "$pid" "$2" 'found=$(named "$pattern") && [[ -n "$found" ]] && managed "$found"' &&
+        echo "$found"
 }
 wait_gone() { # pattern seconds
-    local limit=$((SECONDS + $2))
-    while ((SECONDS < limit)); do
-        [[ -z $(named "$1") ]] && return 0
-        sleep 0.2
-    done
-    return 1
+    local pattern=$1
+    holds_within "$pid" "$2" '[[ -z $(named "$pattern") ]]'
 }
 # Client rectangle and frame of a window: sets x y w h and fl fr ft fb.
 geometry() {
-    local ext
-    ext=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
-    read -r fl fr ft fb <<<"${ext:-0 0 0 0}"
-    read -r x y w h < <(xwininfo -id "$1" | awk '
-        /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}')
+    read -r fl fr ft fb < <(frame_of "$1")
+    read -r x y w h < <(geometry_of "$1")
 }
 # Presses a button of the small window's bar (its offset within the bar). After a modal window
-# the caption counts again within a second.
+# the caption counts again within a second. Back from its icon the board is mapped where the
+# window manager puts it before the program moves it to its place (`home`, where it first came):
+# the press waits for that.
+home=
 press() {
     local small
     small=$(wait_named 'Training: ' 5) || { fail "the small window is not there to press"; return 0; }
+    [[ -z "$home" ]] || holds_within "$pid" 5 '[[ "$(geometry_of "$small")" == "$home" ]]' || true
     geometry "$small"
     xdotool mousemove $((x + $1 + 15)) $((y + h - 39 + 20)) click 1
 }
@@ -93,6 +66,7 @@ motif() { xprop -id "$1" _MOTIF_WM_HINTS | sed -n 's/.*= //p' | tr -d , | awk '{
 
 start
 board=$(wait_named 'Training: ' 20) || { fail "the small window never came"; cat "$work/quillet.log" >&2; exit 1; }
+home=$(geometry_of "$board")
 
 # ---- each modal window: a dialog of the board without minimise, centred, and it survives being
 # minimised all the same.
@@ -100,7 +74,6 @@ for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
     read -r offset title <<<"$entry"
     press "$offset"
     id=$(wait_named "$title" 5) || { fail "$title did not open"; continue; }
-    sleep 0.5
     read -r functions decorations < <(motif "$id")
     (((functions & 0x8) == 0)) || fail "$title asks for a minimise function (motif functions $functions)"
     (((decorations & 0x20) == 0)) || fail "$title asks for a minimise button (motif decorations $decorations)"
@@ -117,9 +90,9 @@ for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
 
     # Minimised all the same (openbox offers it whatever a window asks): it stays modal.
     timeout 10 xdotool windowminimize --sync "$id" 2>/dev/null || fail "$title could not be minimised"
-    sleep 0.5
-    timeout 10 xdotool windowactivate --sync "$board" 2>/dev/null || true
-    sleep 0.5
+    holds_within "$pid" 5 '[[ $(wm_state "$id") == Iconic ]]' || true
+    # The board is asked to the front; the dialog may take the focus in its place.
+    xdotool windowactivate "$board" 2>/dev/null || true
     id=$(wait_named "$title" 5) || { fail "$title did not come back with the board"; continue; }
     timeout 10 xdotool windowactivate --sync "$id" 2>/dev/null || true
     xdotool key Escape
@@ -127,7 +100,6 @@ for entry in "202 Hilfe" "235 Menue" "268 Impressum"; do
     # The board takes clicks again: the window opens once more and closes.
     press "$offset"
     id=$(wait_named "$title" 5) || { fail "$title does not open again after it was minimised"; continue; }
-    sleep 0.3
     timeout 10 xdotool windowactivate --sync "$id" 2>/dev/null || true
     xdotool key Escape
     wait_gone "$title" 5 || fail "$title does not close with Escape the second time"
@@ -151,20 +123,16 @@ else
 fi
 if [[ -n "$pid" ]]; then
     board=$(wait_named 'Training: ' 20) || fail "the small window never came (read-only settings)"
+    home=$(geometry_of "$board")
     press 202
     help=$(wait_named 'Hilfe' 5) || fail "the help window did not open"
     box=$(wait_named 'Quillet$' 5) || fail "no report that the settings cannot be saved"
-    sleep 0.5
     if [[ -n "$help" && -n "$box" ]]; then
         [[ $(xprop -id "$box" WM_TRANSIENT_FOR) == *"$(printf '0x%x' "$help")" ]] ||
             fail "the report is not transient for the help window"
-        order=$(stacking)
-        above=0
-        for w in $order; do
-            ((w == help)) && above=0
-            ((w == box)) && above=1
-        done
-        ((above)) || fail "the report lies below the help window (stacking $order)"
+        # The window manager stacks the two as they come; the report must end up on top.
+        holds_within "$pid" 5 'above "$box" "$help"' ||
+            fail "the report $(printf 0x%x "$box") lies below the help window $(printf 0x%x "$help") (stacking $(stacking))"
         [[ -n "${QUILLET_WM_SHOT:-}" ]] && import -window root "$QUILLET_WM_SHOT"
         # The report can be used while the help window is open, and closes before it.
         timeout 10 xdotool windowactivate --sync "$box" 2>/dev/null || true

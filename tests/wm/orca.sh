@@ -13,7 +13,6 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 
 # What the user must hear and what the program does not tell yet.
@@ -32,35 +31,13 @@ if ! "$python" -c 'import orca.orca_platform' 2>/dev/null || [[ ! -x "$launcher"
     exit 77
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-orca.XXXXXX")
-groups=() # process groups started here, each ended whole
-bus_pid=
-program=
-cleanup() {
-    for g in "${groups[@]}"; do kill -- "-$g" 2>/dev/null || true; done
-    # The program ends before its X server does (it saves and closes its windows on SIGTERM).
-    for _ in $(seq 50); do
-        [[ -n "$program" ]] && kill -0 "$program" 2>/dev/null || break
-        sleep 0.1
-    done
-    [[ -n "$bus_pid" ]] && kill "$bus_pid" 2>/dev/null
-    bash "$root/scripts/x-test-server.sh" stop || true
-    if [[ -n "${ORCA_KEEP:-}" ]]; then
-        echo "orca: the logs are in $work" >&2
-    else
-        rm -rf -- "$work"
-    fi
-}
-trap cleanup EXIT
-trap 'exit 143' TERM INT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
+begin_run orca
+[[ -z "${ORCA_KEEP:-}" ]] || keep_work="orca: the logs are in"
+start_x_with_wm 1024x768
+unset XDG_CURRENT_DESKTOP
 unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON QT_ACCESSIBILITY # Qt must find the screen reader itself
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-mkdir -p "$work/config/quillet" "$work/runtime" "$work/home" "$work/orca" "$work/speech/modules"
-chmod 0700 "$work/runtime"
+sanitizer_options
+mkdir -p "$work/home" "$work/orca" "$work/speech/modules"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
 export GSETTINGS_BACKEND=memory
 spoken="$work/spoken.txt" orcalog="$work/orca.log"
@@ -69,18 +46,17 @@ spoken="$work/spoken.txt" orcalog="$work/orca.log"
 
 t0=$(date +%s%N)
 at() { printf '%6.1f s' "$(($(date +%s%N) - t0))e-9"; }
-failures=0 missed=()
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+missed=()
 step() { echo "$(at)  step: $*"; }
 
 # A session bus of the run's own, and the accessibility bus beside it as a desktop session starts
 # it; Orca switches accessibility on there, and Qt finds it through org.a11y.Bus.
-read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --print-address=1 \
-    --print-pid=1 | paste -s -d ' ')
-export DBUS_SESSION_BUS_ADDRESS
+start_session_bus "$work/runtime" || { echo "FAIL: no session bus" >&2; exit 1; }
+groups=() # process groups started here, each ended whole
+program=
+# The program ends before its X server does (it saves and closes its windows on SIGTERM).
+at_exit '[[ -z "$program" ]] || holds_within "$program" 5 "! kill -0 $program 2>/dev/null"'
+at_exit 'for g in "${groups[@]}"; do kill -- "-$g" 2>/dev/null || true; done'
 setsid "$launcher" --launch-immediately >"$work/bus-launcher.log" 2>&1 &
 groups+=($!)
 disown

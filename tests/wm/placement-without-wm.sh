@@ -6,48 +6,21 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
-for tool in Xvfb xdotool xprop xwininfo; do
-    command -v "$tool" >/dev/null || { echo "placement-without-wm: $tool is missing" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-nowm.XXXXXX")
-pid= xpid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
-    [[ -n "$xpid" ]] && kill "$xpid" 2>/dev/null || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-# Xvfb picks a free display itself and tells its number through the pipe.
-exec {fd}<> <(:)
-setsid Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp -noreset \
-    </dev/null >"$work/xvfb.log" 2>&1 &
-xpid=$!
-display=
-read -r -t 10 -u "$fd" display || true
-exec {fd}<&-
-[[ -n "$display" ]] || { echo "placement-without-wm: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$display
+needs Xvfb xdotool xprop xwininfo
+begin_run nowm
+start_bare_x 1024x768 "$work" || { echo "placement-without-wm: Xvfb did not start" >&2; exit 1; }
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
+sanitizer_options
+pid=
+at_exit '[[ -z "$pid" ]] || kill "$pid" 2>/dev/null'
 if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
     echo "placement-without-wm: a window manager runs on the display" >&2
     exit 1
 fi
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
 # Quick start into the small window, the countdowns far off.
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 >"$work/config/quillet/User.dat"
 XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
     >"$work/quillet.log" 2>&1 &
@@ -59,18 +32,12 @@ look() {
     local id
     id=$(xdotool search --onlyvisible --name "^$1" 2>/dev/null | tail -n 1)
     [[ -n "$id" ]] || { rect=""; return 1; }
-    rect=$(xwininfo -id "$id" 2>/dev/null | awk '
-        /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
+    rect=$(geometry_of "$id" | awk '{printf "%dx%d+%d+%d", $3, $4, $1, $2}')
 }
 # Waits up to 5 s for the window named $1 to lie at $2.
 expect() {
-    local limit=$((SECONDS + 5))
-    while ((SECONDS < limit)); do
-        look "$1" && [[ "$rect" == "$2" ]] && return 0
-        sleep 0.2
-    done
-    fail "$3 is ${rect:-not there}, not $2"
+    local name=$1 at=$2
+    holds_within "$pid" 5 'look "$name" && [[ "$rect" == "$at" ]]' || fail "$3 is ${rect:-not there}, not $2"
 }
 press() { # button offset within the bar of the board at $rect
     local w h x y
@@ -81,8 +48,7 @@ size_button=136 clock_button=169 help_button=202
 board='(Training|Quillet) '
 
 # The small window: its outer rectangle (337 x 63) is the window, placed as the board says.
-limit=$((SECONDS + 20))
-until look 'Training: ' || ((SECONDS > limit)); do sleep 0.2; done
+holds_within "$pid" 20 "look 'Training: '" || true
 expect 'Training: ' 337x63+344+364 "the small window"
 # The time switch off: the full screen; then Midi, Mini and the full screen again.
 press $clock_button
@@ -95,8 +61,7 @@ expect "$board" 337x63+343+352 "Mini"
 press $help_button
 expect 'Hilfe' 632x373+196+197 "the help window"
 xdotool key Escape
-sleep 0.5
-look 'Hilfe' && fail "the help window does not close with Escape"
+holds_within "$pid" 5 "! look 'Hilfe'" || fail "the help window does not close with Escape"
 look "$board" || true
 press $size_button
 expect "$board" 1024x768+0+0 "the size cycle's end"

@@ -9,33 +9,17 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-wait.XXXXXX")
+begin_run wait
+start_x_with_wm 1024x768
+sanitizer_options
 pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
+at_exit 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done'
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 t0=$(date +%s%N)
 at() { echo $((($(date +%s%N) - t0) / 1000000)); } # ms since the start
 
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
 # The watchdog every 15 s, shown for 7 s; no training prompt; natural breaks after one minute.
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 T1On=0 h2=0 m2=0 s2=15 sS=7 \
     >"$work/config/quillet/User.dat"
@@ -49,12 +33,7 @@ other=
 for attempt in 1 2 3; do
     xmessage -geometry 300x100+50+50 "Vollbild" &
     xm=$!
-    for _ in $(seq 300); do
-        other=$(of_xmessage)
-        [[ -n "$other" ]] || ! kill -0 "$xm" 2>/dev/null && break
-        sleep 0.1
-    done
-    [[ -n "$other" ]] && break
+    holds_within "$xm" 30 'other=$(of_xmessage) && [[ -n "$other" ]]' && break
     echo "xmessage showed no window within 30 s (attempt $attempt): $(cat /proc/$xm/wchan 2>/dev/null)" >&2
     kill "$xm" 2>/dev/null || true
 done

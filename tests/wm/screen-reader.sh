@@ -6,7 +6,6 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 
 python=/usr/bin/python3 # Debian's own, which has pyatspi
@@ -16,22 +15,10 @@ if ! "$python" -c 'import pyatspi' 2>/dev/null || [[ ! -x "$launcher" ]]; then
     exit 77
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-reader.XXXXXX")
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    [[ -n "${bus_pid:-}" ]] && kill "$bus_pid" 2>/dev/null
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-mkdir -p "$work/config/quillet" "$work/runtime" "$work/home"
-chmod 0700 "$work/runtime"
+begin_run reader
+start_x_with_wm 1024x768
+sanitizer_options
+mkdir -p "$work/home"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
 # Quick start into the small window, silent, no reminder during the test.
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h1=5 h2=5 \
@@ -39,18 +26,12 @@ bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h1=5 h2=5 \
 
 # A session bus of the run's own; the accessibility bus comes up beside it, as a desktop
 # session starts it, and the program finds it through the session bus (org.a11y.Bus).
-read -r address bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
-    paste -s -d ' ')
-export DBUS_SESSION_BUS_ADDRESS=$address
+start_session_bus "$work/runtime" || { echo "FAIL: no session bus" >&2; exit 1; }
+pids=()
+at_exit 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done'
 "$launcher" --launch-immediately >"$work/bus-launcher.log" 2>&1 &
 pids+=($!)
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 
 step "the board starts"
 "$quillet" >"$work/quillet.log" 2>&1 &

@@ -5,21 +5,11 @@
 set -euo pipefail
 tests=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$here/lib.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-menue.XXXXXX")
-cleanup() {
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset WAYLAND_DISPLAY
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-mkdir -p "$work/config" "$work/runtime"
-chmod 0700 "$work/runtime"
+begin_run menue
+start_x_with_wm 1024x768
+sanitizer_options
 
 status=0
 out=$(XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \

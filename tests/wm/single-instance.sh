@@ -8,36 +8,18 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-single.XXXXXX")
+begin_run single
+start_x_with_wm 1024x768
+sanitizer_options
 pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-# No session bus to be started for the program on this display (and left running after it).
-export DBUS_SESSION_BUS_ADDRESS=disabled:
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
+at_exit 'for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done'
 ln -s "$work/config" "$work/linked-config"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 # Quick start into the small window: its button bar opens the settings.
 bash "$root/scripts/settings-record.sh" DSTimer=1 >"$work/config/quillet/User.dat"
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 finish() {
     if ((failures)); then
         echo "--- logs" >&2
@@ -95,11 +77,8 @@ for _ in $(seq 20); do
     timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null || true
     # Never a key for the board: only while the settings window is the active one.
     [[ "$(xdotool getactivewindow 2>/dev/null)" == "$window" ]] && xdotool key alt+F4
-    for _ in $(seq 100); do
-        [[ -z "$(menue)" ]] && closed=1 && break 2
-        kill -0 "$first" 2>/dev/null || break 2
-        sleep 0.1
-    done
+    holds_within "$first" 10 '[[ -z "$(menue)" ]]' && closed=1 && break
+    kill -0 "$first" 2>/dev/null || break
 done
 [[ -n "$closed" ]] || fail "the settings window did not close"
 step "the board minimised, then back"

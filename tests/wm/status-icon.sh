@@ -13,34 +13,18 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 python=/usr/bin/python3 # Debian's own, which has the GObject bindings
 
 "$python" -c 'from gi.repository import Gio' 2>/dev/null ||
     { echo "status-icon: python3-gi is missing" >&2; exit 1; }
-command -v trayer >/dev/null || { echo "status-icon: trayer is missing" >&2; exit 1; }
+needs trayer
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-tray.XXXXXX")
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-trap 'exit 143' TERM INT
-eval "$(bash "$root/scripts/x-test-server.sh" 1024x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
+begin_run tray
+start_x_with_wm 1024x768
+unset XDG_CURRENT_DESKTOP
+sanitizer_options
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 finish() {
     if ((failures)); then
         echo "--- logs" >&2
@@ -52,10 +36,9 @@ finish() {
 }
 
 # A session bus of the test's own.
-read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --print-address=1 \
-    --print-pid=1 | paste -s -d ' ')
-pids+=("$bus_pid")
-export DBUS_SESSION_BUS_ADDRESS
+start_session_bus "$work/runtime" || { echo "FAIL: no session bus" >&2; exit 1; }
+pids=()
+at_exit 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done'
 
 # Starts the panel's watcher afresh, with no readings yet.
 start_watcher() {
@@ -64,9 +47,7 @@ start_watcher() {
         >>"$work/watcher.log" 2>&1 &
     watcher=$!
     pids+=("$watcher")
-    wait_until "$watcher" 'gdbus call --session --dest org.freedesktop.DBus \
-        --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.NameHasOwner \
-        org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true' ||
+    wait_until "$watcher" 'on_bus org.kde.StatusNotifierWatcher' ||
         { echo "FAIL: the watcher did not start" >&2; cat "$work/watcher.log" >&2; exit 1; }
 }
 stop() { # pid
@@ -108,8 +89,6 @@ PY
 }
 readings() { wc -l <"$work/panel.jsonl"; }
 
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 # Training every 45 minutes; the watchdog every 25 s, its prompt shown for 7 s.
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h2=0 m2=0 s2=25 sS=7 \
@@ -190,10 +169,7 @@ for _ in $(seq 20); do
     timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null || true
     # Never a key for the board: only while the settings window is the active one.
     [[ "$(xdotool getactivewindow 2>/dev/null)" == "$window" ]] && xdotool key Escape
-    for _ in $(seq 30); do
-        [[ -z "$(menue)" ]] && closed=1 && break 2
-        sleep 0.1
-    done
+    holds_within "$app" 3 '[[ -z "$(menue)" ]]' && closed=1 && break
 done
 [[ -n "$closed" ]] || fail "the settings window did not close"
 # The program still answers its panel after the close, so its event loop did not end.
@@ -213,10 +189,7 @@ closed=
 for _ in $(seq 20); do
     timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null || true
     [[ "$(xdotool getactivewindow 2>/dev/null)" == "$window" ]] && xdotool key Escape
-    for _ in $(seq 30); do
-        [[ -z "$(verlauf)" ]] && closed=1 && break 2
-        sleep 0.1
-    done
+    holds_within "$app" 3 '[[ -z "$(verlauf)" ]]' && closed=1 && break
 done
 [[ -n "$closed" ]] || fail "the window Verlauf did not close"
 kill -0 "$app" 2>/dev/null || fail "the program ended with the window Verlauf"

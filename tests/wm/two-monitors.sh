@@ -7,26 +7,15 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-
-for tool in xdotool xprop xwininfo xrandr; do
-    command -v "$tool" >/dev/null || { echo "two-monitors: $tool is missing" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-monitors.XXXXXX")
-pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
-    bash "$root/scripts/x-test-server.sh" stop || true
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-eval "$(bash "$root/scripts/x-test-server.sh" 2048x768)"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY QT_SCALE_FACTOR
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
 source "$here/lib.sh"
+
+needs xdotool xprop xwininfo xrandr
+begin_run monitors
+start_x_with_wm 2048x768
+unset QT_SCALE_FACTOR
+sanitizer_options
+pid=
+at_exit '[[ -z "$pid" ]] || kill "$pid" 2>/dev/null'
 
 # Two monitors, the left one primary (it keeps the server's output).
 xrandr --setmonitor left 1024/270x768/203+0+0 screen >/dev/null
@@ -34,8 +23,6 @@ xrandr --setmonitor right 1024/270x768/203+1024+0 none >/dev/null
 xrandr --listmonitors | grep -q '^Monitors: 2' || { echo "two-monitors: no two monitors" >&2; exit 1; }
 
 # Quick start into the small window, sound off; the watchdog every 14 s, shown for 7 s.
-mkdir -p "$work/config/quillet" "$work/runtime"
-chmod 0700 "$work/runtime"
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 T1On=0 h2=0 m2=0 s2=14 sS=7 \
     >"$work/config/quillet/User.dat"
 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
@@ -43,21 +30,14 @@ XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$quillet" \
 pid=$!
 start=$SECONDS
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
 # One look at the board's window: its client rectangle and its outer rectangle (frame included).
 cx=0 cy=0 cw=0 ch=0 ox=0 oy=0 ow=0 oh=0 ft=0
 window() { xdotool search --onlyvisible --class quillet 2>/dev/null | tail -n 1; }
 look() {
-    local id ext fl fr fb x y w h
+    local id fl fr fb x y w h
     id=$(window)
     [[ -n "$id" ]] || return 1
-    ext=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
-    read -r fl fr ft fb <<<"${ext:-0 0 0 0}"
+    read -r fl fr ft fb < <(frame_of "$id")
     read -r x y w h < <(geometry_of "$id") || return 1
     [[ -n "$h" ]] || return 1
     cx=$x cy=$y cw=$w ch=$h
@@ -90,7 +70,8 @@ until_seen 30 '((ow == 337 && oh == 63 && ft > 0))' || fail "the small window ne
 on_left || fail "the small window starts at $(where), not on the left monitor"
 
 step "dragged by its caption onto the right monitor"
-sleep 1 # the frame drawn
+# The frame takes the drag once the window manager shows the window in it.
+wait_until "$pid" 'managed "$(window)"' || fail "the program ended"
 xdotool mousemove $((ox + 150)) $((oy + ft / 2)) mousedown 1 sleep 0.3 \
     mousemove 1000 300 sleep 0.3 mousemove 1600 300 sleep 0.3 mouseup 1
 until_seen 5 'on_right' || fail "the drag left the small window at $(where)"

@@ -10,47 +10,25 @@
 set -euo pipefail
 quillet=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 source "$here/lib.sh"
 
-for tool in Xvfb xfwm4 xfce4-panel xterm xdotool xprop xwininfo gdbus dbus-daemon sqlite3; do
-    command -v "$tool" >/dev/null || { echo "xfce: $tool is missing (bash scripts/setup.sh)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-xfce.XXXXXX")
-bus_pid= x_pid= xfwm4_pid= panel_pid= app= terminal_pid= typist_pid=
-cleanup() {
-    for p in "$typist_pid" "$app" "$terminal_pid"; do [[ -n "$p" ]] && kill "$p" 2>/dev/null || true; done
-    stop_group "$panel_pid"
-    stop_group "$xfwm4_pid"
-    stop_session_bus
-    stop_group "$x_pid"
-    rm -rf -- "$work"
-}
-trap cleanup EXIT
-trap 'exit 143' TERM INT
+needs Xvfb xfwm4 xfce4-panel xterm xdotool xprop xwininfo gdbus dbus-daemon sqlite3
+begin_run xfce
 begin=$SECONDS
 
-mkdir -p "$work/config/quillet" "$work/runtime" "$work/data"
-chmod 0700 "$work/runtime"
+mkdir -p "$work/data"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
 export XDG_CURRENT_DESKTOP=XFCE
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE SESSION_MANAGER
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-    export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
-fi
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+sanitizer_options
 
 step "the desktop: X server, session bus, xfwm4"
 start_bare_x 1024x768 "$work" || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
 start_session_bus "$work/runtime" || { echo "FAIL: no session bus" >&2; exit 1; }
 xfce_panel_config
 start_xfwm4 "$work" || { echo "FAIL: xfwm4 did not take the screen" >&2; exit 1; }
+app= terminal_pid= typist_pid=
+at_exit 'for p in "$typist_pid" "$app" "$terminal_pid"; do [[ -z "$p" ]] || kill "$p" 2>/dev/null; done'
 
 # The watchdog every 20 s, its prompt shown for 7 s; no training prompt.
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 T1On=0 h2=0 m2=0 s2=20 sS=7 \
