@@ -152,7 +152,8 @@ def later():
     """A prompt's "Später", pressed through its AT-SPI action, puts the watchdog off 5 minutes."""
     def offered():
         return next((n for f in frames() for n in walk(f)
-                     if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name.startswith("Später")),
+                     if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name.startswith("Später")
+                     and n.getState().contains(pyatspi.STATE_SHOWING)),
                     None)
     later_button = wait_for("the watchdog's prompt offers \"Später\"", offered)
     if later_button.name != "Später (5 Min.)":

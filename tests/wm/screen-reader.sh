@@ -43,6 +43,20 @@ wait_until "$program" '[[ $(wm_state "$board") == Normal ]]' || fail "the board 
 
 "$python" "$here/screen-reader.py" "$board" "$program" || fail "the screen reader's checks"
 kill -0 "$program" 2>/dev/null || fail "the program ended"
+
+step "a prompt is put off through AT-SPI"
+kill "$program" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+# The watchdog 3 s after the start, shown for a minute.
+bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 h1=5 h2=0 m2=0 s2=3 mS=1 sS=0 \
+    >"$work/config/quillet/User.dat"
+"$quillet" >>"$work/quillet.log" 2>&1 &
+program=$!
+pids+=("$program")
+wait_for_window "$program" || fail "the program shows no window again"
+board=$(windows_of "$program" | head -n 1)
+"$python" "$here/screen-reader.py" "$board" "$program" later || fail "\"Später\" through AT-SPI"
+kill -0 "$program" 2>/dev/null || fail "the program ended"
 if ((failures)); then
     echo "--- logs" >&2
     cat "$work"/*.log >&2 || true
@@ -50,4 +64,4 @@ if ((failures)); then
 fi
 echo "screen-reader: the bar named, the focus moving, a button pressed through AT-SPI," \
     "the instruction announced, the settings window by keyboard, its spin buttons named and" \
-    "their values told"
+    "their values told; a prompt put off by \"Später\" through AT-SPI"
