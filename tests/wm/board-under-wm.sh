@@ -104,7 +104,7 @@ counts_while 3 '((ow == 337 && oh == 63))' ||
     fail "the caption did not count before the first prompt ($n captions)"
 
 # ---- the watchdog prompt, near the corner
-until_seen 18 '((ow == 335 && oh == 168))' || fail "the watchdog prompt never came"
+until_seen 18 '((ow == 335 && oh == 198))' || fail "the watchdog prompt never came"
 ((ft == 0)) || fail "the watchdog prompt has a frame"
 on_screen || fail "the watchdog prompt at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
 until_seen 10 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
@@ -113,7 +113,7 @@ counts_while 3 '((ow == 337 && oh == 63))' ||
     fail "the caption did not count after the watchdog prompt ($n captions)"
 
 # ---- the training prompt
-until_seen 12 '((ow == 333 && oh == 168))' || fail "the training prompt never came"
+until_seen 12 '((ow == 333 && oh == 198))' || fail "the training prompt never came"
 on_screen || fail "the training prompt at ${ow}x${oh}+${ox}+${oy} is not wholly on screen"
 until_seen 8 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
 counts_while 3 '((ow == 337 && oh == 63))' ||

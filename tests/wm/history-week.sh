@@ -29,7 +29,7 @@ bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 T2On=0 m1=6 mSTr=2 sST
 db="$work/data/quillet/verlauf.sqlite"
 
 # The program's window shown by the window manager whose caption matches `1` and whose size
-# ("333x168") matches `2`.
+# ("333x198") matches `2`.
 window_like() { # caption size
     local id name size
     for id in $(windows_of "$pid"); do
@@ -60,7 +60,7 @@ click_button() {
 }
 counting='^Training: '
 small_size='^3[0-9][0-9]x[0-9][0-9]$' # the small window: the bar and a caption
-prompt_size='^333x168$'
+prompt_size='^333x198$'
 in_sequence='(Atem|Körper|Augen|Entspannungs)übungen'
 # True once the small window is the active one, asked for as a pager asks: the board's native
 # window may be replaced meanwhile (after a sequence, a prompt), so it is looked up on each try.

@@ -77,7 +77,7 @@ xdotool mousemove $((ox + 150)) $((oy + ft / 2)) mousedown 1 sleep 0.3 \
 until_seen 5 'on_right' || fail "the drag left the small window at $(where)"
 
 step "the watchdog prompt on the right monitor"
-until_seen 20 '((ow == 335 && oh == 168))' || fail "the watchdog prompt never came"
+until_seen 20 '((ow == 335 && oh == 198))' || fail "the watchdog prompt never came"
 on_right || fail "the watchdog prompt came at $(where), not on the right monitor"
 until_seen 12 '((ow == 337 && oh == 63))' || fail "the small window did not come back"
 on_right || fail "the small window came back at $(where), not on the right monitor"
@@ -95,7 +95,7 @@ xrandr --delmonitor right
 until_seen 10 'on_left' || fail "the small window stayed at $(where) after its monitor went"
 ((ow == 337 && oh == 63)) || fail "the small window is $(where) on the monitor that is left"
 # The next prompt comes there too.
-until_seen 20 '((ow == 335 && oh == 168))' || fail "no watchdog prompt after the monitor went"
+until_seen 20 '((ow == 335 && oh == 198))' || fail "no watchdog prompt after the monitor went"
 on_left || fail "the watchdog prompt came at $(where) after the monitor went"
 
 kill -0 "$pid" 2>/dev/null || fail "the program ended by itself"
