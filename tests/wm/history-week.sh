@@ -50,13 +50,13 @@ wait_window() { # caption [size]
     wait_until "$pid" 'found=$(window_like "$want_name" "$want_size")' && echo "$found"
 }
 # Clicks button `2` (0 breathing ... 9 close) of the bar in window `1`, which lies at the bottom
-# right of its client area.
+# right of its client area, or `3` pixels above it (a prompt's strip with "Später" below).
 click_button() {
-    local id=$1 n=$2 x y w h left
+    local id=$1 n=$2 below=${3:-0} x y w h left
     read -r x y w h < <(geometry_of "$id")
     left=$((w - 337))
     ((left >= 0)) || left=$((w - 335 < 0 ? w - 335 : 0))
-    xdotool mousemove $((x + left + 4 + 33 * n + 15)) $((y + h - 39 + 20)) click 1
+    xdotool mousemove $((x + left + 4 + 33 * n + 15)) $((y + h - below - 39 + 20)) click 1
 }
 counting='^Training: '
 small_size='^3[0-9][0-9]x[0-9][0-9]$' # the small window: the bar and a caption
@@ -94,7 +94,7 @@ for d in "${!days[@]}"; do
     step "$day: the training prompt"
     prompt=$(wait_window "$counting" "$prompt_size") || { fail "$day: no training prompt"; break; }
     if ((d % 2 == 0)); then
-        click_button "$prompt" $(((d + 1) % 4))
+        click_button "$prompt" $(((d + 1) % 4)) 30
         board=$(wait_window "$in_sequence") || { fail "$day: the prompt was not followed"; break; }
         runs 2
         click_button "$board" 9
