@@ -9,22 +9,8 @@
 set -euo pipefail
 tests=$1
 
-if [[ "${QUILLET_IN_NAMESPACE:-}" != 1 ]]; then
-    if [[ $(id -u) -eq 0 ]]; then
-        enter=(unshare --mount --propagation private)
-    else
-        enter=(unshare --user --map-root-user --mount --propagation private)
-    fi
-    if ! "${enter[@]}" true 2>/dev/null; then
-        echo "record-disk: cannot make a private mount namespace here; skipped" >&2
-        exit 77
-    fi
-    exec env QUILLET_IN_NAMESPACE=1 "${enter[@]}" bash "$0" "$@"
-fi
-
-disk=$(mktemp -d "${TMPDIR:-/tmp}/quillet-record.XXXXXX")
-trap 'umount "$disk" 2>/dev/null || true; rmdir "$disk" 2>/dev/null || true' EXIT
-mount -t tmpfs -o size=1m,mode=0700 quillet-record "$disk"
+source "$(dirname "$0")/../support/private-disk.sh"
+private_disk record-disk 1m "$0" "$@"
 
 phase() {
     local out status=0

@@ -7,22 +7,8 @@
 set -euo pipefail
 tests=$1
 
-if [[ "${QUILLET_IN_NAMESPACE:-}" != 1 ]]; then
-    if [[ $(id -u) -eq 0 ]]; then
-        enter=(unshare --mount --propagation private)
-    else
-        enter=(unshare --user --map-root-user --mount --propagation private)
-    fi
-    if ! "${enter[@]}" true 2>/dev/null; then
-        echo "full-disk: cannot make a private mount namespace here; skipped" >&2
-        exit 77
-    fi
-    exec env QUILLET_IN_NAMESPACE=1 "${enter[@]}" bash "$0" "$@"
-fi
-
-disk=$(mktemp -d "${TMPDIR:-/tmp}/quillet-full.XXXXXX")
-trap 'umount "$disk" 2>/dev/null || true; rmdir "$disk" 2>/dev/null || true' EXIT
-mount -t tmpfs -o size=64k,mode=0700 quillet-full "$disk"
+source "$(dirname "$0")/../support/private-disk.sh"
+private_disk full-disk 64k "$0" "$@"
 mkdir "$disk/quillet"
 
 # A record of 170 bytes the user had: the defaults with the quick start on.
