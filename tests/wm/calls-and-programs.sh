@@ -37,7 +37,6 @@ fail() {
     failures=$((failures + 1))
 }
 t0=$(date +%s%N)
-at() { echo $((($(date +%s%N) - t0) / 1000000)); } # ms since the start
 
 # A sound server with a microphone (a null source). The program reaches it through a link of the
 # run's own, which leads to the server started last.
@@ -63,16 +62,6 @@ pids+=("$quillet_pid")
 wait_for_window "$quillet_pid" || { echo "FAIL: Quillet ended without a window" >&2; exit 1; }
 
 caption() { board_caption "$quillet_pid"; }
-# Waits up to `limit` ms for the caption to match; prints when it did.
-wait_for() {
-    local pattern=$1 limit=$2 end
-    end=$(($(at) + limit))
-    while (($(at) < end)); do
-        [[ "$(caption)" =~ $pattern ]] && { at; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 counting='^Training: 0:0:[0-9]+ '
 held='^Training: wartet '
 # The prompt: the board's caption without a countdown in it.

@@ -156,6 +156,19 @@ above() { # upper lower
 # Prints what the script is about to wait for: a timeout shows where it stood.
 step() { echo "step: $*"; }
 
+# Milliseconds since `t0` (set by the script: t0=$(date +%s%N)).
+at() { echo $((($(date +%s%N) - t0) / 1000000)); }
+# Waits up to `2` ms for the script's `caption` to match `1`; prints when it did (at).
+wait_for() { # pattern limit
+    local pattern=$1 limit=$2 end
+    end=$(($(at) + limit))
+    while (($(at) < end)); do
+        [[ "$(caption)" =~ $pattern ]] && { at; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
 # ---- desktops of the run's own: an X server with a window manager, a bare one, a session bus;
 # each ends when the script ends
 

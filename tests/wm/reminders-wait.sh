@@ -18,7 +18,6 @@ pids=()
 at_exit 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done'
 
 t0=$(date +%s%N)
-at() { echo $((($(date +%s%N) - t0) / 1000000)); } # ms since the start
 
 # The watchdog every 15 s, shown for 7 s; no training prompt; natural breaks after one minute.
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 T1On=0 h2=0 m2=0 s2=15 sS=7 \
@@ -52,16 +51,6 @@ caption() {
     local id
     id=$(xdotool search --onlyvisible --pid "${pids[1]}" 2>/dev/null | tail -n 1) || return 0
     xprop -id "$id" WM_NAME 2>/dev/null | sed -n 's/^WM_NAME([^)]*) = "\(.*\)"$/\1/p'
-}
-# Waits up to `limit` ms for the caption to match; prints when it did.
-wait_for() {
-    local pattern=$1 limit=$2 end
-    end=$(($(at) + limit))
-    while (($(at) < end)); do
-        [[ "$(caption)" =~ $pattern ]] && { at; return 0; }
-        sleep 0.1
-    done
-    return 1
 }
 timeout 10 xdotool windowactivate --sync "$other" 2>/dev/null || xdotool windowactivate "$other"
 
