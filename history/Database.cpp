@@ -248,9 +248,9 @@ int inspect(sqlite3* db, Shape& shape) {
             code = SQLITE_OK;
     }
     sqlite3_finalize(s);
-    // A file without a version but with tables, or with a version but without the runs and
-    // prompts, was made by another program.
-    shape.foreign = shape.version == 0 ? any : !(runs && prompts);
+    // A file without a version but with tables, with a version below zero, or with a version
+    // but without the runs and prompts, was made by another program.
+    shape.foreign = shape.version == 0 ? any : shape.version < 0 || !(runs && prompts);
     return code;
 }
 

@@ -57,7 +57,7 @@ DISPLAY=:$display setsid openbox --sm-disable </dev/null >"$dir/openbox.log" 2>&
 wpid=$!
 ready=false
 for _ in $(seq 100); do
-    if DISPLAY=:$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    if DISPLAY=:$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null; then
         ready=true
         break
     fi

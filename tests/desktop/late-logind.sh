@@ -100,7 +100,7 @@ gdbus wait --system --timeout 30 org.freedesktop.login1 ||
 came=$(now_ms)
 login1 org.freedesktop.DBus.Mock.AddSession c7 seat0 1000 anna true >/dev/null
 
-delay_lock() { login1 org.freedesktop.login1.Manager.ListInhibitors | grep -q "'Quillet'"; }
+delay_lock() { login1 org.freedesktop.login1.Manager.ListInhibitors | grep "'Quillet'" >/dev/null; }
 prepare_for_sleep() {
     login1 org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Manager PrepareForSleep \
         b "[<$1>]" >/dev/null

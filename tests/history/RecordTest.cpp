@@ -376,31 +376,37 @@ TEST(RecordFile, ANewRecordIsPrivateAndReadDayByDay) {
 }
 
 // Nothing Quillet does touches a file of another program: no tables, no journal, no rows.
+// A version below zero was never written by Quillet, whatever tables the file has.
 TEST(RecordFile, AnotherProgramsFileIsNeitherChangedNorUsed) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("verlauf.sqlite"));
-    exec(path, "CREATE TABLE notes(x); INSERT INTO notes VALUES('mine');");
-    const QByteArray before = bytesOf(path);
-    rt::ManualClock clock;
-    rt::RecordingReport report;
-    {
-        hist::Recorder recorder(clock, report);
-        recorder.open(path);
-        EXPECT_EQ(recorder.database(), nullptr);
-        ASSERT_EQ(report.told.size(), 1);
-        EXPECT_TRUE(report.told[0].startsWith(
-            QStringLiteral("Der Verlauf „%1“ kann nicht verwendet werden: Die Datei ist kein "
-                           "Verlauf von Quillet.")
-                .arg(path)));
-        recorder.NaturalBreak(600'000);
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(
-            recorder.waitingLine().startsWith(QStringLiteral("Es wird nichts aufgezeichnet")));
-        EXPECT_EQ(recorder.everything().breaks.size(), 1u) << "this run's rows still show";
+    for (const char* setUp : {"CREATE TABLE notes(x); INSERT INTO notes VALUES('mine');",
+                              "CREATE TABLE runs(x); CREATE TABLE prompts(x);"
+                              "PRAGMA user_version=-256;"}) {
+        SCOPED_TRACE(setUp);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("verlauf.sqlite"));
+        exec(path, setUp);
+        const QByteArray before = bytesOf(path);
+        rt::ManualClock clock;
+        rt::RecordingReport report;
+        {
+            hist::Recorder recorder(clock, report);
+            recorder.open(path);
+            EXPECT_EQ(recorder.database(), nullptr);
+            ASSERT_EQ(report.told.size(), 1);
+            EXPECT_TRUE(report.told[0].startsWith(
+                QStringLiteral("Der Verlauf „%1“ kann nicht verwendet werden: Die Datei ist kein "
+                               "Verlauf von Quillet.")
+                    .arg(path)));
+            recorder.NaturalBreak(600'000);
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(
+                recorder.waitingLine().startsWith(QStringLiteral("Es wird nichts aufgezeichnet")));
+            EXPECT_EQ(recorder.everything().breaks.size(), 1u) << "this run's rows still show";
+        }
+        EXPECT_EQ(bytesOf(path), before);
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
+        EXPECT_EQ(report.told.size(), 1);
     }
-    EXPECT_EQ(bytesOf(path), before);
-    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
-    EXPECT_EQ(report.told.size(), 1);
 }
 
 // A later version's record shows what it holds and is never written.

@@ -68,7 +68,7 @@ held='^Training: wartet '
 prompt='^Quillet'
 # Whether the program has a connection to the sound server started last.
 connected() {
-    pactl list clients 2>/dev/null | grep -q "application.process.id = \"$quillet_pid\""
+    pactl list clients 2>/dev/null | grep "application.process.id = \"$quillet_pid\"" >/dev/null
 }
 # Waits for a countdown with at least `seconds` left, so that a prompt falls due only later.
 wait_for_countdown() { # seconds

@@ -17,7 +17,7 @@ source "$here/lib.sh"
 needs mutter Xwayland xdotool xprop xwininfo gdbus gsettings dbus-daemon
 /usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null ||
     { echo "gnome: python3-gi is missing" >&2; exit 1; }
-gsettings list-keys org.gnome.desktop.notifications 2>/dev/null | grep -qx show-banners ||
+gsettings list-keys org.gnome.desktop.notifications 2>/dev/null | grep -x show-banners >/dev/null ||
     { echo "gnome: GNOME's notification settings are not installed (gsettings-desktop-schemas)" >&2; exit 1; }
 
 begin_run gnome

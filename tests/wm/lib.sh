@@ -235,7 +235,7 @@ stop_session_bus() {
 # True when the name $1 has an owner on the session bus.
 on_bus() { # name
     gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+        --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep true >/dev/null
 }
 
 # Starts a virtual X server without a window manager, of size $1 (WIDTHxHEIGHT), its log in the
@@ -255,7 +255,7 @@ start_bare_x() { # size folder
 
 # Waits until a window manager owns the screen (_NET_SUPPORTING_WM_CHECK on the root window).
 wait_for_wm() { # pid of the window manager
-    wait_until "$1" 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
+    wait_until "$1" 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep "window id" >/dev/null'
 }
 
 # ---- the board as the user sees it
@@ -357,7 +357,7 @@ panel_shows() { # pid
             parent=$(xwininfo -children -id "$parent" 2>/dev/null | sed -n \
                 '/Parent window id:.*the root window/q; s/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p')
             [[ -n "$parent" ]] || break
-            xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q -e xfce4-panel -e wrapper-2.0 && return 0
+            xprop -id "$parent" WM_CLASS 2>/dev/null | grep -e xfce4-panel -e wrapper-2.0 >/dev/null && return 0
         done
     done
     return 1

@@ -20,7 +20,7 @@ at_exit '[[ -z "$pid" ]] || kill "$pid" 2>/dev/null'
 # Two monitors, the left one primary (it keeps the server's output).
 xrandr --setmonitor left 1024/270x768/203+0+0 screen >/dev/null
 xrandr --setmonitor right 1024/270x768/203+1024+0 none >/dev/null
-xrandr --listmonitors | grep -q '^Monitors: 2' || { echo "two-monitors: no two monitors" >&2; exit 1; }
+xrandr --listmonitors | grep '^Monitors: 2' >/dev/null || { echo "two-monitors: no two monitors" >&2; exit 1; }
 
 # Quick start into the small window, sound off; the watchdog every 14 s, shown for 7 s.
 bash "$root/scripts/settings-record.sh" Sound=0 DSTimer=1 T1On=0 h2=0 m2=0 s2=14 sS=7 \
