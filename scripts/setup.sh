@@ -30,7 +30,7 @@ packages=(
     # what a screen reader says: Orca, speaking through speech-dispatcher (into a file)
     orca speech-dispatcher
     # the generators of pictures and narration
-    sox libsox-fmt-base espeak-ng
+    sox libsox-fmt-base espeak-ng pngquant
     # the Debian package and its checks (scripts/package.sh)
     dpkg-dev file desktop-file-utils appstream lintian
     # the fuzz targets (clang with libFuzzer) and the soak runs at a faster clock

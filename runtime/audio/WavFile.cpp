@@ -157,6 +157,10 @@ bool WavFile::read(const QString& path, WavFile& out, QString& error) {
     }
     if (sf_error(file.get()) != SF_ERR_NO_ERROR)
         return refuse(germanReason(file.get()));
+    // An Ogg file cut off before its first page of sound knows no length and gives no sound,
+    // without an error from libsndfile.
+    if (samples.empty() && info.frames == SF_COUNT_MAX)
+        return refuse(QStringLiteral("Die Tondatei ist beschädigt (sie endet vor dem Ton)"));
 
     out.samples = std::move(samples);
     out.sampleRate = info.samplerate;

@@ -9,7 +9,8 @@
 namespace rt {
 
 // A sound file decoded whole into memory: interleaved signed 16-bit samples in native byte order.
-// Reads everything libsndfile reads (PCM of any width, float, u-law, a-law, ADPCM, ...).
+// Reads everything libsndfile reads (PCM of any width, float, u-law, a-law, ADPCM, FLAC, and Ogg
+// Vorbis, the form the program's narration is stored in).
 struct WavFile {
     std::vector<std::int16_t> samples;
     int sampleRate = 0;
