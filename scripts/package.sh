@@ -36,9 +36,9 @@ for f in ./usr/bin/quillet \
     grep -qxF "$f" <<<"$listing" || { echo "package: $f is missing" >&2; status=1; }
 done
 pictures=$(grep -c '^\./usr/share/quillet/Pictures/.*\.\(jpg\|bmp\)$' <<<"$listing" || true)
-sounds=$(grep -c '^\./usr/share/quillet/Sound/.*\.wav$' <<<"$listing" || true)
+sounds=$(grep -c '^\./usr/share/quillet/Sound/.*\.ogg$' <<<"$listing" || true)
 want_pictures=$(find data/Pictures -type f \( -name '*.jpg' -o -name '*.bmp' \) | wc -l)
-want_sounds=$(find data/Sound -type f -name '*.wav' | wc -l)
+want_sounds=$(find data/Sound -type f -name '*.ogg' | wc -l)
 ((pictures == want_pictures && sounds == want_sounds)) || {
     echo "package: $pictures of $want_pictures pictures, $sounds of $want_sounds sounds" >&2
     status=1
