@@ -550,6 +550,8 @@ TEST_F(LivePulsePlayerTest, ChangesStreamsForAnotherFormat) {
     pause(50ms);
     const std::size_t from = recorder_->sampleCount();
     ASSERT_TRUE(player.play(stereo));
+    // The mono stream is corked at once; the stereo one comes once its sound is decoded.
+    ASSERT_TRUE(waitForSound(from));
     ASSERT_TRUE(waitFor([&] { return probe.narrationsCorked() == std::vector<bool>{true}; }))
         << "expected the one stream of the stereo sound, corked at its end";
 
