@@ -108,7 +108,7 @@ int wholeSequence(char** argv, bool yoga) {
         const qsizetype folder = path.indexOf(QLatin1String("/Sound/"));
         const QString name = folder < 0 ? path : path.mid(folder + 7);
         std::printf("narration %lld %s%s\n", ms, qPrintable(name), started ? "" : " (failed)");
-        if (name.endsWith(QLatin1String("ende.wav")))
+        if (name.endsWith(QLatin1String("ende.wav")) || name.endsWith(QLatin1String("ende.ogg")))
             ending = true;
         if (ending && path == QLatin1String("stop")) {
             const double seconds = ms / 1000.0;

@@ -1,13 +1,13 @@
 #include "runtime/Application.h"
 
+#include "runtime/QtTexts.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFont>
 #include <QFontDatabase>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 #include <QVariant>
 
 #include <fontconfig/fontconfig.h>
@@ -84,10 +84,8 @@ void setupApplication(QApplication& app) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillet.Quillet"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(translator);
+    // Qt's own buttons and context menus in German, without Qt's translations package.
+    app.installTranslator(new QtGermanTexts(&app));
 
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);

@@ -42,13 +42,26 @@ QString findEntry(const QString& dir, const QString& name) {
     return {};
 }
 
+// The narration is stored compressed: a sound the program names "atmen\eins.wav" is the file
+// "atmen/eins.ogg", unless a WAV file of that name is there (one made or recorded by hand).
+QString storedInstead(const QString& name) {
+    if (!name.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive))
+        return {};
+    return name.chopped(4) + QStringLiteral(".ogg");
+}
+
 QString resolveIn(const QString& root, const QStringList& parts) {
     QString at = root;
-    for (const QString& part : parts) {
-        if (part == QLatin1String(".."))
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString& part = parts[i];
+        if (part == QLatin1String("..")) {
             at += QStringLiteral("/..");
-        else if (part != QLatin1String("."))
-            at = findEntry(at, part);
+        } else if (part != QLatin1String(".")) {
+            const QString dir = at;
+            at = findEntry(dir, part);
+            if (at.isEmpty() && i == parts.size() - 1 && !storedInstead(part).isEmpty())
+                at = findEntry(dir, storedInstead(part));
+        }
         if (at.isEmpty())
             return {};
     }

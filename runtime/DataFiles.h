@@ -8,6 +8,8 @@ namespace rt {
 // Finds the program's data (the folders `Pictures` and `Sound`). Paths are written as the
 // program spells them, with backslashes ("Pictures\Yoga\p1\yoga112.jpg"), and are resolved
 // component by component without regard to letter case, so "yoga" and "Yoga" name one folder.
+// A sound named "….wav" that is not there as such is found as the Ogg Vorbis file "….ogg" of the
+// same name, the form the narration is stored in.
 class DataFiles {
 public:
     // Looks in the given folders in order; the first that holds the path's first component wins.

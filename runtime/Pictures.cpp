@@ -199,6 +199,12 @@ Picture decodePictureFile(const QString& absolutePath) {
             break;
         }
         result.error = german + QStringLiteral(" (") + reader.errorString() + QLatin1Char(')');
+    } else if (result.image.format() == QImage::Format_Indexed8 ||
+               result.image.format() == QImage::Format_Mono) {
+        // A palette picture (the program's own are 8-bit RLE) becomes what a 24-bit one gives,
+        // so that everything drawn on it or keyed out of it works on 32-bit pixels.
+        result.image.convertTo(result.image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                              : QImage::Format_RGB32);
     }
     return result;
 }

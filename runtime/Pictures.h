@@ -27,7 +27,8 @@ struct Picture {
 Picture decodeJpeg(const QString& absolutePath);
 
 // Decodes a file by its extension: JPEG through decodeJpeg, everything else as a BMP through
-// Qt's own reader.
+// Qt's own reader (any depth, RLE4 and RLE8 too); a palette picture comes out in 32 bits, like
+// a 24-bit one.
 Picture decodePictureFile(const QString& absolutePath);
 
 // One of the window design's PNG pictures linked into the program (":/design/…"), read by Qt's

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# How much installing Quillet's Debian package costs on a fresh Debian 12, next to Workrave (the
-# Debian 12 package, its candidate version), both measured from this machine's apt lists in the
-# same run: each package's own Installed-Size, and the Installed-Size of its run-time closure,
-# that is the package itself and everything `apt-get install --no-install-recommends` would pull
-# in on a fresh system. The closure with Recommends is shown for information.
+# How much installing Quillet's Debian package costs on a fresh Debian 12 and on a Debian 12 GNOME
+# desktop, next to the break reminders Workrave and Safe Eyes (the Debian 12 packages, their
+# candidate versions), all measured from this machine's apt lists in the same run: each package's
+# own Installed-Size, and the Installed-Size of its run-time closure, that is the package itself
+# and everything `apt-get install --no-install-recommends` would pull in on that system. The
+# closure with Recommends is shown for information.
 #
 #   bash scripts/measure-install-size.sh [quillet .deb]     (default: build-deb/quillet_*.deb,
 #                                                           which scripts/package.sh builds)
@@ -15,6 +16,9 @@
 # - An "a | b" dependency is satisfied when a or b (or a provider of either) is already present,
 #   else by a, as apt does. A virtual package is satisfied by a provider already present, else
 #   by the first provider apt-cache lists. An alternative nothing provides is skipped.
+# - GNOME desktop: the fresh system and, on top of it, task-gnome-desktop (what the installer's
+#   "GNOME" choice installs) with everything it pulls in, Recommends included, as apt installs
+#   them by default.
 # - Fresh Debian 12: the packages of Priority required and important (from `apt-cache dumpavail`)
 #   and, resolved by the same rules, what they depend on (libc6, libstdc++6, libsystemd0 and so
 #   on are Priority optional, yet on every system) count as present: they are neither counted
@@ -33,13 +37,17 @@ deb=${1:-${debs[0]}}
 for tool in apt-cache dpkg-deb awk; do
     command -v "$tool" >/dev/null || { echo "$me: $tool is missing" >&2; exit 1; }
 done
-reference=workrave
-reference_version=$(apt-cache policy "$reference" 2>/dev/null | awk '$1 == "Candidate:" {print $2}')
-if [[ -z $reference_version || $reference_version == "(none)" ]]; then
-    echo "$me: apt has no candidate for $reference: the apt lists are missing or incomplete." >&2
-    echo "  Run 'apt-get update' (as root) and try again." >&2
-    exit 1
-fi
+references=(workrave safeeyes)
+gnome=task-gnome-desktop
+declare -A version=()
+for p in "${references[@]}" "$gnome"; do
+    version[$p]=$(apt-cache policy "$p" 2>/dev/null | awk '$1 == "Candidate:" {print $2}')
+    if [[ -z ${version[$p]} || ${version[$p]} == "(none)" ]]; then
+        echo "$me: apt has no candidate for $p: the apt lists are missing or incomplete." >&2
+        echo "  Run 'apt-get update' (as root) and try again." >&2
+        exit 1
+    fi
+done
 mapfile -t essential < <(apt-cache dumpavail |
     awk '/^Package:/ {p = $2} /^Priority: (required|important)$/ {print p}' | sort -u)
 ((${#essential[@]})) || { echo "$me: no required packages in the apt lists (run apt-get update)" >&2; exit 1; }
@@ -153,8 +161,10 @@ quillet_deps=$(deb_field Pre-Depends PreDepends; deb_field Depends Depends; deb_
 mapfile -t quillet_names < <(awk '{for (i = 2; i <= NF; i++) print $i}' <<<"$quillet_deps" | sort -u)
 
 # Everything any closure below may need, in one apt-cache call.
-fetch --recurse "${essential[@]}" usr-is-merged "$reference" "${quillet_names[@]}"
-[[ ${known[$reference]:-} == real ]] || { echo "$me: apt-cache does not describe $reference" >&2; exit 1; }
+fetch --recurse "${essential[@]}" usr-is-merged "${references[@]}" "$gnome" "${quillet_names[@]}"
+for p in "${references[@]}" "$gnome"; do
+    [[ ${known[$p]:-} == real ]] || { echo "$me: apt-cache does not describe $p" >&2; exit 1; }
+done
 groups[$quillet]=
 while read -r kind alts; do
     line=$kind
@@ -182,40 +192,80 @@ for u in "${unresolved[@]}"; do echo "$me: in the base system nothing satisfies 
 [[ -z ${base[$quillet]:-} ]] || { echo "$me: $quillet is a Debian base package?" >&2; exit 1; }
 
 declare -A kib=() count=()
-for root in "$quillet" "$reference"; do
-    for kinds in 'PreDepends|Depends' 'PreDepends|Depends|Recommends'; do
-        closure "$kinds" "$root"
-        for u in "${unresolved[@]}"; do echo "$me: nothing satisfies $u" >&2; done
-        sizes "${closure[@]}"
-        total=0
-        for p in "${closure[@]}"; do
-            [[ -n ${size[$p]:-} ]] || echo "$me: apt-cache shows no Installed-Size for $p" >&2
-            total=$((total + ${size[$p]:-0}))
-        done
-        kib[$root,$kinds]=$total count[$root,$kinds]=${#closure[@]}
-    done
-done
-
-echo "Installed size on a fresh Debian 12, from Installed-Size in the package metadata."
-echo "Baseline, counted as present: Debian 12's ${#essential[@]} packages of Priority required and"
-echo "important with what they depend on and usr-is-merged, ${#base[@]} packages in all."
-echo "$quillet $quillet_version: $deb; $reference $reference_version: apt's candidate; ratio: $quillet/$reference."
-echo
 d='PreDepends|Depends' r='PreDepends|Depends|Recommends'
-awk -v q="$quillet" -v r="$reference" \
-    -v qp="${size[$quillet]}" -v rp="${size[$reference]}" \
-    -v qd="${kib[$quillet,$d]}" -v rd="${kib[$reference,$d]}" \
-    -v qdn="${count[$quillet,$d]}" -v rdn="${count[$reference,$d]}" \
-    -v qr="${kib[$quillet,$r]}" -v rr="${kib[$reference,$r]}" \
-    -v qrn="${count[$quillet,$r]}" -v rrn="${count[$reference,$r]}" '
-    function mib(k) { return sprintf("%.1f MiB", k / 1024) }
-    function row(label, a, b) { printf "  %-38s %12s %12s %7.2f\n", label, mib(a), mib(b), a / b }
-    function n(label, a, b) { printf "  %-38s %12d %12d %7.2f\n", label, a, b, a / b }
-    BEGIN {
-        printf "  %-38s %12s %12s %7s\n", "", q, r, "ratio"
-        row("package alone", qp, rp)
-        row("closure, --no-install-recommends", qd, rd)
-        n("  packages in it (itself included)", qdn, rdn)
-        row("closure with Recommends (for info)", qr, rr)
-        n("  packages in it (itself included)", qrn, rrn)
-    }'
+roots=("$quillet" "${references[@]}")
+# measure SYSTEM: the closures of every root on the system whose packages "base" holds.
+measure() {
+    local system=$1 root kinds p total
+    for root in "${roots[@]}"; do
+        for kinds in "$d" "$r"; do
+            closure "$kinds" "$root"
+            for u in "${unresolved[@]}"; do echo "$me: nothing satisfies $u" >&2; done
+            sizes "${closure[@]}"
+            total=0
+            for p in "${closure[@]}"; do
+                [[ -n ${size[$p]:-} ]] || echo "$me: apt-cache shows no Installed-Size for $p" >&2
+                total=$((total + ${size[$p]:-0}))
+            done
+            kib[$system,$root,$kinds]=$total count[$system,$root,$kinds]=${#closure[@]}
+        done
+    done
+}
+measure fresh
+fresh_count=${#base[@]}
+# The GNOME desktop on top of the fresh system.
+closure "$r" "$gnome"
+for p in "${closure[@]}"; do base[$p]=1; done
+for root in "${roots[@]}"; do
+    [[ -z ${base[$root]:-} ]] || echo "$me: $root is part of the GNOME desktop already" >&2
+done
+measure gnome
+
+echo "Installed size from Installed-Size in the package metadata (1 MiB = 1024 KiB)."
+echo "Fresh Debian 12, counted as present: its ${#essential[@]} packages of Priority required and"
+echo "important with what they depend on and usr-is-merged, $fresh_count packages in all."
+echo "GNOME desktop, counted as present: the fresh system and $gnome ${version[$gnome]} with all it"
+echo "pulls in, Recommends included, ${#base[@]} packages in all."
+echo "$quillet $quillet_version: $deb; workrave ${version[workrave]} and safeeyes ${version[safeeyes]}:"
+echo "apt's candidates; the ratios are $quillet's figure over the other's."
+echo
+table() {  # table SYSTEM TITLE
+    local w=${roots[1]} s=${roots[2]}
+    awk -v title="$2" -v q="$quillet" -v w="$w" -v s="$s" \
+        -v qp="${size[$quillet]}" -v wp="${size[$w]}" -v sp="${size[$s]}" \
+        -v qd="${kib[$1,$quillet,$d]}" -v wd="${kib[$1,$w,$d]}" -v sd="${kib[$1,$s,$d]}" \
+        -v qdn="${count[$1,$quillet,$d]}" -v wdn="${count[$1,$w,$d]}" -v sdn="${count[$1,$s,$d]}" \
+        -v qr="${kib[$1,$quillet,$r]}" -v wr="${kib[$1,$w,$r]}" -v sr="${kib[$1,$s,$r]}" \
+        -v qrn="${count[$1,$quillet,$r]}" -v wrn="${count[$1,$w,$r]}" -v srn="${count[$1,$s,$r]}" '
+        function mib(k) { return sprintf("%.1f MiB", k / 1024) }
+        function ratio(a, b) { return b > 0 ? sprintf("%.2f", a / b) : "-" }
+        function row(label, a, b, c) {
+            printf "  %-36s %10s %10s %10s %6s %6s\n", label, mib(a), mib(b), mib(c), ratio(a, b), ratio(a, c)
+        }
+        function n(label, a, b, c) {
+            printf "  %-36s %10d %10d %10d %6s %6s\n", label, a, b, c, ratio(a, b), ratio(a, c)
+        }
+        BEGIN {
+            printf "%s\n", title
+            printf "  %-36s %10s %10s %10s %6s %6s\n", "", q, w, s, "/" substr(w, 1, 5), "/" substr(s, 1, 5)
+            row("package alone", qp, wp, sp)
+            row("closure, --no-install-recommends", qd, wd, sd)
+            n("  packages in it (itself included)", qdn, wdn, sdn)
+            row("closure with Recommends (for info)", qr, wr, sr)
+            n("  packages in it (itself included)", qrn, wrn, srn)
+        }'
+}
+table fresh "On a fresh Debian 12:"
+echo
+table gnome "On a Debian 12 GNOME desktop:"
+echo
+closure "$d" "$quillet"
+sizes "${closure[@]}"
+echo "What $quillet brings onto a GNOME desktop (KiB):"
+for p in "${closure[@]}"; do printf '%s %s\n' "${size[$p]:-0}" "$p"; done | sort -rn |
+    awk '{ printf "%s%s %s", (NR > 1 ? ", " : "  "), $2, $1 } END { print "" }' | fold -s -w 98
+echo
+awk -v q="$quillet" -v a="${kib[gnome,$quillet,$d]}" -v b="${kib[gnome,safeeyes,$d]}" \
+    -v c="${kib[gnome,workrave,$d]}" 'BEGIN {
+    printf "On a GNOME desktop %s adds %.1f MiB: %s than Safe Eyes (%.1f MiB) and %s than Workrave (%.1f MiB).\n",
+        q, a / 1024, a < b ? "less" : "more", b / 1024, a < c ? "less" : "more", c / 1024 }'

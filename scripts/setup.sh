@@ -9,8 +9,11 @@ packages=(
     qt6-base-dev libglib2.0-dev libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libfontconfig-dev
     libxcb-sync-dev libxcb-xfixes0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    # run: German texts in Qt's own dialogs, the one font every window uses, the X11 platform
-    qt6-translations-l10n fonts-dejavu-core libqt6gui6
+    # run: the one font every window uses, the X11 platform
+    fonts-dejavu-core libqt6gui6
+    # Qt's German catalogue: the tests check the program's own German texts of Qt's dialogs
+    # against it
+    qt6-translations-l10n
     # tests and measurements: a private sound server, a virtual X server with a window manager,
     # a hand on its pointer, screenshots, private mount namespaces (util-linux's unshare)
     pulseaudio pulseaudio-utils xvfb xauth x11-utils openbox xdotool imagemagick dbus dbus-daemon util-linux
@@ -27,7 +30,7 @@ packages=(
     # what a screen reader says: Orca, speaking through speech-dispatcher (into a file)
     orca speech-dispatcher
     # the generators of pictures and narration
-    sox libsox-fmt-base espeak-ng
+    sox libsox-fmt-base espeak-ng pngquant
     # the Debian package and its checks (scripts/package.sh)
     dpkg-dev file desktop-file-utils appstream lintian
     # the fuzz targets (clang with libFuzzer) and the soak runs at a faster clock

@@ -10,7 +10,11 @@
 #include <pulse/rtclock.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -116,8 +120,12 @@ private:
     void cancelEnd();
     void setCorked(bool corked);
     void forget();
+    void cutOff();
     void postFailure(int error, bool server);
+    void postFailure(const QString& text);
     void deliverFailure();
+    void decodeLoop();
+    void decoded(std::uint64_t sound, WavFile& samples, bool ok, const QString& error);
 
     static void onContextState(pa_context* context, void* self);
     static void onStreamState(pa_stream* stream, void* self);
@@ -153,9 +161,20 @@ private:
 
     QString failure_; // the latest failure found by the loop, not yet reported
     bool failureQueued_ = false;
+
+    // Sounds are decoded on a thread of their own, so that a long narration costs the GUI thread
+    // nothing but opening its file. `sound_` counts the sounds asked for and stopped; a decoded
+    // sound that is no longer the latest is dropped.
+    std::uint64_t sound_ = 0;
+    std::mutex decodeMutex_;
+    std::condition_variable decodeWake_;
+    std::optional<std::pair<std::uint64_t, SoundReader>> toDecode_; // under decodeMutex_
+    bool quit_ = false;                                             // under decodeMutex_
+    std::thread decoder_;
 };
 
 PulsePlayer::Impl::Impl(ErrorReport& report) : report_(report) {
+    decoder_ = std::thread([this] { decodeLoop(); });
     loop_ = pa_threaded_mainloop_new();
     if (!loop_)
         return;
@@ -169,6 +188,13 @@ PulsePlayer::Impl::Impl(ErrorReport& report) : report_(report) {
 }
 
 PulsePlayer::Impl::~Impl() {
+    {
+        std::lock_guard lock(decodeMutex_);
+        quit_ = true;
+        toDecode_.reset();
+    }
+    decodeWake_.notify_one();
+    decoder_.join();
     if (!loop_)
         return;
     // Once the thread has stopped, nothing else touches the state or posts to gui_.
@@ -179,16 +205,16 @@ PulsePlayer::Impl::~Impl() {
 }
 
 bool PulsePlayer::Impl::play(const QString& path) {
-    WavFile sound;
+    SoundReader reader;
     QString error;
-    if (!WavFile::read(path, sound, error)) {
+    if (!SoundReader::open(path, reader, error)) {
         stop();
         report_.report(error);
         return false;
     }
-    const pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(sound.sampleRate),
-                                static_cast<std::uint8_t>(std::min(sound.channels, 255))};
-    if (sound.channels > static_cast<int>(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&format)) {
+    const pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(reader.sampleRate()),
+                                static_cast<std::uint8_t>(std::min(reader.channels(), 255))};
+    if (reader.channels() > static_cast<int>(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&format)) {
         stop();
         report_.report(QStringLiteral("Die Tondatei „%1“ kann nicht abgespielt werden: %2")
                            .arg(path, QString::fromUtf8(pa_strerror(PA_ERR_NOTSUPPORTED))));
@@ -200,7 +226,7 @@ bool PulsePlayer::Impl::play(const QString& path) {
     }
 
     int failure = 0;
-    bool noServer = false;
+    std::uint64_t sound = 0;
     {
         LoopLock lock(loop_);
         if (!context_ || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
@@ -209,29 +235,26 @@ bool PulsePlayer::Impl::play(const QString& path) {
             dropContext();
             connectContext();
         }
-        cancelEnd();
-        samples_ = std::move(sound.samples);
+        // What plays now is cut off at once, not when the new sound is ready.
+        cutOff();
+        sound = ++sound_;
         format_ = format;
-        written_ = 0;
-        busy_ = false;
         const pa_context_state_t state =
             context_ ? pa_context_get_state(context_) : PA_CONTEXT_FAILED;
-        if (state == PA_CONTEXT_READY) {
-            busy_ = !samples_.empty();
-            failure = startSound();
-        } else if (PA_CONTEXT_IS_GOOD(state)) {
-            busy_ = !samples_.empty(); // started by onContextState once connected
-        } else {
+        if (PA_CONTEXT_IS_GOOD(state))
+            busy_ = true; // started once decoded (and connected)
+        else
             failure = contextError_;
-            noServer = true;
-        }
-        if (failure)
-            forget();
     }
     if (failure) {
-        report_.report(noServer ? serverError(failure) : outputError(failure));
+        report_.report(serverError(failure));
         return false;
     }
+    {
+        std::lock_guard lock(decodeMutex_);
+        toDecode_.emplace(sound, std::move(reader));
+    }
+    decodeWake_.notify_one();
     return true;
 }
 
@@ -239,10 +262,58 @@ void PulsePlayer::Impl::stop() {
     if (!loop_)
         return;
     LoopLock lock(loop_);
+    ++sound_; // a sound still being decoded is not started
+    cutOff();
+}
+
+// Drops the sound that waits or plays and silences the stream. With the loop locked.
+void PulsePlayer::Impl::cutOff() {
     forget();
     if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
         release(pa_stream_flush(stream_, nullptr, nullptr));
         setCorked(true);
+    }
+}
+
+void PulsePlayer::Impl::decodeLoop() {
+    for (;;) {
+        std::pair<std::uint64_t, SoundReader> job;
+        {
+            std::unique_lock lock(decodeMutex_);
+            decodeWake_.wait(lock, [this] { return quit_ || toDecode_; });
+            if (quit_)
+                return;
+            job = std::move(*toDecode_);
+            toDecode_.reset();
+        }
+        WavFile sound;
+        QString error;
+        const bool ok = job.second.decode(sound, error);
+        decoded(job.first, sound, ok, error);
+    }
+}
+
+// On the decoding thread: hands the samples to the stream if they are still wanted.
+void PulsePlayer::Impl::decoded(std::uint64_t sound, WavFile& samples, bool ok,
+                                const QString& error) {
+    if (!loop_)
+        return;
+    LoopLock lock(loop_);
+    if (sound != sound_)
+        return; // stopped, or another sound asked for meanwhile
+    if (!ok) {
+        forget();
+        postFailure(error);
+        return;
+    }
+    samples_ = std::move(samples.samples);
+    written_ = 0;
+    busy_ = !samples_.empty();
+    if (!context_ || pa_context_get_state(context_) != PA_CONTEXT_READY)
+        return; // onContextState starts it once connected, or tells why it cannot
+    if (const int failure = startSound()) {
+        forget();
+        postFailure(failure, false);
     }
 }
 
@@ -395,7 +466,11 @@ void PulsePlayer::Impl::forget() {
 }
 
 void PulsePlayer::Impl::postFailure(int error, bool server) {
-    failure_ = server ? serverError(error) : outputError(error);
+    postFailure(server ? serverError(error) : outputError(error));
+}
+
+void PulsePlayer::Impl::postFailure(const QString& text) {
+    failure_ = text;
     if (failureQueued_)
         return;
     failureQueued_ = true;

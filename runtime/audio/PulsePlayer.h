@@ -25,8 +25,11 @@ public:
     PulsePlayer(const PulsePlayer&) = delete;
     PulsePlayer& operator=(const PulsePlayer&) = delete;
 
-    // Decodes the file on the calling thread, then cuts off whatever plays and starts it. When
-    // the file cannot be read, the narration still playing is cut off as well.
+    // Opens the file and checks its header on the calling thread, cuts off whatever plays, and
+    // decodes the file on a thread of its own: it starts as soon as it is decoded, and the
+    // calling thread never waits for that. When the file cannot be opened, the narration still
+    // playing is cut off as well and play() says so; a file that fails while it is decoded is
+    // reported once the GUI thread's event loop runs again.
     bool play(const QString& path) override;
     void stop() override;
 

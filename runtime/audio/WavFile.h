@@ -4,12 +4,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+struct sf_private_tag;
+typedef struct sf_private_tag SNDFILE;
+struct SF_INFO;
 
 namespace rt {
 
 // A sound file decoded whole into memory: interleaved signed 16-bit samples in native byte order.
-// Reads everything libsndfile reads (PCM of any width, float, u-law, a-law, ADPCM, ...).
+// Reads everything libsndfile reads (PCM of any width, float, u-law, a-law, ADPCM, FLAC, and Ogg
+// Vorbis, the form the program's narration is stored in).
 struct WavFile {
     std::vector<std::int16_t> samples;
     int sampleRate = 0;
@@ -27,6 +33,32 @@ struct WavFile {
     // Decodes the file at `path` into `out`. On failure returns false, leaves `out` empty and puts
     // a German sentence for the user into `error` that names the path.
     static bool read(const QString& path, WavFile& out, QString& error);
+};
+
+// A sound file opened and its header checked, to be decoded later, perhaps on another thread:
+// WavFile::read in two steps. Opening costs a header's worth of reading; decoding is the work.
+class SoundReader {
+public:
+    SoundReader();
+    ~SoundReader();
+    SoundReader(SoundReader&&) noexcept;
+    SoundReader& operator=(SoundReader&&) noexcept;
+
+    // Opens the file at `path`; on failure false and the German sentence, as WavFile::read.
+    static bool open(const QString& path, SoundReader& out, QString& error);
+    // Decodes the whole file into `out` and closes it; on failure false and the sentence.
+    bool decode(WavFile& out, QString& error);
+
+    int sampleRate() const;
+    int channels() const;
+
+private:
+    struct Closer {
+        void operator()(SNDFILE* file) const;
+    };
+    std::unique_ptr<SNDFILE, Closer> file_;
+    std::unique_ptr<SF_INFO> info_;
+    QString path_;
 };
 
 } // namespace rt

@@ -315,11 +315,11 @@ private:
 
 // Writes a sine tone at half full scale.
 QString writeTone(const QString& file, double hz, double seconds, int rate = kRate,
-                  int channels = 1) {
+                  int channels = 1, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    info.format = format;
     SNDFILE* out = sf_open(QFile::encodeName(file).constData(), SFM_WRITE, &info);
     EXPECT_NE(out, nullptr) << sf_strerror(nullptr);
     if (!out)
@@ -550,6 +550,8 @@ TEST_F(LivePulsePlayerTest, ChangesStreamsForAnotherFormat) {
     pause(50ms);
     const std::size_t from = recorder_->sampleCount();
     ASSERT_TRUE(player.play(stereo));
+    // The mono stream is corked at once; the stereo one comes once its sound is decoded.
+    ASSERT_TRUE(waitForSound(from));
     ASSERT_TRUE(waitFor([&] { return probe.narrationsCorked() == std::vector<bool>{true}; }))
         << "expected the one stream of the stereo sound, corked at its end";
 
@@ -559,6 +561,61 @@ TEST_F(LivePulsePlayerTest, ChangesStreamsForAnotherFormat) {
                                       [](double pitch) { return near(pitch, kToneB); });
     EXPECT_GE(inTune, 12) << "the 48 kHz stereo tone came out wrong";
     EXPECT_TRUE(report.texts().isEmpty()) << report.texts().join('\n').toStdString();
+}
+
+// Sounds are decoded on the player's own thread. A sound stopped or replaced while it is being
+// decoded is not started once it is ready.
+TEST_F(LivePulsePlayerTest, WhatIsAskedForWhileASoundIsDecodedWins) {
+    const QString longTone =
+        writeTone(file("long.ogg"), kToneA, 20.0, kRate, 1, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    const QString b = writeTone(file("b.wav"), kToneB, 0.3);
+    ThreadCheckingReport report;
+    rt::PulsePlayer player(report);
+
+    ASSERT_TRUE(player.play(longTone));
+    player.stop();
+    pause(1000ms);
+    EXPECT_LT(loudStretch(recording()).seconds(), 0.2) << "the stopped sound was started";
+
+    const std::size_t from = recorder_->sampleCount();
+    ASSERT_TRUE(player.play(longTone));
+    ASSERT_TRUE(player.play(b));
+    ASSERT_TRUE(waitForSound(from));
+    pause(1000ms);
+    const std::vector<std::int16_t> heard = recording();
+    int aWindows = 0, bWindows = 0;
+    for (double pitch : pitches({heard.begin() + long(from), heard.end()})) {
+        aWindows += near(pitch, kToneA);
+        bWindows += near(pitch, kToneB);
+    }
+    EXPECT_LE(aWindows, 5) << "the replaced sound was started";
+    EXPECT_GE(bWindows, 12);
+    EXPECT_TRUE(report.texts().isEmpty()) << report.texts().join('\n').toStdString();
+}
+
+// A file whose header reads well but whose sound does not: play() has started it, the report
+// comes on the GUI thread once the decoding has failed, and nothing is heard.
+TEST_F(LivePulsePlayerTest, AFileThatFailsWhileDecodedIsReportedOnTheGuiThread) {
+    const QString cut =
+        writeTone(file("cut.ogg"), kToneA, 3.0, kRate, 1, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    QFile f(cut);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const QByteArray whole = f.readAll();
+    // The first two pages hold the headers, the third the first sound.
+    const int third = whole.indexOf("OggS", whole.indexOf("OggS", whole.indexOf("OggS") + 1) + 1);
+    ASSERT_GT(third, 0);
+    ASSERT_TRUE(f.resize(third + 40));
+    f.close();
+
+    ThreadCheckingReport report;
+    rt::PulsePlayer player(report);
+    EXPECT_TRUE(player.play(cut));
+    ASSERT_TRUE(waitFor([&] { return !report.texts().isEmpty(); }));
+    EXPECT_FALSE(report.offThread());
+    EXPECT_TRUE(report.texts()[0].contains(cut)) << report.texts()[0].toStdString();
+    pause(300ms);
+    EXPECT_FALSE(loudStretch(recording()).found());
+    EXPECT_EQ(report.texts().size(), 1);
 }
 
 TEST_F(LivePulsePlayerTest, ConnectsOnTheNextPlayOnceAServerIsThere) {

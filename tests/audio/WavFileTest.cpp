@@ -141,6 +141,52 @@ TEST_F(WavFileTest, CompressedFormatsDecodeCloseToTheOriginal) {
     }
 }
 
+// The narration is stored as Ogg Vorbis: every frame comes back, at the file's own rate, close
+// to what went in. An Ogg file cut short has no end-of-stream page, so libsndfile knows no length:
+// it gives what it holds, and one cut before its first page of sound is refused.
+TEST_F(WavFileTest, OggVorbisDecodesWholeAndACutFileGivesWhatItHolds) {
+    constexpr int kRate = 16000;
+    // A tone that rises and falls in pitch, long enough for several pages of sound.
+    std::vector<std::int16_t> tone;
+    double phase = 0;
+    for (int i = 0; i < 10 * kRate; ++i) {
+        phase += 2 * M_PI * (300 + 200 * std::sin(2 * M_PI * i / kRate)) / kRate;
+        tone.push_back(static_cast<std::int16_t>(std::lrint(8000 * std::sin(phase))));
+    }
+    const QString file = write("tone.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1, kRate, tone);
+    const WavFile wav = decode(file);
+    EXPECT_EQ(wav.sampleRate, kRate);
+    EXPECT_EQ(wav.channels, 1);
+    ASSERT_EQ(wav.samples.size(), tone.size());
+    double error = 0, signal = 0;
+    for (std::size_t i = 0; i < tone.size(); ++i) {
+        error += std::pow(double(wav.samples[i]) - tone[i], 2);
+        signal += std::pow(double(tone[i]), 2);
+    }
+    EXPECT_GT(10 * std::log10(signal / error), 20.0) << "signal to noise in dB";
+
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const QByteArray whole = f.readAll();
+    ASSERT_TRUE(f.resize(whole.size() * 2 / 3));
+    f.close();
+    const WavFile cut = decode(file);
+    EXPECT_GT(cut.samples.size(), tone.size() / 3);
+    EXPECT_LT(cut.samples.size(), tone.size());
+
+    // The first two pages hold the headers, the third the first sound.
+    const int third = whole.indexOf("OggS", whole.indexOf("OggS", whole.indexOf("OggS") + 1) + 1);
+    ASSERT_GT(third, 0);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(whole.left(third + 40));
+    f.close();
+    WavFile empty;
+    QString reason;
+    EXPECT_FALSE(WavFile::read(file, empty, reason));
+    EXPECT_TRUE(reason.contains(QStringLiteral("beschädigt"))) << reason.toStdString();
+    EXPECT_TRUE(empty.samples.empty());
+}
+
 TEST_F(WavFileTest, EmptyFileGivesNoSamples) {
     const WavFile wav = decode(write("empty.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, {}));
     EXPECT_EQ(wav.sampleRate, 44100);

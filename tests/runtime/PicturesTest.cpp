@@ -157,6 +157,24 @@ TEST(ProgramPaths, TheFirstFolderWithTheTopFolderWins) {
               work.path() + QStringLiteral("/Sound/mantra.wav"));
 }
 
+// The program names its narration "….wav"; it is stored as "….ogg". A WAV file of the name, made
+// by hand, comes first.
+TEST(ProgramPaths, ANarrationIsFoundAsTheOggFileOfItsName) {
+    QTemporaryDir work;
+    writeFile(work.path() + QStringLiteral("/Sound/atmen/eins.ogg"), "x");
+    writeFile(work.path() + QStringLiteral("/Sound/gong.ogg"), "x");
+    writeFile(work.path() + QStringLiteral("/Sound/gong.wav"), "x");
+    writeFile(work.path() + QStringLiteral("/Pictures/bild.ogg"), "x");
+    const rt::DataFiles files(QStringList{work.path()});
+    EXPECT_EQ(files.resolve(QStringLiteral("Sound\\Atmen\\EINS.WAV")),
+              work.path() + QStringLiteral("/Sound/atmen/eins.ogg"));
+    EXPECT_EQ(files.resolve(QStringLiteral("Sound\\gong.wav")),
+              work.path() + QStringLiteral("/Sound/gong.wav"));
+    // Only the file's own ending stands in; nothing else becomes something else.
+    EXPECT_TRUE(files.resolve(QStringLiteral("Pictures\\bild.jpg")).isEmpty());
+    EXPECT_TRUE(files.resolve(QStringLiteral("Sound\\zwei.wav")).isEmpty());
+}
+
 // Started from a folder with pictures of the user's own (the home folder's `Pictures`), the
 // program still finds its own.
 TEST(ProgramPaths, TheWorkingFolderDoesNotHideTheProgramsData) {
@@ -210,4 +228,45 @@ TEST(ProgramPaths, BitmapsLoadThroughQt) {
     const rt::Picture p = rt::loadPicture(files, QStringLiteral("Pictures\\Icons\\uhr.bmp"));
     ASSERT_TRUE(p.ok()) << p.error.toStdString();
     EXPECT_FALSE(p.image.isNull());
+}
+
+// The program's keyed and drawn-on pictures are 8-bit palette BMPs with RLE8; the loader gives
+// them in 32 bits with the palette's exact colours, as a 24-bit file would.
+TEST(PictureLoaders, PaletteBitmapsWithRunLengthsComeOutIn32Bits) {
+    auto le = [](QByteArray& b, quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i, v >>= 8)
+            b.append(char(v & 0xff));
+    };
+    // Bottom row first: a run of three, two single runs; then the top row as one absolute block
+    // of five (padded to 16 bits); each row ends with 0 0, the picture with 0 1.
+    const QByteArray pixels("\x03\x00\x01\x01\x01\x02\x00\x00"
+                            "\x00\x05\x02\x01\x02\x01\x02\x00\x00\x00\x00\x01",
+                            20);
+    QByteArray bmp("BM");
+    le(bmp, 14 + 40 + 12 + pixels.size(), 4);
+    le(bmp, 0, 4);
+    le(bmp, 14 + 40 + 12, 4);
+    for (quint32 v : {40u, 5u, 2u})
+        le(bmp, v, 4);
+    le(bmp, 1, 2);
+    le(bmp, 8, 2);
+    for (quint32 v : {1u, quint32(pixels.size()), 2835u, 2835u, 3u, 0u}) // BI_RLE8
+        le(bmp, v, 4);
+    bmp.append("\xff\x00\xff\x00"
+               "\x1e\x14\x0a\x00"
+               "\x32\x64\xc8\x00",
+               12); // blue, green, red, 0
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("rle8.bmp"));
+    writeFile(file, bmp + pixels);
+
+    const rt::Picture p = rt::decodePictureFile(file);
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    EXPECT_EQ(p.image.format(), QImage::Format_RGB32);
+    ASSERT_EQ(p.image.size(), QSize(5, 2));
+    const QRgb key = qRgb(255, 0, 255), dark = qRgb(10, 20, 30), warm = qRgb(200, 100, 50);
+    const QRgb rows[2][5] = {{warm, dark, warm, dark, warm}, {key, key, key, dark, warm}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(p.image.pixel(x, y), rows[y][x]) << x << ", " << y;
 }

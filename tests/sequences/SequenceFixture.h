@@ -61,9 +61,7 @@ protected:
         elapsedMs = 0;
         player.observer = [this](const QString& call) {
             const int at = elapsedMs;
-            heard.push_back({at, call == QLatin1String("stop")
-                                     ? call
-                                     : call.mid(call.indexOf(QLatin1String("/Sound/")) + 7)});
+            heard.push_back({at, call == QLatin1String("stop") ? call : programName(call)});
         };
     }
 

@@ -15,6 +15,15 @@
 #include <array>
 #include <memory>
 
+// A narration file as the program names it, below Sound/: "atmen/eins.wav" for the file
+// ".../Sound/atmen/eins.ogg" it is stored as.
+inline QString programName(const QString& path) {
+    QString name = path.mid(path.indexOf(QLatin1String("/Sound/")) + 7);
+    if (name.endsWith(QLatin1String(".ogg")))
+        name = name.chopped(4) + QStringLiteral(".wav");
+    return name;
+}
+
 // Stands in for a sequencer window and counts what the board asks of it.
 struct FakeSequencer final : Sequencer {
     int setUps = 0, stops = 0, sizes = 0;
@@ -89,12 +98,8 @@ protected:
     // The narration files played, as paths below Sound/.
     QStringList played() const {
         QStringList out;
-        for (const QString& c : player.calls) {
-            if (c == QLatin1String("stop"))
-                out << c;
-            else
-                out << c.mid(c.indexOf(QLatin1String("/Sound/")) + 7);
-        }
+        for (const QString& c : player.calls)
+            out << (c == QLatin1String("stop") ? c : programName(c));
         return out;
     }
 

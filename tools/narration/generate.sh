@@ -17,9 +17,10 @@
 # leaves data/Sound untouched (shorten the text in narration.tsv then). The wordless sounds are
 # computed by sounds.awk from fixed seeds.
 #
-# Output: mono 16-bit PCM WAV without metadata, 16000 Hz for speech (which is low-passed far
-# below 8 kHz anyway, and this keeps the folder small) and 22050 Hz for the wordless sounds.
-# The same inputs and tool versions give the same bytes.
+# Output: mono Ogg Vorbis without comments, 16000 Hz for speech (which is low-passed far below
+# 8 kHz anyway) and 22050 Hz for the wordless sounds. The program names its sounds "xyz.wav", as
+# the table does; each is stored as "xyz.ogg", which the program finds in its place. The same
+# inputs and tool versions give the same bytes.
 #
 # Options:
 #   --voice V    espeak-ng voice (default: de). The MBROLA German voices (mb-de1 ... mb-de8)
@@ -62,6 +63,8 @@ PAUSE_MS=500                     # length of a "|" pause
 LONG_PAUSE_MS=1200               # length of a "||" pause
 SPEECH_RMS=-20                   # loudness of the spoken parts, dBFS RMS without the pauses
 CEILING=-1.5                     # highest sample peak, dBFS
+VORBIS_QUALITY=0                 # Ogg Vorbis quality (-1 .. 10): about 29 kbit/s at 16 kHz mono
+DECODED_CEILING=-1.2             # highest peak once decoded; the encoder may overshoot a little
 
 # Everything the voice goes through after espeak-ng (float, so nothing clips on the way):
 # headroom, room for the reverb tail, rumble filter, a little lower, a little warmer, the
@@ -178,10 +181,18 @@ level() {
     "${SOX[@]}" "$TMP/level1.wav" "${FLOAT[@]}" "$out" gain "$gain"
 }
 
-# IN RATE OUT: float WAV -> final file: 16-bit mono at RATE, (repeatable) dither, no comment chunk.
+# IN RATE OUT: float WAV -> final file: Ogg Vorbis, mono at RATE, no comments. Lossy coding may
+# lift a peak by a few tenths of a dB; a file whose decoded peak lands above DECODED_CEILING is
+# encoded once more that much softer.
 finish() {
+    local pk gain
     mkdir -p "$(dirname "$3")"
-    "${SOX[@]}" "$1" --comment '' -r "$2" -c 1 -b 16 -e signed-integer "$3"
+    "${SOX[@]}" "$1" --comment '' -r "$2" -c 1 -C "$VORBIS_QUALITY" "$3"
+    pk=$(peak_db "$3")
+    gain=$(awk -v c="$DECODED_CEILING" -v p="$pk" 'BEGIN { g = c - 0.05 - p; printf "%.3f", g < 0 ? g : 0 }')
+    if [[ $gain != 0.000 ]]; then
+        "${SOX[@]}" "$1" --comment '' -r "$2" -c 1 -C "$VORBIS_QUALITY" "$3" gain "$gain"
+    fi
 }
 
 # TEXT RATE OUT: the processed voice, trimmed to its sound plus 30 ms lead-in, short fades.
@@ -262,8 +273,9 @@ while IFS=$'\t' read -r file text limit source; do
     esac
 
     if [[ $text == \[* ]]; then rate_hz=$SOUND_SR; else rate_hz=$SPEECH_SR; fi
-    finish "$TMP/cand.wav" "$rate_hz" "$STAGE/$file"
-    dur=$(duration "$STAGE/$file")
+    stored=${file%.wav}.ogg
+    finish "$TMP/cand.wav" "$rate_hz" "$STAGE/$stored"
+    dur=$(duration "$STAGE/$stored")
     if awk -v d="$dur" -v l="$limit" 'BEGIN { exit !(d > l) }'; then
         printf 'TOO LONG  %-22s %6.2f s > %s s even at %s words/min (%s)\n' \
             "$file" "$dur" "$limit" "$rate" "$source" >&2
@@ -273,7 +285,7 @@ while IFS=$'\t' read -r file text limit source; do
             "$file" "$dur" "$limit" >&2
     fi
     printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$file" "$dur" "$limit" "$rate" \
-        "$(peak_db "$STAGE/$file")" "$(active_rms_db "$STAGE/$file")" >> "$TMP/report.tsv"
+        "$(peak_db "$STAGE/$stored")" "$(active_rms_db "$STAGE/$stored")" >> "$TMP/report.tsv"
     printf '.' >&2
 done < "$TABLE"
 echo >&2
@@ -287,12 +299,12 @@ fi
 # ------------------------------------------------------------------ install ---
 
 if [[ -n $ONLY ]]; then
-    (cd "$STAGE" && find . -type f -name '*.wav' | while read -r f; do
+    (cd "$STAGE" && find . -type f -name '*.ogg' | while read -r f; do
         mkdir -p "$OUT/$(dirname "$f")"; cp "$f" "$OUT/$f"; done)
 else
     # Only sound files are removed, so a mistyped --out cannot wipe anything else.
     mkdir -p "$OUT"
-    find "$OUT" -type f -name '*.wav' -delete
+    find "$OUT" -type f \( -name '*.wav' -o -name '*.ogg' \) -delete
     find "$OUT" -mindepth 1 -type d -empty -delete
     cp -R "$STAGE/." "$OUT/"
 fi

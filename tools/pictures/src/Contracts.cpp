@@ -127,8 +127,8 @@ QStringList checkKeyed(const QString& path, const QImage& img) {
                    .arg(name(path))
                    .arg(near);
     if (img.depth() != 24 && img.format() != QImage::Format_RGB888 &&
-        img.format() != QImage::Format_RGB32)
-        out << QStringLiteral("%1: not a 24-bit picture").arg(name(path));
+        img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_Indexed8)
+        out << QStringLiteral("%1: neither an 8-bit palette nor a 24-bit picture").arg(name(path));
     return out;
 }
 

@@ -7,8 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QProcess>
 #include <QSaveFile>
+#include <QTemporaryDir>
 #include <QTextStream>
+
+#include <map>
 
 namespace pic {
 
@@ -41,6 +45,132 @@ QImage toKeyed(const QImage& transparent, QColor key, QColor edge) {
     return out;
 }
 
+namespace {
+
+// The picture with a palette of its own colours, in the order they first appear; null when it
+// has more than 256.
+QImage exactPalette(const QImage& rgb) {
+    std::map<QRgb, int> index;
+    QList<QRgb> table;
+    QImage out(rgb.size(), QImage::Format_Indexed8);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* o = out.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb c = in[x] | 0xff000000u;
+            auto [at, added] = index.try_emplace(c, int(table.size()));
+            if (added) {
+                if (table.size() == 256)
+                    return {};
+                table.append(c);
+            }
+            o[x] = uchar(at->second);
+        }
+    }
+    out.setColorTable(table);
+    return out;
+}
+
+// 256 colours for a picture that has more, by pngquant: its palette and its error diffusion keep
+// shaded surfaces smooth where a plain nearest-colour reduction would show bands.
+QImage quantised(const QImage& rgb, QString* error) {
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in.png"));
+    const QString out = dir.filePath(QStringLiteral("out.png"));
+    if (!dir.isValid() || !rgb.save(in, "png")) {
+        *error = QStringLiteral("cannot write a temporary picture");
+        return {};
+    }
+    QProcess pngquant;
+    pngquant.start(QStringLiteral("pngquant"),
+                   {QStringLiteral("--speed"), QStringLiteral("1"), QStringLiteral("--strip"),
+                    QStringLiteral("--force"), QStringLiteral("--output"), out,
+                    QStringLiteral("256"), QStringLiteral("--"), in});
+    if (!pngquant.waitForFinished(-1) || pngquant.exitStatus() != QProcess::NormalExit ||
+        pngquant.exitCode() != 0) {
+        *error = QStringLiteral("pngquant failed (is it installed?): %1 %2")
+                     .arg(pngquant.errorString(),
+                          QString::fromLocal8Bit(pngquant.readAllStandardError()).trimmed());
+        return {};
+    }
+    QImage result(out, "png");
+    if (result.format() != QImage::Format_Indexed8 || result.size() != rgb.size()) {
+        *error = QStringLiteral("pngquant gave no palette picture");
+        return {};
+    }
+    return result;
+}
+
+void putLe(QByteArray& b, quint32 v, int bytes) {
+    for (int i = 0; i < bytes; ++i, v >>= 8)
+        b.append(char(v & 0xff));
+}
+
+// One row in BMP's RLE8: runs of one index as (count, index); stretches without runs as
+// absolute blocks (0, count, indices, padded to 16 bits), which need at least three indices.
+void rle8Row(QByteArray& b, const uchar* row, int width) {
+    int x = 0;
+    while (x < width) {
+        int run = 1;
+        while (x + run < width && run < 255 && row[x + run] == row[x])
+            ++run;
+        if (run >= 2) {
+            b.append(char(run)).append(char(row[x]));
+            x += run;
+            continue;
+        }
+        // A stretch up to the next run of three or more.
+        int end = x + 1;
+        while (end < width && end - x < 255 &&
+               !(end + 2 < width && row[end] == row[end + 1] && row[end] == row[end + 2]))
+            ++end;
+        const int count = end - x;
+        if (count < 3) {
+            for (int i = x; i < end; ++i)
+                b.append(char(1)).append(char(row[i]));
+        } else {
+            b.append(char(0)).append(char(count));
+            b.append(reinterpret_cast<const char*>(row + x), count);
+            if (count & 1)
+                b.append(char(0));
+        }
+        x = end;
+    }
+    b.append(char(0)).append(char(0)); // end of the row
+}
+
+// An 8-bit palette picture as a BMP (BITMAPINFOHEADER, BI_RLE8), rows bottom-up.
+QByteArray bmpRle8(const QImage& indexed) {
+    QByteArray pixels;
+    for (int y = indexed.height() - 1; y >= 0; --y)
+        rle8Row(pixels, indexed.constScanLine(y), indexed.width());
+    pixels.append(char(0)).append(char(1)); // end of the picture
+    const QList<QRgb> table = indexed.colorTable();
+    const quint32 offset = 14 + 40 + 4 * quint32(table.size());
+    QByteArray b;
+    b.append("BM");
+    putLe(b, offset + quint32(pixels.size()), 4);
+    putLe(b, 0, 4);
+    putLe(b, offset, 4);
+    putLe(b, 40, 4);
+    putLe(b, quint32(indexed.width()), 4);
+    putLe(b, quint32(indexed.height()), 4);
+    putLe(b, 1, 2); // planes
+    putLe(b, 8, 2); // bits per pixel
+    putLe(b, 1, 4); // BI_RLE8
+    putLe(b, quint32(pixels.size()), 4);
+    putLe(b, 2835, 4); // 72 dpi
+    putLe(b, 2835, 4);
+    putLe(b, quint32(table.size()), 4); // colours used
+    putLe(b, 0, 4);                     // all of them important
+    for (QRgb c : table) {
+        b.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(0));
+    }
+    return b + pixels;
+}
+
+} // namespace
+
 bool writePicture(const QString& root, const Job& job, const QImage& image, Written* out,
                   QString* error) {
     const QString file = QDir(root).filePath(job.path);
@@ -53,7 +183,7 @@ bool writePicture(const QString& root, const Job& job, const QImage& image, Writ
     case Format::Jpeg: {
         written = image.convertToFormat(QImage::Format_RGB32);
         QImageWriter w(&buffer, "jpg");
-        w.setQuality(85);
+        w.setQuality(75);
         w.setOptimizedWrite(true);
         w.setProgressiveScanWrite(false);
         if (!w.write(written)) {
@@ -64,12 +194,13 @@ bool writePicture(const QString& root, const Job& job, const QImage& image, Writ
     }
     case Format::Bmp:
     case Format::KeyedBmp: {
-        written = image.convertToFormat(QImage::Format_RGB888);
-        QImageWriter w(&buffer, "bmp");
-        if (!w.write(written)) {
-            *error = w.errorString();
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        written = exactPalette(rgb);
+        if (written.isNull())
+            written = quantised(rgb, error);
+        if (written.isNull())
             return false;
-        }
+        buffer.write(bmpRle8(written));
         break;
     }
     case Format::Png: {
@@ -95,9 +226,12 @@ bool writePicture(const QString& root, const Job& job, const QImage& image, Writ
             return false;
         }
     }
-    // Read back what was written, so the checks see the file as the program will.
+    // Read back what was written, so the checks see the file as the program will: a palette
+    // picture in 32 bits, as the program's loader gives it.
     QImage back;
     back.loadFromData(bytes);
+    if (back.format() == QImage::Format_Indexed8)
+        back.convertTo(QImage::Format_RGB32);
     *out = {job.path, back.size(), job.format, bytes.size(), back};
     return true;
 }
@@ -108,8 +242,8 @@ bool writeManifest(const QString& file, const std::vector<Written>& files, QStri
     text += "# path width height format\n";
     for (const Written& w : files) {
         const char* kind = w.format == Format::Jpeg       ? "jpeg"
-                           : w.format == Format::Bmp      ? "bmp24"
-                           : w.format == Format::KeyedBmp ? "bmp24-keyed"
+                           : w.format == Format::Bmp      ? "bmp8-rle"
+                           : w.format == Format::KeyedBmp ? "bmp8-rle-keyed"
                                                           : "png";
         text += QStringLiteral("%1 %2 %3 %4\n")
                     .arg(w.path)

@@ -10,9 +10,10 @@
 namespace pic {
 
 enum class Format {
-    Jpeg,     // quality 85, baseline
-    Bmp,      // 24-bit
-    KeyedBmp, // 24-bit; the bottom-left pixel's colour is keyed out by the program
+    Jpeg,     // quality 75, baseline
+    Bmp,      // 8-bit palette, RLE8: the picture's own colours where it has at most 256
+              // (lossless), else 256 chosen by pngquant
+    KeyedBmp, // the same; the bottom-left pixel's colour is keyed out by the program
     Png       // keeps transparency
 };
 
