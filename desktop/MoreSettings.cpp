@@ -179,7 +179,7 @@ MoreSettings::MoreSettings(const Preferences& prefs, const DesktopOffers& offers
     // writes or removes it at once.
     auto* session = new QGroupBox(QStringLiteral("Sitzung"), this);
     auto* sessionLayout = new QVBoxLayout(session);
-    session_ = new QCheckBox(QStringLiteral("Mit der Sitzung &starten"), session);
+    session_ = new QCheckBox(QStringLiteral("Mi&t der Sitzung starten"), session);
     session_->setChecked(autostart::enabled());
     sessionLayout->addWidget(session_);
     sessionNote_ = note(session, QString());

@@ -424,7 +424,7 @@ void StatusIcon::buildMenu(const StatusView& view) {
     pause_.addTo(m);
     m->addSeparator();
     const std::pair<const char*, std::function<void()>*> entries[] = {
-        {"Quillet &zeigen", &actions_.show},
+        {"&Quillet zeigen", &actions_.show},
         {"&Einstellungen …", &actions_.settings},
         {"&Verlauf …", &actions_.history},
         {"&Hilfe", &actions_.help},

@@ -1,4 +1,5 @@
 #include "desktop/MoreSettings.h"
+#include "support/KeyLetters.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -163,6 +164,7 @@ TEST(MoreSettingsWindow, OpensWithItsFocusShownAndSmallerNotesInThePixelFontWith
         EXPECT_EQ((*note)->font().pixelSize(), 11);
         EXPECT_EQ(w.doNotDisturbBox()->text(),
                   QStringLiteral("Nicht stören, solange „Nicht stören“ &eingeschaltet ist"));
+        EXPECT_EQ(keys::sharedLetters(keys::textsOf(w)), "");
     }
     qInstallMessageHandler(previous);
     gMessages = nullptr;

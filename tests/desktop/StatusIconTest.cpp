@@ -2,6 +2,7 @@
 
 #include "desktop/Pause.h"
 #include "support/BoardFixture.h"
+#include "support/KeyLetters.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -165,12 +166,12 @@ TEST(StatusIcon, MenuOffersTheBoardsCommandsAndFollowsTimeSwitchAndPause) {
     QMenu* menu = icon.menu();
     EXPECT_EQ(texts(menu),
               (QStringList{"Atemübungen", "Körperübungen", "Augenübungen", "Entspannungsübungen",
-                           "-", "&Zeitschaltuhr", "Erinnerungen &pausieren", "-", "Quillet &zeigen",
+                           "-", "&Zeitschaltuhr", "Erinnerungen &pausieren", "-", "&Quillet zeigen",
                            "&Einstellungen …", "&Verlauf …", "&Hilfe", "-", "&Beenden"}));
     QAction* clockEntry = entry(menu, QStringLiteral("&Zeitschaltuhr"));
     ASSERT_NE(clockEntry, nullptr);
     EXPECT_TRUE(clockEntry->isChecked());
-    for (const char* text : {"Augenübungen", "&Zeitschaltuhr", "Quillet &zeigen",
+    for (const char* text : {"Augenübungen", "&Zeitschaltuhr", "&Quillet zeigen",
                              "&Einstellungen …", "&Verlauf …", "&Hilfe", "&Beenden"})
         entry(menu, QString::fromUtf8(text))->trigger();
     EXPECT_EQ(done, (std::vector<QString>{"seq2", "clock", "show", "settings", "history", "help",
@@ -198,6 +199,7 @@ TEST(StatusIcon, MenuOffersTheBoardsCommandsAndFollowsTimeSwitchAndPause) {
     board.postponeMinutes = 5;
     icon.update();
     EXPECT_EQ(texts(menu).mid(0, 2), (QStringList{"&Später (5 Min.)", "-"}));
+    EXPECT_EQ(keys::sharedLetters(keys::textsOf(*menu)), "");
     entry(menu, QStringLiteral("&Später (5 Min.)"))->trigger();
     EXPECT_EQ(done.back(), QStringLiteral("later"));
 }

@@ -1,4 +1,5 @@
 #include "history/HistoryWindow.h"
+#include "support/KeyLetters.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -82,6 +83,7 @@ TEST(HistoryWindow, BarsShowEachDayTodayAtTheRightAndTellTheirNumbers) {
 TEST(HistoryWindow, TheDaysAreReachedByKeyboard) {
     hist::HistoryWindow window(someWeeks(), kToday);
     window.show();
+    EXPECT_EQ(keys::sharedLetters(keys::textsOf(window)), "");
     QApplication::setActiveWindow(&window);
     hist::BarChart* chart = window.chart();
     QWidget* reached = nullptr;

@@ -6,6 +6,7 @@
 #include "settings/SettingsBounds.h"
 #include "settings/UDaten.h"
 #include "settings/UMenue.h"
+#include "support/KeyLetters.h"
 
 #include <QApplication>
 #include <QFile>
@@ -433,6 +434,14 @@ TEST_F(Menue, NoTwoControlsOfAPageOverlap) {
                 EXPECT_FALSE(Occupied(controls[i]).intersects(Occupied(controls[j])))
                     << "page " << page << ": " << Describe(controls[i]).toStdString() << " and "
                     << Describe(controls[j]).toStdString();
+    }
+}
+
+TEST_F(Menue, EachPageTakesEachUnderlinedLetterOnce) {
+    open();
+    for (int page = 0; page < menue->TNB1->count(); ++page) {
+        menue->TNB1->setCurrentIndex(page);
+        EXPECT_EQ(keys::sharedLetters(keys::textsOf(*menue->Form)), "") << "page " << page;
     }
 }
 
