@@ -124,7 +124,7 @@ Erinnerungen _pausieren
   2 Stunden
   Bis morgen früh (6:00)
 -
-Quillet _zeigen
+_Quillet zeigen
 _Einstellungen …
 _Verlauf …
 _Hilfe
