@@ -59,14 +59,16 @@ cat >"$work/bus.conf" <<CONF
   </policy>
 </busconfig>
 CONF
-start_bus() { # name; prints the address
+# In this shell, not in a $(...): the bus's pid must reach the clean-up.
+start_bus() { # name; the address in $work/name.bus
     dbus-daemon --config-file="$work/bus.conf" --fork --print-address=1 --print-pid=1 \
         >"$work/$1.bus"
     pids+=("$(sed -n 2p "$work/$1.bus")")
-    sed -n 1p "$work/$1.bus"
 }
-DBUS_SESSION_BUS_ADDRESS=$(start_bus session)
-DBUS_SYSTEM_BUS_ADDRESS=$(start_bus system)
+start_bus session
+start_bus system
+DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/session.bus")
+DBUS_SYSTEM_BUS_ADDRESS=$(sed -n 1p "$work/system.bus")
 export DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
 
 # Off screen: no X server, so nothing but logind tells Quillet of the user. Natural breaks after
