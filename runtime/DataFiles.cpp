@@ -59,8 +59,10 @@ QString resolveIn(const QString& root, const QStringList& parts) {
         } else if (part != QLatin1String(".")) {
             const QString dir = at;
             at = findEntry(dir, part);
-            if (at.isEmpty() && i == parts.size() - 1 && !storedInstead(part).isEmpty())
-                at = findEntry(dir, storedInstead(part));
+            if (at.isEmpty() && i == parts.size() - 1) {
+                if (const QString ogg = storedInstead(part); !ogg.isEmpty())
+                    at = findEntry(dir, ogg);
+            }
         }
         if (at.isEmpty())
             return {};

@@ -62,6 +62,8 @@ TEST(ProgramData, EveryFileTheCodeLoadsIsThereAndDecodes) {
             EXPECT_TRUE(head.startsWith("BM")) << "not a BMP";
             const rt::Picture p = rt::loadPicture(files, programPath);
             EXPECT_TRUE(p.ok()) << p.error.toStdString();
+            // Stored as 8-bit palette RLE8; drawn on and keyed in 32 bits.
+            EXPECT_EQ(p.image.format(), QImage::Format_RGB32);
         } else {
             ASSERT_TRUE(lower.endsWith(QLatin1String(".wav")));
             // Stored as Ogg Vorbis under the program's name with ".ogg".
