@@ -22,6 +22,18 @@ QMessageBox* makeBox(QWidget* parent, QMessageBox::Icon icon, const QString& tex
     return box;
 }
 
+// Shows a report where the user is: with the keyboard when one of the program's windows has it
+// (the report answers what the user just did there, and Return closes it), but never taking the
+// keyboard from another program.
+void present(QMessageBox* box) {
+    // Qt may still count a window whose native window was just made anew as focused, not active.
+    const bool keysAreOurs = QApplication::activeWindow() || QGuiApplication::focusWindow();
+    box->show();
+    box->raise();
+    if (keysAreOurs)
+        box->activateWindow();
+}
+
 // Shows a box once the window it belongs to is on the screen. A window manager stacks a box
 // above the window it belongs to only when it already manages that window: a modal window that
 // has just been shown, with a report waiting for it, would otherwise come up over the report.
@@ -46,8 +58,7 @@ private:
     void showBox() {
         if (owner_)
             owner_->removeEventFilter(this);
-        box_->show();
-        box_->raise();
+        present(box_);
         deleteLater();
     }
 
@@ -93,8 +104,7 @@ void openError(QWidget* parent, const QString& text, std::function<void()> close
         new ShowWhenOwnerShows(box, owner);
         return;
     }
-    box->show();
-    box->raise();
+    present(box);
 }
 
 } // namespace rt

@@ -3,7 +3,8 @@
 # a private Xvfb, 1024x768): each is a dialog of the board that asks for no minimise button and
 # comes up centred with the frame the window manager gives it; minimised all the same, it stays
 # modal, comes back with the board, closes with Escape and opens again. A report raised while
-# the help window is open (its settings cannot be saved) lies above the help window.
+# the help window is open (its settings cannot be saved) lies above the help window; one raised as
+# a sequence starts by keyboard has the keyboard.
 #   bash tests/wm/modal-windows.sh <quillet binary>
 # QUILLET_WM_SHOT=<file.png> keeps a picture of the screen with the report over the help window.
 set -euo pipefail
@@ -134,8 +135,10 @@ if [[ -n "$pid" ]]; then
         holds_within "$pid" 5 'above "$box" "$help"' ||
             fail "the report $(printf 0x%x "$box") lies below the help window $(printf 0x%x "$help") (stacking $(stacking))"
         [[ -n "${QUILLET_WM_SHOT:-}" ]] && import -window root "$QUILLET_WM_SHOT"
-        # The report can be used while the help window is open, and closes before it.
-        timeout 10 xdotool windowactivate --sync "$box" 2>/dev/null || true
+        # The report takes the keyboard from the help window the user works in, can be used
+        # while that is open, and closes before it.
+        holds_within "$pid" 5 '[[ "$(active_window)" == "$box" ]]' ||
+            fail "the report does not have the keyboard (active: $(active_window))"
         xdotool key Return
         wait_gone 'Quillet$' 5 || fail "the report cannot be closed while the help window is open"
         timeout 10 xdotool windowactivate --sync "$help" 2>/dev/null || true
@@ -144,6 +147,30 @@ if [[ -n "$pid" ]]; then
     fi
     stop
 fi
+
+# ---- a report raised as the board becomes a sequence: the user starts breathing by keyboard,
+# its first picture is missing, and the report has the keyboard (Return closes it), though the
+# board's native window was just made anew. The program finds its data beside itself first.
+step "a missing picture is told to the user who started the sequence"
+mkdir -p "$work/prefix/bin" "$work/prefix/share/quillet"
+cp "$quillet" "$work/prefix/bin/quillet"
+cp -r "$root/data/." "$work/prefix/share/quillet/"
+rm "$work/prefix/share/quillet/Pictures/Atmen/atmen1.jpg"
+quillet="$work/prefix/bin/quillet" start
+board=$(wait_named 'Training: ' 20) || fail "the small window never came (missing picture)"
+if [[ -n "$board" ]]; then
+    timeout 10 xdotool windowactivate --sync "$board" 2>/dev/null || true
+    xdotool key space # the breathing button has the keyboard
+    if box=$(wait_named 'Quillet$' 10); then
+        holds_within "$pid" 5 '[[ "$(active_window)" == "$box" ]]' ||
+            fail "the report of the missing picture does not have the keyboard (active: $(active_window))"
+        xdotool key Return
+        wait_gone 'Quillet$' 5 || fail "Return does not close the report of the missing picture"
+    else
+        fail "no report of the missing picture"
+    fi
+fi
+stop
 
 if ((failures > 0)); then
     echo "---- the program's output" >&2
